@@ -1,0 +1,65 @@
+#include "app/FramehaulApp.h"
+#include <ole2.h>
+#include <vector>
+#include "app/CommandLineArgs.h"
+#include "framework/Strings.h"
+#include "resources/resource.h"
+
+namespace {
+const char* const kCompanyKey = "Quorvane";
+
+// The full path of the running program, of any length.
+std::string ModulePath() {
+    std::vector<char> buffer(1024);
+    for (;;) {
+        DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return std::string();
+        if (length < buffer.size()) return std::string(buffer.data(), length);
+        if (buffer.size() >= 32768) return std::string();
+        buffer.resize(buffer.size() * 2);
+    }
+}
+}
+
+FramehaulApp::~FramehaulApp() {
+    if (settingsLoaded) settings.Save(GetProfile());
+}
+
+bool FramehaulApp::LoadState() {
+    SetRegistryKey(kCompanyKey);
+    if (!fonts.Create()) return false;
+    settingsLoaded = settings.Load(GetProfile());
+    return settingsLoaded;
+}
+
+int FramehaulApp::Run() {
+    if (FAILED(OleInitialize(nullptr))) {
+        ShowMessage(nullptr, IDS_OLE_INIT_FAILED);
+        return 1;
+    }
+    // Dialog controls draw in 3-D by themselves on every supported system.
+    int exitCode = 0;
+    if (LoadState()) {
+        CommandLineArgs args;
+        args.Parse();
+        if (args.request == CommandLineArgs::RequestUsage)
+            ShowMessage(nullptr, IDS_USAGE);
+        else
+            exitCode = RunMainWindow(args);
+    }
+    OleUninitialize();
+    return exitCode;
+}
+
+std::string FramehaulApp::GetInstallDir() {
+    std::string folder = GetProfile().ReadString("", "InstallDir");
+    if (!folder.empty()) return folder;
+    folder = GetParentFolder(ModulePath());
+    GetProfile().WriteString("", "InstallDir", folder);
+    return folder;
+}
+
+int FramehaulApp::RunMainWindow(const CommandLineArgs&) {
+    // The main window does not exist yet: start-up ends here.
+    return 0;
+}

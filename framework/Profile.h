@@ -1,0 +1,24 @@
+// Registry-backed settings below HKEY_CURRENT_USER\<application key>.
+// Failures are never reported: reads fall back to their defaults and
+// failed writes are dropped. An empty key name is the application key.
+#pragma once
+#include <windows.h>
+#include <string>
+
+class Profile {
+public:
+    void SetAppKey(const std::string& path) { appKey = path; }
+    const std::string& AppKey() const { return appKey; }
+
+    DWORD ReadInt(const char* key, const char* name, DWORD defaultValue) const;
+    std::string ReadString(const char* key, const char* name,
+                           const std::string& defaultValue = std::string()) const;
+    bool WriteInt(const char* key, const char* name, DWORD value) const;
+    bool WriteString(const char* key, const char* name, const std::string& value) const;
+    // Deletes the key and everything below it.
+    bool DeleteKey(const char* key) const;
+
+private:
+    HKEY OpenOrCreate(const char* key) const;
+    std::string appKey;
+};

@@ -1,0 +1,59 @@
+// A C++ object bound to a window. Controls of a dialog template are bound to
+// their objects by subclassing; each class handles its messages in one
+// HandleMessage table, and notifications that the parent receives from a
+// control are reflected to the control's object first.
+#pragma once
+#include <windows.h>
+#include <string>
+#include "framework/RuntimeClass.h"
+
+class Wnd {
+public:
+    Wnd() = default;
+    virtual ~Wnd();
+    Wnd(const Wnd&) = delete;
+    Wnd& operator=(const Wnd&) = delete;
+
+    static const RuntimeClass classRecord;
+    virtual const RuntimeClass* GetRuntimeClass() const { return &classRecord; }
+    bool IsKindOf(const RuntimeClass* cls) const { return GetRuntimeClass()->IsDerivedFrom(cls); }
+
+    // The object bound to a window, or null.
+    static Wnd* FromHandle(HWND window);
+
+    HWND Handle() const { return hwnd; }
+    operator HWND() const { return hwnd; }
+
+    // Binds the object to an existing window (subclassing it).
+    virtual bool Attach(HWND window);
+    bool AttachDlgItem(HWND dialog, int id) { return Attach(GetDlgItem(dialog, id)); }
+    void Detach();
+
+    // Called for every message that the program's modal loop takes for
+    // this window or one of its children, before it is dispatched.
+    virtual bool PreTranslateMessage(MSG*) { return false; }
+
+    // A notification the parent received from this control (WM_COMMAND,
+    // WM_NOTIFY, WM_CTLCOLOR...). True when handled; the parent then stops.
+    virtual bool OnReflect(UINT, WPARAM, LPARAM, LRESULT*) { return false; }
+
+protected:
+    // The class's message table: true when the message was handled.
+    virtual bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    // The window's own processing of the message being handled.
+    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND hwnd = nullptr;
+
+    // Binding used by windows that are not subclassed (dialogs).
+    void BindHandle(HWND window);
+    void UnbindHandle();
+
+private:
+    static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    bool subclassed = false;
+};
+
+// Text of a control; for an extended combo box, of its edit field.
+std::string GetControlText(HWND control);
+void SetControlText(HWND control, const std::string& text);

@@ -1,0 +1,122 @@
+// Start-up as a user meets it: the real program in its own process.
+#include <gtest/gtest.h>
+#include <shlwapi.h>
+#include "tests/common/TestSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+struct Process {
+    PROCESS_INFORMATION info = {};
+    bool Start(const std::string& program, const std::string& arguments) {
+        std::string commandLine = "\"" + program + "\" " + arguments;
+        STARTUPINFOA startup = {sizeof(startup)};
+        return CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                              nullptr, &startup, &info) != FALSE;
+    }
+    bool WaitEnded(DWORD ms) { return WaitForSingleObject(info.hProcess, ms) == WAIT_OBJECT_0; }
+    ~Process() {
+        if (info.hProcess) {
+            if (!WaitEnded(0)) TerminateProcess(info.hProcess, 1);
+            CloseHandle(info.hProcess);
+            CloseHandle(info.hThread);
+        }
+    }
+};
+
+struct FindBox {
+    DWORD processId;
+    const char* caption;
+    HWND found;
+};
+
+BOOL CALLBACK FindBoxOfProcess(HWND window, LPARAM param) {
+    FindBox* find = reinterpret_cast<FindBox*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char title[128] = "";
+    char cls[64] = "";
+    GetWindowTextA(window, title, sizeof(title));
+    GetClassNameA(window, cls, sizeof(cls));
+    if (pid == find->processId && IsWindowVisible(window) && lstrcmpA(cls, "#32770") == 0 &&
+        lstrcmpA(title, find->caption) == 0) {
+        find->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND WaitForBox(DWORD processId, const char* caption, DWORD timeoutMs) {
+    FindBox find = {processId, caption, nullptr};
+    PumpUntil([&] {
+        find.found = nullptr;
+        EnumWindows(FindBoxOfProcess, reinterpret_cast<LPARAM>(&find));
+        return find.found != nullptr;
+    }, timeoutMs);
+    return find.found;
+}
+
+std::string BoxText(HWND box) {
+    // The message text is the box's static control, id 0xFFFF.
+    char text[512] = "";
+    SendDlgItemMessageA(box, 0xFFFF, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+std::string KeyOf(const std::string& appName) { return "Software\\Quorvane\\" + appName; }
+
+TEST(Startup, HelpSwitchShowsUsageAndKeepsStoredSettings) {
+    const std::string key = KeyOf("Framehaul");
+    SHDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+    WriteDword(key + "\\Settings", "AutoStart", 0);
+    WriteString(key + "\\Settings", "DefaultFolder", "C:\\Kept");
+    WriteString(key + "\\Recent\\URLs", "1", "http://www.youtube.com/watch?v=kept");
+
+    Process program;
+    ASSERT_TRUE(program.Start(ProgramFolder() + "\\Framehaul.exe", "/?"));
+    HWND box = WaitForBox(program.info.dwProcessId, "Framehaul", 20000);
+    ASSERT_NE(nullptr, box) << "no usage box";
+    EXPECT_EQ("Usage: Framehaul <URL> [<output folder>]", BoxText(box));
+    // One OK button (id 2 as well as 1 for a box with only OK), exclamation icon.
+    EXPECT_NE(nullptr, GetDlgItem(box, IDOK) ? GetDlgItem(box, IDOK) : GetDlgItem(box, IDCANCEL));
+    EXPECT_EQ(nullptr, GetDlgItem(box, IDNO));
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(program.WaitEnded(20000)) << "the program did not end after OK";
+
+    DWORD autoStart = 1;
+    ASSERT_TRUE(ReadDword(key + "\\Settings", "AutoStart", &autoStart));
+    EXPECT_EQ(0u, autoStart);
+    std::string text;
+    ASSERT_TRUE(ReadString(key + "\\Settings", "DefaultFolder", &text));
+    EXPECT_EQ("C:\\Kept", text);
+    ASSERT_TRUE(ReadString(key + "\\Recent\\URLs", "1", &text));
+    EXPECT_EQ("http://www.youtube.com/watch?v=kept", text);
+    // The values are all written back at exit.
+    EXPECT_EQ(6, ValueCount(key + "\\Settings"));
+    SHDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+}
+
+TEST(Startup, ACopyUnderAnotherNameKeepsItsOwnKey) {
+    std::string folder = MakeTempFolder("fh_copy");
+    std::string copy = folder + "\\Fhcopy.exe";
+    ASSERT_TRUE(CopyFileA((ProgramFolder() + "\\Framehaul.exe").c_str(), copy.c_str(), FALSE));
+    SHDeleteKeyA(HKEY_CURRENT_USER, KeyOf("Fhcopy").c_str());
+    WriteDword(KeyOf("Framehaul") + "\\Settings", "AlwaysOnTop", 1);
+
+    Process program;
+    ASSERT_TRUE(program.Start(copy, "-h"));
+    HWND box = WaitForBox(program.info.dwProcessId, "Fhcopy", 20000);
+    ASSERT_NE(nullptr, box) << "no usage box captioned with the copy's name";
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(program.WaitEnded(20000));
+
+    DWORD onTop = 7;
+    ASSERT_TRUE(ReadDword(KeyOf("Fhcopy") + "\\Settings", "AlwaysOnTop", &onTop));
+    EXPECT_EQ(0u, onTop);  // defaults, not the other program's value
+    SHDeleteKeyA(HKEY_CURRENT_USER, KeyOf("Fhcopy").c_str());
+    SHDeleteKeyA(HKEY_CURRENT_USER, KeyOf("Framehaul").c_str());
+    RemoveTree(folder);
+}
+
+}  // namespace

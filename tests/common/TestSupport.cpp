@@ -1,0 +1,96 @@
+#include "tests/common/TestSupport.h"
+#include <shlwapi.h>
+#include <shellapi.h>
+#include <vector>
+#include "app/FramehaulApp.h"
+
+namespace testing_support {
+
+FramehaulApp& App() { return FramehaulApp::Get(); }
+
+void ClearAppKey() {
+    SHDeleteKeyA(HKEY_CURRENT_USER, App().GetProfile().AppKey().c_str());
+}
+
+bool KeyExists(const std::string& path) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+bool ReadDword(const std::string& path, const char* name, DWORD* value) {
+    DWORD type = 0, size = sizeof(*value);
+    return SHGetValueA(HKEY_CURRENT_USER, path.c_str(), name, &type, value, &size) == ERROR_SUCCESS
+        && type == REG_DWORD;
+}
+
+bool ReadString(const std::string& path, const char* name, std::string* value, DWORD* typeOut) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    DWORD type = 0, size = 0;
+    bool ok = RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
+    std::vector<char> data(size + 1, '\0');
+    ok = ok && RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    if (!ok) return false;
+    if (typeOut) *typeOut = type;
+    *value = std::string(data.data());
+    return true;
+}
+
+void WriteRaw(const std::string& path, const char* name, DWORD type, const void* data, DWORD size) {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+}
+
+void WriteDword(const std::string& path, const char* name, DWORD value) {
+    WriteRaw(path, name, REG_DWORD, &value, sizeof(value));
+}
+
+void WriteString(const std::string& path, const char* name, const std::string& value) {
+    WriteRaw(path, name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+}
+
+int ValueCount(const std::string& path) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return -1;
+    DWORD values = 0;
+    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    return static_cast<int>(values);
+}
+
+std::string MakeTempFolder(const char* prefix) {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    static unsigned counter = 0;
+    for (;;) {
+        std::string path = std::string(temp) + prefix + std::to_string(GetCurrentProcessId()) + "_" +
+                           std::to_string(++counter);
+        if (CreateDirectoryA(path.c_str(), nullptr)) return path;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) return std::string();
+    }
+}
+
+void RemoveTree(const std::string& path) {
+    if (path.size() < 4) return;
+    std::string from = path + '\0';  // double-zero terminated
+    SHFILEOPSTRUCTA op = {};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+    SHFileOperationA(&op);
+}
+
+std::string ProgramFolder() {
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    PathRemoveFileSpecA(path);
+    return path;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,49 @@
+// Helpers shared by the tests that run under Wine.
+#pragma once
+#include <windows.h>
+#include <string>
+
+class FramehaulApp;
+
+namespace testing_support {
+
+// The application object of the test program (registry key
+// HKCU\Software\Quorvane\<test program name>).
+FramehaulApp& App();
+
+// Removes the test program's whole registry key.
+void ClearAppKey();
+
+// Registry access for checks, relative to HKEY_CURRENT_USER.
+bool KeyExists(const std::string& path);
+bool ReadDword(const std::string& path, const char* name, DWORD* value);
+bool ReadString(const std::string& path, const char* name, std::string* value, DWORD* type = nullptr);
+void WriteDword(const std::string& path, const char* name, DWORD value);
+void WriteString(const std::string& path, const char* name, const std::string& value);
+void WriteRaw(const std::string& path, const char* name, DWORD type, const void* data, DWORD size);
+// Number of values directly in the key (-1 when it does not exist).
+int ValueCount(const std::string& path);
+
+// A new empty folder below the temporary folder; removed by RemoveTree.
+std::string MakeTempFolder(const char* prefix);
+void RemoveTree(const std::string& path);
+// The folder of the running test program.
+std::string ProgramFolder();
+
+// Runs the thread's messages until done() holds or timeoutMs passes.
+template <class Pred>
+bool PumpUntil(Pred done, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+}
+
+}  // namespace testing_support
