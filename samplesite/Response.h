@@ -1,0 +1,24 @@
+#pragma once
+// What the site decided to answer to one request, and how to misbehave while sending it.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "samplesite/Body.h"
+
+namespace samplesite {
+
+struct Response {
+  int status = 200;
+  std::string contentType = "text/html";
+  std::string location;            // sent as Location when not empty
+  Body body;
+  bool sendLength = true;          // false: no Content-Length, the close ends the body
+  bool sendBody = true;            // false for HEAD
+  std::uint64_t bytesPerSecond = 0;             // 0: as fast as the socket takes it
+  std::optional<std::uint64_t> stallAfter;      // send this much, then go silent
+  std::optional<std::uint64_t> resetAfter;      // send this much, then reset the connection
+  bool quitAfter = false;                       // the whole site stops once this is sent
+};
+
+}  // namespace samplesite
