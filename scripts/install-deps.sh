@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what building and testing need on Debian or Ubuntu, as root.
+# Does nothing when everything is there already.
+set -eu
+packages=(mingw-w64 mingw-w64-tools wine wine32:i386 wine64 fonts-wine libwine-dev
+          xvfb xauth x11-utils imagemagick cmake make g++ googletest libgtest-dev
+          clang libclang-rt-14-dev python3 zip)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+if [ "$(id -u)" -ne 0 ]; then
+  echo "install-deps: run as root (or with sudo) to install: ${missing[*]}" >&2
+  exit 1
+fi
+echo "install-deps: installing ${missing[*]}" >&2
+dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -q >/dev/null
+apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null

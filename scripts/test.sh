@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the native tests and a short fuzz
+# run, then the Windows tests under Wine in a private, throwaway prefix on a
+# private X display, with the stand-in video site running on 127.0.0.1.
+# Ends with one line "N passed, N failed"; exits non-zero on any failure.
+set -u
+root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/scripts/lib/wine-env.sh"
+logs="$root/build/test-logs"
+passed=0
+failed=0
+site_pid=""
+
+finish() {
+  [ -n "$site_pid" ] && kill "$site_pid" 2>/dev/null && wait "$site_pid" 2>/dev/null
+  site_pid=""
+  fh_wine_stop
+}
+trap finish EXIT
+trap 'exit 130' INT TERM
+
+fail_one() { failed=$((failed + 1)); echo "FAILED: $*"; }
+
+# Runs a GoogleTest program with a time limit and adds up its results. A
+# program that crashes or times out before its summary counts as a failure.
+# Usage: run_gtest NAME SECONDS DIR COMMAND...
+run_gtest() {
+  local name=$1 limit=$2 dir=$3; shift 3
+  local log="$logs/$name.log"
+  echo "== $name"
+  (cd "$dir" && timeout -k 10 "$limit" "$@") >"$log" 2>&1
+  local rc=$?
+  local ok bad
+  ok=$(tr -d '\r' <"$log" | sed -n 's/^\[  PASSED  \] \([0-9]*\) test.*/\1/p' | tail -1)
+  bad=$(tr -d '\r' <"$log" | sed -n 's/^\[  FAILED  \] \([0-9]*\) test.*/\1/p' | tail -1)
+  tr -d '\r' <"$log" | grep -E '^\[  (FAILED|PASSED)  \]|^\[==========\]|Failure$' | tail -20
+  if [ -z "$ok" ] && [ -z "$bad" ]; then
+    tail -15 "$log"
+    fail_one "$name ended without a summary (exit $rc; see $log)"
+    return
+  fi
+  passed=$((passed + ${ok:-0}))
+  failed=$((failed + ${bad:-0}))
+  if [ "${bad:-0}" -eq 0 ] && [ "$rc" -ne 0 ]; then fail_one "$name exited $rc"; fi
+}
+
+# Runs a script suite that prints "PASS name" / "FAIL name: why" lines.
+run_suite() {
+  local name=$1 limit=$2; shift 2
+  local log="$logs/$name.log"
+  echo "== $name"
+  timeout -k 10 "$limit" bash "$@" >"$log" 2>&1
+  local rc=$?
+  local ok bad
+  ok=$(grep -c '^PASS ' "$log")
+  bad=$(grep -c '^FAIL ' "$log")
+  grep '^FAIL ' "$log"
+  echo "   $ok passed, $bad failed"
+  passed=$((passed + ok))
+  failed=$((failed + bad))
+  if [ "$bad" -eq 0 ] && { [ "$rc" -ne 0 ] || [ "$ok" -eq 0 ]; }; then
+    tail -15 "$log"
+    fail_one "$name exited $rc with $ok checks"
+  fi
+}
+
+cd "$root"
+if ! bash scripts/build.sh; then
+  echo "0 passed, 1 failed"
+  exit 1
+fi
+mkdir -p "$logs"
+
+# Native tests and fuzzing.
+for t in $(find build/host/tests -type f -name '*_tests' -perm -u+x 2>/dev/null | sort); do
+  run_gtest "host-$(basename "$t")" 300 "$(dirname "$t")" "./$(basename "$t")"
+done
+if [ -f regex/fuzz/run-fuzz.sh ]; then
+  echo "== regex fuzzing"
+  if timeout 300 bash regex/fuzz/run-fuzz.sh "${FH_FUZZ_SECONDS:-30}" >"$logs/fuzz.log" 2>&1; then
+    passed=$((passed + 1)); tail -2 "$logs/fuzz.log"
+  else
+    tail -20 "$logs/fuzz.log"; fail_one "regex fuzzing (see $logs/fuzz.log)"
+  fi
+fi
+
+# Windows tests under Wine.
+if ! fh_wine_start; then
+  fail_one "Wine could not be started"
+  echo "$passed passed, $failed failed"
+  exit 1
+fi
+site=build/host/samplesite/fh_samplesite
+if [ -x "$site" ]; then
+  rm -f "$logs/site.port"
+  "$site" --port 0 --port-file "$logs/site.port" --lifetime 3600 --log "$logs/site-requests.log" \
+      >"$logs/site.log" 2>&1 &
+  site_pid=$!
+  for _ in $(seq 1 100); do [ -s "$logs/site.port" ] && break; sleep 0.05; done
+  export FH_SITE_PORT=$(cat "$logs/site.port" 2>/dev/null)
+  [ -n "$FH_SITE_PORT" ] || fail_one "the stand-in site did not start"
+fi
+# A file that fails every write with "disk full".
+mkdir -p "$WINEPREFIX/drive_c/fh_full"
+ln -sf /dev/full "$WINEPREFIX/drive_c/fh_full/full.flv"
+export FH_DISK_FULL_FILE='C:\fh_full\full.flv'
+
+for t in $(find build/win/tests -type f -name '*_tests.exe' 2>/dev/null | sort); do
+  run_gtest "wine-$(basename "$t" .exe)" 600 "$(dirname "$t")" wine "$(basename "$t")"
+done
+# The same resolver and naming tests under the Japanese code page.
+if [ -f build/win/tests/engine/engine_tests.exe ]; then
+  run_gtest "wine-engine_tests-cp932" 300 build/win/tests/engine \
+      env LC_ALL=ja_JP.UTF-8 wine engine_tests.exe --gtest_filter='Cp932*'
+
+fi
+for s in tests/*/suite-*.sh; do
+  [ -f "$s" ] || continue
+  run_suite "$(basename "$s" .sh)" 1200 "$s" "$root/build/win" "$root/build/win64"
+done
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
