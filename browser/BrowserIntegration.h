@@ -1,0 +1,33 @@
+// Internet Explorer's entries for the program: two context-menu items, a
+// toolbar button and a Tools menu item, all pointing at the HTML pages in
+// the install folder, and the registration of the extension module.
+#pragma once
+#include <string>
+
+class BrowserIntegration {
+public:
+    enum IntegrationState { None = 0, Partial = 1, Full = 2 };
+
+    BrowserIntegration();
+    virtual ~BrowserIntegration() = default;
+
+    // With enable clear, removes every entry and registers nothing.
+    virtual bool Apply(int enable, int contextMenu, int toolbarButton, int toolsMenu);
+    virtual IntegrationState QueryState(int* contextMenu, int* toolbarButton, int* toolsMenu);
+    // True only when every step succeeded.
+    virtual bool WriteEntries(int registerModule, int contextMenu, int toolbarButton, int toolsMenu);
+
+    static const char* const kExtensionKey;   // below HKEY_LOCAL_MACHINE
+    static const char* const kMenuExtKey;     // below HKEY_CURRENT_USER
+    static const char* const kPageMenuItem;
+    static const char* const kLinkMenuItem;
+
+private:
+    bool WriteContextMenu(bool set);
+    bool WriteToolbarButton(bool set);
+    bool WriteToolsMenu(bool set);
+    bool WriteKeyLevel(bool set);
+    bool RegisterModule();
+
+    std::string moduleName;
+};
