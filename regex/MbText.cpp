@@ -1,0 +1,138 @@
+#include "regex/MbText.h"
+
+#include <cstring>
+
+namespace mbtext {
+
+LeadTable::LeadTable(LeadByteFn isLeadByte) : empty_(true) {
+    for (int b = 0; b < 256; ++b) {
+        lead_[b] = isLeadByte != nullptr && isLeadByte(static_cast<unsigned char>(b));
+        if (lead_[b]) empty_ = false;
+    }
+}
+
+bool IsCp932LeadByte(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+namespace {
+
+// Walks a text character by character.
+class CharWalker {
+public:
+    CharWalker(const std::string& text, LeadByteFn isLeadByte) : text_(text), table_(isLeadByte) {}
+
+    size_t Length(size_t pos) const { return table_.CharLength(text_.data(), text_.size(), pos); }
+
+    // The first boundary at or after `pos`, possibly text.size().
+    size_t BoundaryAtOrAfter(size_t pos) const {
+        size_t i = 0;
+        while (i < pos && i < text_.size()) i += Length(i);
+        return i;
+    }
+
+    const LeadTable& Table() const { return table_; }
+
+private:
+    const std::string& text_;
+    LeadTable table_;
+};
+
+// Copies `text`, handing every single-byte character to `map`, which
+// appends what stands for it.
+template <typename Map>
+std::string MapSingleByteChars(const std::string& text, LeadByteFn isLeadByte, Map map) {
+    CharWalker walker(text, isLeadByte);
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        size_t len = walker.Length(i);
+        if (len == 1) {
+            map(text[i], &out);
+        } else {
+            out.append(text, i, len);
+        }
+        i += len;
+    }
+    return out;
+}
+
+}  // namespace
+
+size_t FindChar(const std::string& text, char c, size_t from, LeadByteFn isLeadByte) {
+    if (isLeadByte == nullptr) return text.find(c, from);
+    CharWalker walker(text, isLeadByte);
+    for (size_t i = walker.BoundaryAtOrAfter(from); i < text.size(); i += walker.Length(i)) {
+        if (text[i] == c && walker.Length(i) == 1) return i;
+    }
+    return std::string::npos;
+}
+
+size_t Find(const std::string& text, const std::string& needle, size_t from,
+            LeadByteFn isLeadByte) {
+    if (isLeadByte == nullptr) return text.find(needle, from);
+    if (from > text.size()) return std::string::npos;
+    CharWalker walker(text, isLeadByte);
+    // A needle whose last byte is a lead byte would end inside a character
+    // unless the text ends right there.
+    size_t n = 0;
+    while (n + 1 < needle.size())
+        n += walker.Table().IsLead(static_cast<unsigned char>(needle[n])) ? 2 : 1;
+    const bool danglingLead =
+        n + 1 == needle.size() && walker.Table().IsLead(static_cast<unsigned char>(needle[n]));
+
+    for (size_t i = walker.BoundaryAtOrAfter(from); i + needle.size() <= text.size();
+         i += walker.Length(i)) {
+        if (text.compare(i, needle.size(), needle) == 0 &&
+            (!danglingLead || i + needle.size() == text.size())) {
+            return i;
+        }
+    }
+    return std::string::npos;
+}
+
+std::string ReplaceChars(const std::string& text, const char* set, char with,
+                         LeadByteFn isLeadByte) {
+    return MapSingleByteChars(text, isLeadByte, [&](char c, std::string* out) {
+        out->push_back(c != '\0' && std::strchr(set, c) != nullptr ? with : c);
+    });
+}
+
+std::string ReplaceAll(const std::string& text, const std::string& what, const std::string& with,
+                       LeadByteFn isLeadByte) {
+    if (what.empty()) return text;
+    std::string out;
+    size_t done = 0;
+    for (size_t hit = Find(text, what, 0, isLeadByte); hit != std::string::npos;
+         hit = Find(text, what, done, isLeadByte)) {
+        out.append(text, done, hit - done);
+        out += with;
+        done = hit + what.size();
+    }
+    out.append(text, done, std::string::npos);
+    return out;
+}
+
+std::string RemoveChar(const std::string& text, char c, LeadByteFn isLeadByte) {
+    return MapSingleByteChars(text, isLeadByte, [&](char ch, std::string* out) {
+        if (ch != c) out->push_back(ch);
+    });
+}
+
+size_t CharBoundaryAtOrBefore(const std::string& text, size_t pos, LeadByteFn isLeadByte) {
+    if (pos > text.size()) pos = text.size();
+    if (isLeadByte == nullptr) return pos;
+    CharWalker walker(text, isLeadByte);
+    size_t i = 0;
+    while (i < pos && i + walker.Length(i) <= pos) i += walker.Length(i);
+    return i;
+}
+
+std::string ReplaceControlChars(const std::string& text, char with, LeadByteFn isLeadByte) {
+    return MapSingleByteChars(text, isLeadByte, [&](char c, std::string* out) {
+        const unsigned char b = static_cast<unsigned char>(c);
+        out->push_back(b >= 1 && b <= 31 ? with : c);
+    });
+}
+
+}  // namespace mbtext

@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "regex/MbText.h"
+
+namespace {
+
+const mbtext::LeadByteFn kCp932 = &mbtext::IsCp932LeadByte;
+const size_t npos = std::string::npos;
+
+// "\x95\x7D" and "\x83\x5C" are characters whose trail bytes are "}" and "\".
+const std::string kText = "a\x95\x7D}b\x83\x5C\\c";
+
+}  // namespace
+
+TEST(MbText, Cp932LeadBytes) {
+    EXPECT_FALSE(mbtext::IsCp932LeadByte(0x80));
+    EXPECT_TRUE(mbtext::IsCp932LeadByte(0x81));
+    EXPECT_TRUE(mbtext::IsCp932LeadByte(0x9F));
+    EXPECT_FALSE(mbtext::IsCp932LeadByte(0xA0));
+    EXPECT_FALSE(mbtext::IsCp932LeadByte(0xDF));
+    EXPECT_TRUE(mbtext::IsCp932LeadByte(0xE0));
+    EXPECT_TRUE(mbtext::IsCp932LeadByte(0xFC));
+    EXPECT_FALSE(mbtext::IsCp932LeadByte(0xFD));
+    EXPECT_FALSE(mbtext::IsCp932LeadByte('}'));
+}
+
+TEST(MbText, FindCharSkipsTrailBytes) {
+    EXPECT_EQ(mbtext::FindChar(kText, '}', 0, kCp932), 3u);
+    EXPECT_EQ(mbtext::FindChar(kText, '}', 0, nullptr), 2u);
+    EXPECT_EQ(mbtext::FindChar(kText, '\\', 0, kCp932), 7u);
+    EXPECT_EQ(mbtext::FindChar(kText, '\\', 0, nullptr), 6u);
+    EXPECT_EQ(mbtext::FindChar(kText, '}', 4, kCp932), npos);
+    EXPECT_EQ(mbtext::FindChar(kText, 'z', 0, kCp932), npos);
+    EXPECT_EQ(mbtext::FindChar(kText, 'a', 99, kCp932), npos);
+    // A start inside a character moves on to the next character.
+    EXPECT_EQ(mbtext::FindChar("\x95\x7D}", '}', 1, kCp932), 2u);
+    // A lead byte at the very end is a character of its own.
+    EXPECT_EQ(mbtext::FindChar("ab\x95", '\x95', 0, kCp932), 2u);
+    EXPECT_EQ(mbtext::FindChar("a\x95\x95", '\x95', 0, kCp932), npos);
+}
+
+TEST(MbText, FindMatchesWholeCharactersOnly) {
+    EXPECT_EQ(mbtext::Find(kText, "}b", 0, kCp932), 3u);
+    EXPECT_EQ(mbtext::Find(kText, "}", 0, kCp932), 3u);
+    EXPECT_EQ(mbtext::Find(kText, "}", 0, nullptr), 2u);
+    EXPECT_EQ(mbtext::Find(kText, "\x95\x7D", 0, kCp932), 1u);
+    EXPECT_EQ(mbtext::Find(kText, "\x7D}", 0, kCp932), npos);
+    // A needle ending in a lead byte would cut the character after it.
+    EXPECT_EQ(mbtext::Find(kText, "a\x95", 0, kCp932), npos);
+    EXPECT_EQ(mbtext::Find("ab\x95", "b\x95", 0, kCp932), 1u);
+    EXPECT_EQ(mbtext::Find(kText, "", 2, kCp932), 3u);
+    EXPECT_EQ(mbtext::Find(kText, "", kText.size(), kCp932), kText.size());
+    EXPECT_EQ(mbtext::Find(kText, "c", kText.size() + 1, kCp932), npos);
+    EXPECT_EQ(mbtext::Find("YouTube - x", "YouTube - ", 0, kCp932), 0u);
+}
+
+TEST(MbText, ReplaceCharsLeavesTrailBytesAlone) {
+    EXPECT_EQ(mbtext::ReplaceChars(kText, "}\\", ' ', kCp932), "a\x95\x7D b\x83\x5C c");
+    EXPECT_EQ(mbtext::ReplaceChars(kText, "}\\", ' ', nullptr), "a\x95  b\x83  c");
+    EXPECT_EQ(mbtext::ReplaceChars("a:b*c", "\\/:*?\"<>|", ' ', kCp932), "a b c");
+    EXPECT_EQ(mbtext::ReplaceChars("", "x", ' ', kCp932), "");
+}
+
+TEST(MbText, ReplaceAll) {
+    EXPECT_EQ(mbtext::ReplaceAll("a:1,b:2", ":", "=", kCp932), "a=1,b=2");
+    EXPECT_EQ(mbtext::ReplaceAll("\"x\" \x95\x22", "\"", "'", kCp932), "'x' \x95\x22");
+    EXPECT_EQ(mbtext::ReplaceAll(kText, "}", "", kCp932),
+              "a\x95\x7D"
+              "b\x83\x5C\\c");
+    EXPECT_EQ(mbtext::ReplaceAll("aaaa", "aa", "b", kCp932), "bb");
+    EXPECT_EQ(mbtext::ReplaceAll("abc", "", "x", kCp932), "abc");
+    EXPECT_EQ(mbtext::ReplaceAll("abc", "bc", "", nullptr), "a");
+}
+
+TEST(MbText, RemoveChar) {
+    EXPECT_EQ(mbtext::RemoveChar(kText, '}', kCp932),
+              "a\x95\x7D"
+              "b\x83\x5C\\c");
+    EXPECT_EQ(mbtext::RemoveChar("'a','b'", '\'', kCp932), "a,b");
+    EXPECT_EQ(mbtext::RemoveChar(kText, '}', nullptr),
+              "a\x95"
+              "b\x83\x5C\\c");
+}
+
+TEST(MbText, CharBoundaryAtOrBefore) {
+    const std::string s =
+        "ab\x95\x7D"
+        "c";
+    EXPECT_EQ(mbtext::CharBoundaryAtOrBefore(s, 0, kCp932), 0u);
+    EXPECT_EQ(mbtext::CharBoundaryAtOrBefore(s, 2, kCp932), 2u);
+    EXPECT_EQ(mbtext::CharBoundaryAtOrBefore(s, 3, kCp932), 2u);
+    EXPECT_EQ(mbtext::CharBoundaryAtOrBefore(s, 4, kCp932), 4u);
+    EXPECT_EQ(mbtext::CharBoundaryAtOrBefore(s, 99, kCp932), 5u);
+    EXPECT_EQ(mbtext::CharBoundaryAtOrBefore(s, 3, nullptr), 3u);
+    EXPECT_EQ(mbtext::CharBoundaryAtOrBefore("a\x95", 2, kCp932), 2u);
+}
+
+TEST(MbText, ReplaceControlChars) {
+    EXPECT_EQ(mbtext::ReplaceControlChars("a\tb\nc\x1F"
+                                          "d\x7F",
+                                          ' ', kCp932),
+              "a b c d\x7F");
+    EXPECT_EQ(mbtext::ReplaceControlChars(std::string("a\0b", 3), ' ', kCp932),
+              std::string("a\0b", 3));
+    // After a lead byte a control byte is that character's second byte.
+    EXPECT_EQ(mbtext::ReplaceControlChars("\x95\x0A\x0A", ' ', kCp932), "\x95\x0A ");
+    EXPECT_EQ(mbtext::ReplaceControlChars("\x95\x0A", ' ', nullptr), "\x95 ");
+}

@@ -1,0 +1,109 @@
+// Double-byte text (code page 932): a lead byte and its trail byte are one
+// character, and the trail byte is never taken for "}" (0x7D) or "\" (0x5C).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "regex/MbText.h"
+#include "tests/regex/RegexTestUtil.h"
+
+namespace {
+
+const Regex::LeadByteFn kCp932 = &mbtext::IsCp932LeadByte;
+
+}  // namespace
+
+TEST(RegexCp932, TrailBraceInATitleDoesNotEndSwfArgs) {
+    // "\x95\x7D" is one character whose second byte is "}".
+    const std::string page = "var swfArgs = {\"title\": \"\x95\x7D\x93\x5C\", \"id\": \"x\"}; }";
+    EXPECT_EQ(FindIn(kSwfArgsPattern, page, kCp932),
+              "var swfArgs = {\"title\": \"\x95\x7D\x93\x5C\", \"id\": \"x\"}");
+    // Read byte by byte, the trail byte does end it.
+    EXPECT_EQ(FindIn(kSwfArgsPattern, page), "var swfArgs = {\"title\": \"\x95\x7D");
+}
+
+TEST(RegexCp932, OnlyTrailBracesMeansNoMatch) {
+    EXPECT_EQ(FindIn(kSwfArgsPattern, "var swfArgs = {\x95\x7D\x82\x7D\n\x83\x7D", kCp932),
+              "<none>");
+}
+
+TEST(RegexCp932, TitleWithTrailBytes) {
+    const std::string page = "<title>YouTube - \x83\x5C\x83\x74\x83\x67\n\x95\x7D</title>";
+    EXPECT_EQ(FindIn(kTitlePattern, page, kCp932), page);
+}
+
+TEST(RegexCp932, TrailBackslashIsNotABackslash) {
+    EXPECT_EQ(FindIn("\\\\", "\x95\x5C", kCp932), "<none>");
+    EXPECT_EQ(FindIn("\\\\", "\x95\x5C\\", kCp932), "\\");
+    EXPECT_EQ(StartOf("\\\\", "\x95\x5C\\", kCp932), 2);
+    EXPECT_EQ(StartOf("\\\\", "\x95\x5C\\"), 1);
+}
+
+TEST(RegexCp932, DotAndNegatedClassesTakeTheWholeCharacter) {
+    EXPECT_EQ(FindIn("a.b",
+                     "a\x95\x7D"
+                     "b",
+                     kCp932),
+              "a\x95\x7D"
+              "b");
+    EXPECT_EQ(FindIn("a..b",
+                     "a\x95\x7D"
+                     "b",
+                     kCp932),
+              "<none>");
+    EXPECT_EQ(FindIn("a..b",
+                     "a\x95\x7D"
+                     "b"),
+              "a\x95\x7D"
+              "b");
+    EXPECT_EQ(FindIn("[^}]+", "\x95\x7D\x95\x7D}", kCp932), "\x95\x7D\x95\x7D");
+    EXPECT_EQ(FindIn("\\D\\W\\S", "\x95\x7D\x88\x9F\x82\xA0", kCp932), "\x95\x7D\x88\x9F\x82\xA0");
+    EXPECT_EQ(FindIn("a[}]b",
+                     "a\x95\x7D"
+                     "b",
+                     kCp932),
+              "<none>");
+    EXPECT_EQ(FindIn("[\\x80-\\xFF]", "\x95\x7D", kCp932), "<none>");
+    EXPECT_EQ(FindIn("\\x95", "\x95\x7D", kCp932), "<none>");
+    EXPECT_EQ(FindIn("(.|\\n)*", "\x95\nab\x81\n", kCp932), "\x95\nab\x81\n");
+}
+
+TEST(RegexCp932, MatchesStartAndEndAtCharacterBoundaries) {
+    EXPECT_EQ(StartOf("}", "\x95\x7D}", kCp932), 2);
+    EXPECT_EQ(StartOf("}x", "\x81\x81\x81}x}x", kCp932), 5);
+    EXPECT_EQ(StartOf("}x", "\x81\x81}x}x", kCp932), 2);
+    EXPECT_EQ(StartOf("}abc", "\x95}abc}abc", kCp932), 5);
+    EXPECT_EQ(StartOf("[}]", "\x95\x7D\x95\x7D}", kCp932), 4);
+    EXPECT_EQ(StartOf("[}]", "\x95\x7D\x95}", kCp932), -1);  // "\x95}" is one character
+    EXPECT_EQ(FindIn(".", "\x95\x7D", kCp932), "\x95\x7D");
+    EXPECT_EQ(FindIn("}?", "\x95\x7D", kCp932), "");
+}
+
+TEST(RegexCp932, LeadByteAtTheEndIsACharacterOfItsOwn) {
+    EXPECT_EQ(FindIn("a.", "a\x95", kCp932), "a\x95");
+    EXPECT_EQ(FindIn("\\x95$", "ab\x95", kCp932), "\x95");
+    EXPECT_EQ(FindIn("[\\x80-\\xFF]", "ab\x95", kCp932), "\x95");
+}
+
+TEST(RegexCp932, FortyMebibytesWithAnUnterminatedObject) {
+    std::string chunk;
+    while (chunk.size() < 4096) chunk += "<p>\x95\x7D\x83\x5C text \x82\xA0 more\n\x95\x7D</p>";
+    std::string text = "<script>var swfArgs = {";
+    text.reserve(40u << 20);
+    while (text.size() + chunk.size() <= (40u << 20)) text += chunk;
+
+    Regex re;
+    ASSERT_TRUE(re.Compile(kSwfArgsPattern));
+    re.SetLeadByteTest(kCp932);
+    const auto started = std::chrono::steady_clock::now();
+    size_t b = 0, e = 0;
+    EXPECT_FALSE(re.Search(text, &b, &e));
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    EXPECT_LT(seconds, 60.0);
+    // A single-byte reading finds the first trail "}" at once.
+    Regex plain;
+    ASSERT_TRUE(plain.Compile(kSwfArgsPattern));
+    EXPECT_TRUE(plain.Search(text, &b, &e));
+}

@@ -1,0 +1,231 @@
+// Syntax and matching priorities, byte by byte.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/regex/RegexTestUtil.h"
+
+TEST(RegexSyntax, LiteralsAndBlanks) {
+    EXPECT_EQ(FindIn("abc", "xxabcxx"), "abc");
+    EXPECT_EQ(FindIn("a b", "ab a b"), "a b");
+    EXPECT_EQ(FindIn("a  b", "a b"), "<none>");
+    EXPECT_EQ(FindIn("ABC", "abc"), "<none>");  // case-sensitive
+    EXPECT_EQ(FindIn("", "abc"), "");
+    EXPECT_EQ(StartOf("", "abc"), 0);
+}
+
+TEST(RegexSyntax, BraceIsLiteralUnlessACountFollows) {
+    EXPECT_EQ(FindIn("var swfArgs = {", "x var swfArgs = {a}"), "var swfArgs = {");
+    EXPECT_EQ(FindIn("{", "ab{c"), "{");
+    EXPECT_EQ(FindIn("a{", "a{"), "a{");
+    EXPECT_EQ(FindIn("a{,2}", "aa a{,2}"), "a{,2}");
+    EXPECT_EQ(FindIn("a{2", "aa{2"), "a{2");
+    EXPECT_EQ(FindIn("a{x}", "a{x}"), "a{x}");
+    EXPECT_EQ(FindIn("a{}", "a{}"), "a{}");
+    EXPECT_EQ(FindIn("}", "a}"), "}");
+    EXPECT_EQ(FindIn("\\{\\}", "{}"), "{}");
+    EXPECT_EQ(FindIn("a{2}", "a{2}aa"), "aa");
+    EXPECT_EQ(FindIn("{{1}", "{"), "{");  // a literal "{" repeated once
+}
+
+TEST(RegexSyntax, Classes) {
+    EXPECT_EQ(FindIn("[}]", "ab}c"), "}");
+    EXPECT_EQ(FindIn("[}]", "abc"), "<none>");
+    EXPECT_EQ(FindIn("[]a]+", "x]a]b"), "]a]");
+    EXPECT_EQ(FindIn("[^]a]+", "]]bc]"), "bc");
+    EXPECT_EQ(FindIn("[a-c]+", "xxabcd"), "abc");
+    EXPECT_EQ(FindIn("[^a-c]+", "abcxyzab"), "xyz");
+    EXPECT_EQ(FindIn("[a-]+", "x-a-b"), "-a-");
+    EXPECT_EQ(FindIn("[\\d_]+", "ab1_2c"), "1_2");
+    EXPECT_EQ(FindIn("[\\]\\\\]+", "a]\\]b"), "]\\]");
+    EXPECT_EQ(FindIn("[^\\n]+", "\nab\n"), "ab");
+    EXPECT_EQ(FindIn("[\\x41-\\x43]+", "zABCD"), "ABC");
+    EXPECT_EQ(FindIn("[^}]*", "ab}"), "ab");
+    EXPECT_EQ(FindIn("[.]", "a.b"), ".");
+}
+
+TEST(RegexSyntax, Escapes) {
+    EXPECT_EQ(FindIn("a\\nb", "a\nb"), "a\nb");
+    EXPECT_EQ(FindIn("\\t\\r", "x\t\ry"), "\t\r");
+    EXPECT_EQ(FindIn("\\\\", "a\\b"), "\\");
+    EXPECT_EQ(FindIn("\\.\\{\\}\\[\\]\\(\\)\\|\\*\\+\\?\\/\\\"\\'", "x.{}[]()|*+?/\"'y"),
+              ".{}[]()|*+?/\"'");
+    EXPECT_EQ(FindIn("\\d+", "ab123c"), "123");
+    EXPECT_EQ(FindIn("\\w+", "  ab_1 "), "ab_1");
+    EXPECT_EQ(FindIn("\\s+", "ab \t\ncd"), " \t\n");
+    EXPECT_EQ(FindIn("\\D+", "12ab3"), "ab");
+    EXPECT_EQ(FindIn("\\W+", "ab, cd"), ", ");
+    EXPECT_EQ(FindIn("\\S+", "  ab "), "ab");
+    EXPECT_EQ(FindIn("\\x41\\x62", "xAb"), "Ab");
+    EXPECT_EQ(FindIn("a\\0b", std::string("a\0b", 3)), std::string("a\0b", 3));
+}
+
+TEST(RegexSyntax, DotIsAnythingButLineFeed) {
+    EXPECT_EQ(FindIn("a.c", "a\nc abc"), "abc");
+    EXPECT_EQ(FindIn("a.c", "a\rc"), "a\rc");
+    EXPECT_EQ(FindIn(".+", "\n\nxy\nz"), "xy");
+    EXPECT_EQ(FindIn("a(.|\\n)c", "a\nc"), "a\nc");
+    EXPECT_EQ(FindIn("a.*", "ab\ncd"), "ab");
+}
+
+TEST(RegexSyntax, Anchors) {
+    EXPECT_EQ(StartOf("^a", "aa"), 0);
+    EXPECT_EQ(StartOf("^b", "ab"), -1);
+    EXPECT_EQ(StartOf("a$", "aa"), 1);
+    EXPECT_EQ(StartOf("a$", "aa\n"), 1);
+    EXPECT_EQ(StartOf("a$", "aa\n\n"), -1);
+    EXPECT_EQ(StartOf("^$", ""), 0);
+    EXPECT_EQ(FindIn("^(a|b)*$", "abba"), "abba");
+    EXPECT_EQ(FindIn("x|^", "ab"), "");
+}
+
+TEST(RegexPriority, LeftmostMatchWins) {
+    EXPECT_EQ(StartOf("b|ab", "xab"), 1);
+    EXPECT_EQ(FindIn("b|ab", "xab"), "ab");
+    EXPECT_EQ(StartOf("c|b*c", "abbc"), 1);
+    EXPECT_EQ(FindIn("a*", "baa"), "");  // empty at 0 is leftmost
+}
+
+TEST(RegexPriority, AlternativesLeftFirst) {
+    EXPECT_EQ(FindIn("a|ab", "ab"), "a");
+    EXPECT_EQ(FindIn("ab|a", "ab"), "ab");
+    EXPECT_EQ(FindIn("(a|ab)(c|bcd)", "abcd"), "abcd");
+    EXPECT_EQ(FindIn("(a|ab)(c|bcd)(d*)", "abcd"), "abcd");
+    EXPECT_EQ(FindIn("(|a)b", "ab"), "ab");
+    EXPECT_EQ(FindIn("(a|)", "a"), "a");
+    EXPECT_EQ(FindIn("(|a)", "a"), "");
+}
+
+TEST(RegexPriority, GreedyAndLazy) {
+    EXPECT_EQ(FindIn("a+", "aaa"), "aaa");
+    EXPECT_EQ(FindIn("a+?", "aaa"), "a");
+    EXPECT_EQ(FindIn("a*?", "aaa"), "");
+    EXPECT_EQ(FindIn("a??b", "ab"), "ab");
+    EXPECT_EQ(FindIn("a?", "a"), "a");
+    EXPECT_EQ(FindIn("a??", "a"), "");
+    EXPECT_EQ(FindIn("<.*>", "<a><b>"), "<a><b>");
+    EXPECT_EQ(FindIn("<.*?>", "<a><b>"), "<a>");
+    EXPECT_EQ(FindIn("a.*?c", "abcbc"), "abc");
+    EXPECT_EQ(FindIn("a.*c", "abcbc"), "abcbc");
+    EXPECT_EQ(FindIn("(a+?)(a*)b", "aaab"), "aaab");
+    EXPECT_EQ(FindIn("(ab)+?", "ababab"), "ab");
+    EXPECT_EQ(FindIn("(ab)+", "ababab"), "ababab");
+}
+
+TEST(RegexPriority, CountedRepetitions) {
+    EXPECT_EQ(FindIn("a{3}", "aaaa"), "aaa");
+    EXPECT_EQ(FindIn("a{3}", "aa"), "<none>");
+    EXPECT_EQ(FindIn("a{2,}", "aaaaa"), "aaaaa");
+    EXPECT_EQ(FindIn("a{2,}?", "aaaaa"), "aa");
+    EXPECT_EQ(FindIn("a{1,3}", "aaaaa"), "aaa");
+    EXPECT_EQ(FindIn("a{1,3}?", "aaaaa"), "a");
+    EXPECT_EQ(FindIn("ba{0}c", "bc"), "bc");
+    EXPECT_EQ(FindIn("x{0,0}y", "xy"), "y");
+    EXPECT_EQ(FindIn("(ab){2}", "abababab"), "abab");
+    EXPECT_EQ(FindIn("[0-9]{4}-[0-9]{2}", "on 2026-12-08"), "2026-12");
+    EXPECT_EQ(FindIn("a{2,3}?b", "aaab"), "aaab");
+    EXPECT_EQ(FindIn("(a|b){1000}", std::string(1000, 'b')), std::string(1000, 'b'));
+}
+
+TEST(RegexPriority, EmptyIterationsDoNotLoop) {
+    EXPECT_EQ(FindIn("(a*)*b", "aab"), "aab");
+    EXPECT_EQ(FindIn("(a*)*", "b"), "");
+    EXPECT_EQ(FindIn("(a*)+$", "aa"), "aa");
+    EXPECT_EQ(FindIn("(|a)*", "aa"), "aa");
+    EXPECT_EQ(FindIn("(a|)+", "aa"), "aa");
+    EXPECT_EQ(FindIn("(^)*a", "a"), "a");
+}
+
+TEST(RegexErrors, MalformedPatternsAreRejected) {
+    const char* bad[] = {"(",    ")",     "a)",      "(a",    "[abc",    "[",       "*a",
+                         "+",    "?",     "a**",     "a+*",   "a*??",    "a{3,2}",  "\\",
+                         "\\q",  "\\b",   "a{1001}", "(?=a)", "(?<x>a)", "[b-a]",   "[a-\\d]",
+                         "\\x4", "\\xZZ", "a|*",     "(*)",   "{2}",     "x{2}{3}", "a{2}*"};
+    for (const char* p : bad) {
+        std::string error;
+        EXPECT_FALSE(Compiles(p, &error)) << p;
+        EXPECT_FALSE(error.empty()) << p;
+    }
+}
+
+TEST(RegexErrors, LimitsAreEnforced) {
+    EXPECT_TRUE(Compiles(std::string(4096, 'a')));
+    EXPECT_FALSE(Compiles(std::string(4097, 'a')));
+    EXPECT_TRUE(Compiles(std::string(256, '(') + "a" + std::string(256, ')')));
+    EXPECT_FALSE(Compiles(std::string(300, '(') + "a" + std::string(300, ')')));
+    EXPECT_TRUE(Compiles("a{1000}"));
+    EXPECT_FALSE(Compiles("((a{1000}){1000}){1000}"));
+    EXPECT_FALSE(Compiles("(((((a{100}){100}){100}){100}){100})"));
+}
+
+TEST(RegexApi, FailedCompileLeavesNothingToFind) {
+    Regex re;
+    size_t b = 0, e = 0;
+    EXPECT_FALSE(re.IsCompiled());
+    EXPECT_FALSE(re.Search("abc", 3, &b, &e));
+    ASSERT_TRUE(re.Compile("b"));
+    EXPECT_TRUE(re.Search("abc", 3, &b, &e));
+    EXPECT_FALSE(re.Compile("("));
+    EXPECT_FALSE(re.IsCompiled());
+    EXPECT_FALSE(re.Search("abc", 3, &b, &e));
+}
+
+TEST(RegexApi, SearchReportsBoundsAndAcceptsNulls) {
+    Regex re;
+    ASSERT_TRUE(re.Compile("b+"));
+    size_t b = 99, e = 99;
+    ASSERT_TRUE(re.Search("abbc", 4, &b, &e));
+    EXPECT_EQ(b, 1u);
+    EXPECT_EQ(e, 3u);
+    EXPECT_TRUE(re.Search("abbc", 4, nullptr, nullptr));
+    EXPECT_FALSE(re.Search(nullptr, 0, &b, &e));
+    ASSERT_TRUE(re.Compile("x*"));
+    EXPECT_TRUE(re.Search(nullptr, 0, &b, &e));
+    EXPECT_EQ(b, 0u);
+    EXPECT_EQ(e, 0u);
+}
+
+TEST(RegexApi, CopiesSearchAlike) {
+    Regex re;
+    ASSERT_TRUE(re.Compile("c+"));
+    Regex copy = re;
+    ASSERT_TRUE(re.Compile("a"));
+    EXPECT_EQ(StartOf("c+", "abcc"), 2);
+    size_t b = 0, e = 0;
+    ASSERT_TRUE(copy.Search("abcc", 4, &b, &e));
+    EXPECT_EQ(b, 2u);
+    ASSERT_TRUE(re.Search("abcc", 4, &b, &e));
+    EXPECT_EQ(b, 0u);
+}
+
+TEST(RegexApi, TinyStateCacheGivesTheSameAnswers) {
+    const char* patterns[] = {"(a|b)*abb(a|b){3}", "a.*?c", "<title>(.|\\n)*?</title>", "(x+x+)+y"};
+    const std::string piece = "abbab<title>x\ny</title>cxxxy";
+    std::string text;
+    for (int i = 0; i < 2000; ++i) text += piece[(i * 7) % piece.size()];
+    for (const char* p : patterns) {
+        Regex normal, tiny;
+        ASSERT_TRUE(normal.Compile(p));
+        ASSERT_TRUE(tiny.Compile(p));
+        tiny.SetStateCacheLimit(2);
+        size_t b1 = 0, e1 = 0, b2 = 0, e2 = 0;
+        const bool f1 = normal.Search(text, &b1, &e1);
+        EXPECT_EQ(f1, tiny.Search(text, &b2, &e2)) << p;
+        if (f1) {
+            EXPECT_EQ(b1, b2) << p;
+            EXPECT_EQ(e1, e2) << p;
+        }
+    }
+}
+
+TEST(RegexCost, PathologicalPatternsStayLinear) {
+    // Exponential for a backtracking engine.
+    const std::string xs(20000, 'x');
+    EXPECT_EQ(FindIn("(x+x+)+y", xs), "<none>");
+    EXPECT_EQ(FindIn("(a*)*b", std::string(20000, 'a')), "<none>");
+    EXPECT_EQ(FindIn("(a|aa)*c", std::string(20000, 'a')), "<none>");
+    // Many starts, each running far.
+    std::string opens;
+    for (int i = 0; i < 20000; ++i) opens += "{a";
+    EXPECT_EQ(FindIn("\\{(.|\\n)*?[}]", opens), "<none>");
+}
