@@ -37,6 +37,14 @@ INT_PTR Dialog::DoModal() {
     return created ? result : -1;
 }
 
+bool Dialog::Create() {
+    if (hwnd) return false;
+    ended = false;
+    HINSTANCE instance = WinApp::Get() ? WinApp::Get()->Instance() : GetModuleHandleA(nullptr);
+    return CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), parent, DialogProc,
+                              reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
 void Dialog::EndDialog(INT_PTR value) {
     result = value;
     ended = true;
@@ -122,17 +130,11 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND window, UINT message, WPARAM wParam, LP
     if (!self) return FALSE;
 
     // Notifications go to the control that sent them first.
-    HWND sender = nullptr;
-    if (message == WM_COMMAND && lParam) sender = reinterpret_cast<HWND>(lParam);
-    else if (message == WM_NOTIFY) sender = reinterpret_cast<NMHDR*>(lParam)->hwndFrom;
-    else if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) sender = reinterpret_cast<HWND>(lParam);
-    if (Wnd* control = sender && sender != window ? Wnd::FromHandle(sender) : nullptr) {
-        LRESULT reflected = 0;
-        if (control->OnReflect(message, wParam, lParam, &reflected)) {
-            SetWindowLongPtrA(window, DWLP_MSGRESULT, reflected);
-            // WM_CTLCOLOR* answers with the brush itself.
-            return (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) ? reflected : TRUE;
-        }
+    LRESULT reflected = 0;
+    if (Wnd::ReflectToSender(window, message, wParam, lParam, &reflected)) {
+        SetWindowLongPtrA(window, DWLP_MSGRESULT, reflected);
+        // WM_CTLCOLOR* answers with the brush itself.
+        return (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) ? reflected : TRUE;
     }
 
     if (message == WM_NCDESTROY) {

@@ -15,6 +15,9 @@ public:
     // Creates the dialog, runs it until EndDialog, destroys it; returns the
     // result given to EndDialog, or -1 when the dialog cannot be created.
     INT_PTR DoModal();
+    // Creates the dialog without a modal loop of its own (it is visible when
+    // its template says so); false when it cannot be created.
+    bool Create();
     void EndDialog(INT_PTR result);
     bool IsRunning() const { return hwnd && !ended; }
 

@@ -64,8 +64,19 @@ LRESULT CALLBACK Wnd::SubclassProc(HWND window, UINT message, WPARAM wParam, LPA
         return result;
     }
     LRESULT result = 0;
+    if (ReflectToSender(window, message, wParam, lParam, &result)) return result;
     if (self->HandleMessage(message, wParam, lParam, &result)) return result;
     return DefSubclassProc(window, message, wParam, lParam);
+}
+
+bool Wnd::ReflectToSender(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    HWND sender = nullptr;
+    if (message == WM_COMMAND && lParam) sender = reinterpret_cast<HWND>(lParam);
+    else if (message == WM_NOTIFY && lParam) sender = reinterpret_cast<NMHDR*>(lParam)->hwndFrom;
+    else if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC)
+        sender = reinterpret_cast<HWND>(lParam);
+    Wnd* control = sender && sender != parent ? FromHandle(sender) : nullptr;
+    return control && control->OnReflect(message, wParam, lParam, result);
 }
 
 std::string GetControlText(HWND control) {

@@ -36,6 +36,11 @@ public:
     // A notification the parent received from this control (WM_COMMAND,
     // WM_NOTIFY, WM_CTLCOLOR...). True when handled; the parent then stops.
     virtual bool OnReflect(UINT, WPARAM, LPARAM, LRESULT*) { return false; }
+    // Offers a notification that `parent` received to the bound object of
+    // the control that sent it. Every bound window does this, so a control
+    // inside another control (the edit field of an extended combo box) gets
+    // its notifications too.
+    static bool ReflectToSender(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
 protected:
     // The class's message table: true when the message was handled.
