@@ -1,0 +1,20 @@
+// The About box (dialog 201): version, pitch, and links to the web site and
+// to a support e-mail.
+#pragma once
+#include "controls/CLinkStatic.h"
+#include "framework/Dialog.h"
+
+class AboutDialog : public Dialog {
+public:
+    AboutDialog();
+
+    const CLinkStatic& WebsiteLink() const { return websiteLink; }
+    const CLinkStatic& EmailLink() const { return emailLink; }
+
+protected:
+    BOOL OnInitDialog() override;
+
+private:
+    CLinkStatic websiteLink;
+    CLinkStatic emailLink;
+};

@@ -1,0 +1,115 @@
+#include "controls/CPathComboBoxEx.h"
+#include <shellapi.h>
+#include <algorithm>
+#include <shlwapi.h>
+#include "controls/ShellFunctions.h"
+
+namespace {
+bool IsAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+
+DWORD AutoCompleteSource(int pathFilter) {
+    switch (pathFilter) {
+    case CPathComboBoxEx::kAcceptFiles: return SHACF_FILESYS_ONLY;
+    case CPathComboBoxEx::kAcceptFolders: return SHACF_FILESYS_DIRS;
+    default: return SHACF_FILESYSTEM;
+    }
+}
+}
+
+bool CPathComboBoxEx::SameDoubleByteChars(const std::string& a, const std::string& b,
+                                          mbtext::LeadByteFn isLeadByte) {
+    if (a.size() != b.size()) return false;
+    mbtext::LeadTable lead(isLeadByte);
+    for (size_t i = 0; i < a.size();) {
+        size_t length = lead.CharLength(a.data(), a.size(), i);
+        if (length == 2 && a.compare(i, 2, b, i, 2) != 0) return false;
+        i += length;
+    }
+    return true;
+}
+
+int CPathComboBoxEx::FindExact(int start, const std::string& text) const {
+    bool doubleByte = GetSystemMetrics(SM_DBCSENABLED) != 0;
+    for (int i = std::max(start, 0); i < GetCount(); ++i) {
+        std::string item = GetItemText(i);
+        if (lstrcmpiA(item.c_str(), text.c_str()) != 0) continue;
+        if (!doubleByte || SameDoubleByteChars(item, text, IsAnsiLeadByte)) return i;
+    }
+    return -1;
+}
+
+int CPathComboBoxEx::AddPath(int index, const std::string& path) {
+    return InsertItem(index, path, GetPathIconIndex(path, SHGFI_SMALLICON), -1);
+}
+
+int CPathComboBoxEx::SelectPath(const std::string& path, bool add) {
+    if (path.empty()) return -1;
+    int found = FindExact(0, path);
+    if (found >= 0) return MoveToTop(found, path, true);
+    if (add) {
+        int index = AddPath(0, path);
+        SetCurSel(index);
+        return index;
+    }
+    SetWindowTextA(hwnd, path.c_str());
+    return -1;
+}
+
+bool CPathComboBoxEx::Attach(HWND window) {
+    if (!CItemComboBoxEx::Attach(window)) return false;
+    AttachEdit();
+    // The items' icon indices are of the system's small-icon list: show them.
+    SHFILEINFOA info = {};
+    HIMAGELIST icons = reinterpret_cast<HIMAGELIST>(
+        SHGetFileInfoA("C:\\", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof(info),
+                       SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES));
+    if (icons) SendMessageA(hwnd, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(icons));
+    return true;
+}
+
+void CPathComboBoxEx::AttachEdit() {
+    if (edit.Handle()) return;
+    HWND field = GetEditControl();
+    if (!field || !edit.Attach(field)) return;
+    EnableAutoComplete(field, AutoCompleteSource(pathFilter) | SHACF_USETAB | SHACF_AUTOSUGGEST_FORCE_ON
+                                  | SHACF_AUTOAPPEND_FORCE_ON);
+}
+
+bool CPathComboBoxEx::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    switch (message) {
+    case WM_CREATE:
+        if (Default(message, wParam, lParam) == -1) {
+            *result = -1;
+        } else {
+            AttachEdit();
+            *result = 0;
+        }
+        return true;
+    case WM_DROPFILES:
+        OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        // The handle is freed: the box's own processing must not see it.
+        *result = 0;
+        return true;
+    default:
+        return CItemComboBoxEx::HandleMessage(message, wParam, lParam, result);
+    }
+}
+
+bool CPathComboBoxEx::Qualifies(const char* name) const {
+    bool folder = PathIsDirectoryA(name) != FALSE;
+    return folder ? (pathFilter & kAcceptFolders) != 0 : (pathFilter & kAcceptFiles) != 0;
+}
+
+void CPathComboBoxEx::OnDropFiles(HDROP drop) {
+    UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        char name[MAX_PATH + 1] = "";
+        if (!DragQueryFileA(drop, i, name, sizeof(name))) continue;
+        if (Qualifies(name)) {
+            SelectPath(name, false);
+            break;
+        }
+    }
+    DragFinish(drop);
+    SetForegroundWindow(hwnd);
+}

@@ -1,0 +1,45 @@
+// A box for a file-system path: shell autocompletion in its edit field,
+// letter-case-blind matching of paths, and files or folders dropped on it
+// from the shell (its owner calls DragAcceptFiles).
+#pragma once
+#include <string>
+#include "controls/CItemComboBoxEx.h"
+#include "controls/CPathEditCtrl.h"
+#include "regex/MbText.h"
+
+class CPathComboBoxEx : public CItemComboBoxEx {
+public:
+    enum PathFilter { kAcceptFiles = 1, kAcceptFolders = 2 };
+
+    // pathFilter as it stands when the edit field is attached also picks
+    // the autocompletion source: files only (1), folders (2), else both.
+    explicit CPathComboBoxEx(int pathFilter) : pathFilter(pathFilter) {}
+
+    // Same path: equal but for letter case; where double-byte text is
+    // possible, also the same length with every double-byte character equal.
+    int FindExact(int start, const std::string& text) const override;
+    // Inserts the path with its small system icon; returns its index.
+    virtual int AddPath(int index, const std::string& path);
+    // Shows the path: a listed one moves to the top and is selected, an
+    // unlisted one is added at the top when add is set and only shown in
+    // the edit field otherwise. Returns the selected index, or -1.
+    virtual int SelectPath(const std::string& path, bool add);
+
+    bool Attach(HWND window) override;
+
+    // Whether every double-byte character of a matches the one of b at the
+    // same place, byte for byte (the rest may differ in letter case).
+    static bool SameDoubleByteChars(const std::string& a, const std::string& b,
+                                    mbtext::LeadByteFn isLeadByte);
+
+    CPathEditCtrl edit;
+    int pathFilter;
+
+protected:
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+private:
+    void AttachEdit();
+    void OnDropFiles(HDROP drop);
+    bool Qualifies(const char* name) const;
+};
