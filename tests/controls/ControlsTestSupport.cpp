@@ -1,0 +1,166 @@
+#include "tests/controls/ControlsTestSupport.h"
+#include <shlobj.h>
+#include <cstring>
+#include "framework/WinApp.h"
+#include "resources/resource.h"
+
+namespace controls_test {
+
+HostDialog::HostDialog() : CBannerDialog(IDD_MAIN, nullptr) {}
+
+HostDialog::~HostDialog() {
+    if (hwnd) DestroyWindow(hwnd);
+}
+
+BOOL HostDialog::OnInitDialog() {
+    optionsLink.AttachDlgItem(hwnd, IDC_OPTIONS_LINK);
+    supportLink.AttachDlgItem(hwnd, IDC_SUPPORT_LINK);
+    urlBox.AttachDlgItem(hwnd, IDC_URL);
+    folderBox.AttachDlgItem(hwnd, IDC_FOLDER);
+    return CBannerDialog::OnInitDialog();
+}
+
+bool HostDialog::OnCommand(WORD id, WORD code, HWND control) {
+    commands.emplace_back(id, code);
+    return CBannerDialog::OnCommand(id, code, control);
+}
+
+void HostDialog::SetClientWidth(int width) {
+    RECT client, frame;
+    GetClientRect(hwnd, &client);
+    GetWindowRect(hwnd, &frame);
+    int extra = (frame.right - frame.left) - client.right;
+    SetWindowPos(hwnd, nullptr, 0, 0, width + extra, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+COLORREF Image::At(int x, int y) const {
+    uint32_t p = pixels[static_cast<size_t>(y) * width + x];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+}
+
+namespace {
+// Runs draw on a memory DC holding a top-down 32-bit DIB and returns it.
+Image Render(int width, int height, COLORREF background, const std::function<void(HDC)>& draw) {
+    Image image;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ReleaseDC(nullptr, screen);
+    if (!dc || !dib) return image;
+    HGDIOBJ previous = SelectObject(dc, dib);
+    RECT all = {0, 0, width, height};
+    HBRUSH brush = CreateSolidBrush(background);
+    FillRect(dc, &all, brush);
+    DeleteObject(brush);
+    draw(dc);
+    GdiFlush();
+    image.width = width;
+    image.height = height;
+    const uint32_t* p = static_cast<const uint32_t*>(bits);
+    image.pixels.assign(p, p + static_cast<size_t>(width) * height);
+    SelectObject(dc, previous);
+    DeleteObject(dib);
+    DeleteDC(dc);
+    return image;
+}
+}
+
+Image PrintClient(HWND window, int width, int height, COLORREF background) {
+    return Render(width, height, background, [&](HDC dc) {
+        SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    });
+}
+
+Image LoadBitmapImage(UINT id, int width, int height) {
+    return Render(width, height, RGB(255, 0, 255), [&](HDC dc) {
+        HBITMAP bitmap = LoadBitmapA(WinApp::Get()->Instance(), MAKEINTRESOURCEA(id));
+        HDC source = CreateCompatibleDC(dc);
+        HGDIOBJ previous = SelectObject(source, bitmap);
+        BitBlt(dc, 0, 0, width, height, source, 0, 0, SRCCOPY);
+        SelectObject(source, previous);
+        DeleteDC(source);
+        DeleteObject(bitmap);
+    });
+}
+
+bool IsReddish(COLORREF c) { return GetRValue(c) > 160 && GetGValue(c) < 90 && GetBValue(c) < 90; }
+bool IsBluish(COLORREF c) { return GetBValue(c) > 160 && GetRValue(c) < 90 && GetGValue(c) < 90; }
+
+HGLOBAL MakeDropFiles(const std::vector<std::string>& names) {
+    size_t size = sizeof(DROPFILES) + 1;
+    for (const std::string& name : names) size += name.size() + 1;
+    HGLOBAL block = GlobalAlloc(GHND, size);
+    DROPFILES* drop = static_cast<DROPFILES*>(GlobalLock(block));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = FALSE;
+    char* at = reinterpret_cast<char*>(drop + 1);
+    for (const std::string& name : names) {
+        std::memcpy(at, name.c_str(), name.size() + 1);
+        at += name.size() + 1;
+    }
+    *at = '\0';
+    GlobalUnlock(block);
+    return block;
+}
+
+namespace {
+struct Search {
+    const std::vector<HWND>* known;
+    HWND found;
+};
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM param) {
+    Search* search = reinterpret_cast<Search*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char cls[16] = "";
+    GetClassNameA(window, cls, sizeof(cls));
+    if (pid != GetCurrentProcessId() || !IsWindowVisible(window) || lstrcmpA(cls, "#32770") != 0) return TRUE;
+    for (HWND k : *search->known)
+        if (k == window) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+}
+
+DialogDriver::DialogDriver(std::vector<HWND> known, std::function<void(HWND)> act)
+    : worker([this, known, act] {
+          DWORD start = GetTickCount();
+          Search search{&known, nullptr};
+          while (!stop && !search.found && GetTickCount() - start < 10000) {
+              EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
+              if (!search.found) Sleep(50);
+          }
+          if (!search.found) return;
+          found = true;
+          act(search.found);
+          for (int i = 0; i < 200 && IsWindow(search.found); ++i) Sleep(50);
+          if (IsWindow(search.found)) PostMessageA(search.found, WM_COMMAND, IDCANCEL, 0);
+      }) {}
+
+DialogDriver::~DialogDriver() {
+    stop = true;
+    worker.join();
+}
+
+std::vector<std::string> ChildTexts(HWND window) {
+    std::vector<std::string> texts;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char text[512] = "";
+        SendMessageTimeoutA(child, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text),
+                            SMTO_ABORTIFHUNG, 2000, nullptr);
+        texts.push_back(text);
+        for (const std::string& inner : ChildTexts(child)) texts.push_back(inner);
+    }
+    return texts;
+}
+
+}  // namespace controls_test

@@ -1,0 +1,71 @@
+// Hosts and probes for the control tests: a main-window-like dialog built
+// from template 202 with the program's controls bound, pixel read-back,
+// shell drops made by hand, and a driver for modal dialogs of the system.
+#pragma once
+#include <windows.h>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+#include "controls/CBannerDialog.h"
+#include "controls/CFolderHistoryCombo.h"
+#include "controls/CLinkStatic.h"
+#include "controls/CUrlHistoryCombo.h"
+
+namespace controls_test {
+
+// Template 202 with its links and boxes bound, created modeless; records
+// the WM_COMMAND notifications it receives.
+class HostDialog : public CBannerDialog {
+public:
+    HostDialog();
+    ~HostDialog() override;
+    // Resizes the window so that its client area is this wide.
+    void SetClientWidth(int width);
+
+    CLinkStatic optionsLink;
+    CLinkStatic supportLink;
+    CUrlHistoryCombo urlBox;
+    CFolderHistoryCombo folderBox{1};
+    std::vector<std::pair<int, int>> commands;  // id, notification code
+
+protected:
+    BOOL OnInitDialog() override;
+    bool OnCommand(WORD id, WORD code, HWND control) override;
+};
+
+// A window's client drawing (WM_PRINTCLIENT) as 0x00RRGGBB pixels.
+struct Image {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    COLORREF At(int x, int y) const;
+};
+Image PrintClient(HWND window, int width, int height, COLORREF background = RGB(255, 0, 255));
+// Bitmap resource id drawn at (0, 0) on its own.
+Image LoadBitmapImage(UINT id, int width, int height);
+bool IsReddish(COLORREF c);
+bool IsBluish(COLORREF c);
+
+// A WM_DROPFILES block holding the names, as the shell makes it.
+HGLOBAL MakeDropFiles(const std::vector<std::string>& names);
+
+// Waits on a thread of its own for a visible dialog of this process that
+// is not one of `known`, then runs act on it; gives up after 10 s. Closes
+// the dialog when act leaves it open, so a modal run never hangs.
+class DialogDriver {
+public:
+    DialogDriver(std::vector<HWND> known, std::function<void(HWND)> act);
+    ~DialogDriver();
+    bool Found() const { return found; }
+
+private:
+    std::atomic<bool> found{false};
+    std::atomic<bool> stop{false};
+    std::thread worker;
+};
+// Texts of a window's descendants.
+std::vector<std::string> ChildTexts(HWND window);
+
+}  // namespace controls_test

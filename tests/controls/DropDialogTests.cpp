@@ -1,0 +1,212 @@
+// OLE drops reaching a CDropDialog's hooks through CDropDialogTarget.
+#include <gtest/gtest.h>
+#include <cstring>
+#include <string>
+#include <vector>
+#include "controls/CDropDialog.h"
+#include "controls/CDropDialogTarget.h"
+#include "resources/resource.h"
+
+namespace {
+
+// Offers one text as CF_TEXT, the way a browser offers a dragged address.
+class TextData : public IDataObject {
+public:
+    explicit TextData(const std::string& text) : text(text) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDataObject)) {
+            *out = this;
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
+        if (QueryGetData(format) != S_OK) return DV_E_FORMATETC;
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+        std::memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
+        GlobalUnlock(block);
+        medium->tymed = TYMED_HGLOBAL;
+        medium->hGlobal = block;
+        medium->pUnkForRelease = nullptr;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override {
+        return format->cfFormat == CF_TEXT && (format->tymed & TYMED_HGLOBAL) ? S_OK : DV_E_FORMATETC;
+    }
+    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
+
+private:
+    std::string text;
+};
+
+// Accepts CF_TEXT with a configurable effect and records every hook call.
+class RecordingDialog : public CDropDialog {
+public:
+    RecordingDialog() : CDropDialog(IDD_ABOUT, nullptr) {}
+    ~RecordingDialog() override { if (hwnd) DestroyWindow(hwnd); }
+
+    DWORD OnDragEnter(OleDataObject& data, DWORD, POINT p) override { return Answer("enter", data, p); }
+    DWORD OnDragOver(OleDataObject& data, DWORD, POINT p) override { return Answer("over", data, p); }
+    void OnDragLeave() override { calls.push_back("leave"); }
+    DWORD OnDropEx(OleDataObject&, DWORD effect, DWORD, POINT) override {
+        calls.push_back("dropex");
+        proposed = effect;
+        return dropExAnswer;
+    }
+    bool OnDrop(OleDataObject& data, DWORD effect, POINT) override {
+        calls.push_back("drop");
+        proposed = effect;
+        if (HGLOBAL block = data.GetGlobalData(CF_TEXT)) {
+            dropped = static_cast<const char*>(GlobalLock(block));
+            GlobalUnlock(block);
+            GlobalFree(block);
+        }
+        return dropAnswer;
+    }
+
+    DWORD effect = DROPEFFECT_COPY;
+    DWORD dropExAnswer = kDropNotHandled;
+    bool dropAnswer = true;
+    std::vector<std::string> calls;
+    POINT lastPoint = {-1, -1};
+    DWORD proposed = 0xBAD;
+    std::string dropped;
+
+private:
+    DWORD Answer(const char* call, OleDataObject& data, POINT p) {
+        calls.push_back(call);
+        lastPoint = p;
+        return data.IsDataAvailable(CF_TEXT) ? effect : DROPEFFECT_NONE;
+    }
+};
+
+class DropDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dialog.Create());
+        target.reset(new CDropDialogTarget);
+        ASSERT_TRUE(target->Register(dialog.Handle()));
+    }
+    // A screen point at the given client position of the dialog.
+    POINTL At(int x, int y) const {
+        POINT p = {x, y};
+        ClientToScreen(dialog.Handle(), &p);
+        return POINTL{p.x, p.y};
+    }
+    DWORD Drop(DWORD allowed) {
+        DWORD effect = allowed;
+        EXPECT_EQ(S_OK, target->Drop(&data, 0, At(5, 5), &effect));
+        return effect;
+    }
+
+    RecordingDialog dialog;
+    OleDropTargetPtr<CDropDialogTarget> target;
+    TextData data{"http://www.youtube.com/watch?v=Zx81KpQ3fLw"};
+};
+
+TEST_F(DropDialogTest, HooksSeeClientPointsAndEffectsAreFilteredByWhatTheSourceAllows) {
+    DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    ASSERT_EQ(S_OK, target->DragEnter(&data, MK_LBUTTON, At(12, 34), &effect));
+    EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_COPY), effect);
+    EXPECT_EQ(12, dialog.lastPoint.x);
+    EXPECT_EQ(34, dialog.lastPoint.y);
+
+    struct Case { DWORD answer, allowed, expected; };
+    const Case cases[] = {
+        {DROPEFFECT_COPY, DROPEFFECT_MOVE | DROPEFFECT_LINK, DROPEFFECT_MOVE},
+        {DROPEFFECT_COPY, DROPEFFECT_LINK, DROPEFFECT_LINK},
+        {DROPEFFECT_COPY, DROPEFFECT_NONE, DROPEFFECT_NONE},
+        {DROPEFFECT_MOVE, DROPEFFECT_COPY | DROPEFFECT_LINK, DROPEFFECT_COPY},
+        {DROPEFFECT_MOVE, DROPEFFECT_LINK, DROPEFFECT_LINK},
+        {DROPEFFECT_LINK, DROPEFFECT_COPY | DROPEFFECT_MOVE, DROPEFFECT_NONE},
+        {DROPEFFECT_MOVE, DROPEFFECT_MOVE | DROPEFFECT_COPY, DROPEFFECT_MOVE},
+    };
+    for (const Case& c : cases) {
+        dialog.effect = c.answer;
+        DWORD over = c.allowed;
+        ASSERT_EQ(S_OK, target->DragOver(0, At(3, 4), &over));
+        EXPECT_EQ(c.expected, over) << "answer " << c.answer << " allowed " << c.allowed;
+    }
+    EXPECT_EQ(3, dialog.lastPoint.x);
+    target->DragLeave();
+    EXPECT_EQ("leave", dialog.calls.back());
+}
+
+TEST_F(DropDialogTest, DropAsksOverThenDropExAndCallsOnDropOnlyWhenDropExDeclines) {
+    // OnDropEx decides: OnDrop is never called.
+    dialog.dropExAnswer = DROPEFFECT_LINK;
+    EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_LINK), Drop(DROPEFFECT_COPY | DROPEFFECT_MOVE));
+    EXPECT_EQ((std::vector<std::string>{"over", "dropex"}), dialog.calls);
+    EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_COPY), dialog.proposed);
+
+    // Declined: OnDrop gets the filtered effect and the text.
+    dialog.calls.clear();
+    dialog.dropExAnswer = kDropNotHandled;
+    EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_MOVE), Drop(DROPEFFECT_MOVE));
+    EXPECT_EQ((std::vector<std::string>{"over", "dropex", "drop"}), dialog.calls);
+    EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_MOVE), dialog.proposed);
+    EXPECT_EQ("http://www.youtube.com/watch?v=Zx81KpQ3fLw", dialog.dropped);
+
+    // OnDrop refusing makes the drop a no-drop.
+    dialog.calls.clear();
+    dialog.dropAnswer = false;
+    EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_NONE), Drop(DROPEFFECT_COPY));
+
+    // No acceptable effect: the drag just leaves.
+    dialog.calls.clear();
+    dialog.effect = DROPEFFECT_NONE;
+    EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_NONE), Drop(DROPEFFECT_COPY));
+    EXPECT_EQ((std::vector<std::string>{"over", "dropex", "leave"}), dialog.calls);
+}
+
+// A CDropDialog that overrides nothing, and a window of another kind.
+class PlainDropDialog : public CDropDialog {
+public:
+    PlainDropDialog() : CDropDialog(IDD_ABOUT, nullptr) {}
+    ~PlainDropDialog() override { if (hwnd) DestroyWindow(hwnd); }
+};
+class OtherDialog : public Dialog {
+public:
+    OtherDialog() : Dialog(IDD_ABOUT, nullptr) {}
+    ~OtherDialog() override { if (hwnd) DestroyWindow(hwnd); }
+};
+
+TEST(DropDialogRefusal, DefaultHooksAndWindowsOfOtherKindsRefuseEveryDrop) {
+    PlainDropDialog plain;
+    OtherDialog other;
+    ASSERT_TRUE(plain.Create());
+    ASSERT_TRUE(other.Create());
+    TextData data("http://example.invalid/");
+    for (HWND window : {plain.Handle(), other.Handle()}) {
+        OleDropTargetPtr<CDropDialogTarget> target(new CDropDialogTarget);
+        ASSERT_TRUE(target->Register(window));
+        DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+        target->DragEnter(&data, 0, POINTL{0, 0}, &effect);
+        EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_NONE), effect);
+        effect = DROPEFFECT_COPY;
+        target->Drop(&data, 0, POINTL{0, 0}, &effect);
+        EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_NONE), effect);
+    }
+}
+
+TEST(DropDialogRegistration, OneTargetPerWindowUntilTheFirstIsDestroyed) {
+    PlainDropDialog dialog;
+    ASSERT_TRUE(dialog.Create());
+    OleDropTargetPtr<CDropDialogTarget> first(new CDropDialogTarget);
+    OleDropTargetPtr<CDropDialogTarget> second(new CDropDialogTarget);
+    ASSERT_TRUE(first->Register(dialog.Handle()));
+    EXPECT_FALSE(second->Register(dialog.Handle()));
+    first.reset();  // revokes
+    EXPECT_TRUE(second->Register(dialog.Handle()));
+}
+
+}  // namespace

@@ -1,0 +1,228 @@
+// The address and folder boxes: items from the recent lists, moving a
+// chosen path to the top, drop-down width, dropped files.
+#include <windows.h>
+#include <shellapi.h>
+#include <shlwapi.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include "app/FramehaulApp.h"
+#include "controls/ShellFunctions.h"
+#include "framework/Strings.h"
+#include "settings/RecentList.h"
+#include "tests/common/TestSupport.h"
+#include "tests/controls/ControlsTestSupport.h"
+
+using namespace controls_test;
+using namespace testing_support;
+
+namespace {
+
+std::string Upper(std::string text) {
+    CharUpperBuffA(&text[0], static_cast<DWORD>(text.size()));
+    return text;
+}
+
+class HistoryComboTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ClearAppKey();
+        base = MakeTempFolder("fh_ctl");
+        ASSERT_FALSE(base.empty());
+        for (const char* name : {"\\Alpha", "\\Beta", "\\Gamma", "\\Delta"})
+            CreateDirectoryA((base + name).c_str(), nullptr);
+        file = base + "\\Alpha\\clip.flv";
+        CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        ASSERT_TRUE(host.Create());
+    }
+    void TearDown() override {
+        RemoveTree(base);
+        ClearAppKey();
+    }
+    std::string Folder(const char* name) const { return base + "\\" + name; }
+    std::vector<std::string> Items(const CItemComboBoxEx& box) const {
+        std::vector<std::string> items;
+        for (int i = 0; i < box.GetCount(); ++i) items.push_back(box.GetItemText(i));
+        return items;
+    }
+
+    std::string base, file;
+    HostDialog host;
+    RecentList folders{"Recent\\Folders", 20, RecentList::Match::FolderPath};
+    RecentList urls{"Recent\\URLs", 20, RecentList::Match::Exact};
+};
+
+TEST_F(HistoryComboTest, SelectPathMovesListedFoldersToTheTopAndShowsOrAddsOthers) {
+    for (const char* name : {"Gamma", "Beta", "Alpha"}) folders.Add(Folder(name));
+    CFolderHistoryCombo& box = host.folderBox;
+    box.SetList(&folders);
+    ASSERT_EQ((std::vector<std::string>{Folder("Alpha"), Folder("Beta"), Folder("Gamma")}), Items(box));
+    box.SetCurSel(1);
+
+    EXPECT_EQ(-1, box.SelectPath("", true));
+    EXPECT_EQ(3, box.GetCount());
+    EXPECT_EQ(1, box.GetCurSel());
+    EXPECT_EQ(Folder("Beta"), box.GetText());
+
+    int image = -5, selected = -5;
+    ASSERT_TRUE(box.GetItemImage(2, image, selected));
+    std::string shouted = Upper(Folder("Gamma"));
+    EXPECT_EQ(0, box.SelectPath(shouted, false));
+    EXPECT_EQ((std::vector<std::string>{shouted, Folder("Alpha"), Folder("Beta")}), Items(box));
+    int movedImage = -5, movedSelected = -5;
+    ASSERT_TRUE(box.GetItemImage(0, movedImage, movedSelected));
+    EXPECT_EQ(image, movedImage);
+    EXPECT_EQ(selected, movedSelected);
+    EXPECT_EQ(0, box.GetCurSel());
+    EXPECT_EQ(Folder("Gamma"), folders[2]) << "the list itself is not reordered";
+
+    EXPECT_EQ(-1, box.SelectPath(Folder("Delta"), false));
+    EXPECT_EQ(3, box.GetCount());
+    EXPECT_EQ(Folder("Delta"), box.GetText());
+
+    EXPECT_EQ(0, box.SelectPath(Folder("Delta"), true));
+    EXPECT_EQ(Folder("Delta"), box.GetItemText(0));
+    EXPECT_EQ(4, box.GetCount());
+    EXPECT_EQ(0, box.GetCurSel());
+    ASSERT_TRUE(box.GetItemImage(0, image, selected));
+    EXPECT_EQ(GetPathIconIndex(Folder("Delta"), SHGFI_SMALLICON), image);
+}
+
+TEST_F(HistoryComboTest, FindExactIgnoresLetterCaseForAddressesAndPaths) {
+    CUrlHistoryCombo& urlBox = host.urlBox;
+    urlBox.InsertItem(0, "http://www.youtube.com/watch?v=one", -1);
+    urlBox.InsertItem(1, "http://www.youtube.com/watch?v=Two", -1);
+    EXPECT_EQ(1, urlBox.FindExact(0, "HTTP://WWW.YOUTUBE.COM/WATCH?V=two"));
+    EXPECT_EQ(1, urlBox.FindExact(1, "http://www.youtube.com/watch?v=two"));
+    EXPECT_EQ(-1, urlBox.FindExact(1, "http://www.youtube.com/watch?v=one"));
+    EXPECT_EQ(-1, urlBox.FindExact(0, "http://www.youtube.com/watch?v=on"));
+    EXPECT_EQ(-1, urlBox.FindExact(5, "http://www.youtube.com/watch?v=one"));
+
+    host.folderBox.AddPath(0, Folder("Alpha"));
+    EXPECT_EQ(0, host.folderBox.FindExact(0, Upper(Folder("alpha"))));
+    EXPECT_EQ(-1, host.folderBox.FindExact(0, Folder("Alpha") + "\\"));
+}
+
+TEST(PathMatching, DoubleByteCharactersMustMatchExactly) {
+    auto lead = mbtext::IsCp932LeadByte;
+    // Full-width A (82 60) and full-width a (82 81).
+    EXPECT_TRUE(CPathComboBoxEx::SameDoubleByteChars("C:\\\x82\x60x", "c:\\\x82\x60X", lead));
+    EXPECT_FALSE(CPathComboBoxEx::SameDoubleByteChars("C:\\\x82\x60", "C:\\\x82\x81", lead));
+    EXPECT_FALSE(CPathComboBoxEx::SameDoubleByteChars("C:\\ab", "C:\\abc", lead));
+    // A trail byte that looks like a letter is not compared as one.
+    EXPECT_FALSE(CPathComboBoxEx::SameDoubleByteChars("\x95\x61", "\x95\x41", lead));
+}
+
+TEST_F(HistoryComboTest, OnDoubleByteSystemsFullWidthLettersKeepTheirCaseInPaths) {
+    if (!GetSystemMetrics(SM_DBCSENABLED)) GTEST_SKIP() << "needs a double-byte code page (LC_ALL=ja_JP.UTF-8)";
+    // Full-width A (82 60) and full-width a (82 81); half-width letters still match.
+    host.folderBox.AddPath(0, "C:\\Clips\\\x82\x60");
+    EXPECT_EQ(0, host.folderBox.FindExact(0, "c:\\CLIPS\\\x82\x60"));
+    EXPECT_EQ(-1, host.folderBox.FindExact(0, "C:\\Clips\\\x82\x81"));
+}
+
+TEST_F(HistoryComboTest, RefillStopsAtTheFirstEmptyEntryAndOpeningTheListRefillsKeepingTypedText) {
+    const std::string key = App().GetProfile().AppKey() + "\\Recent\\URLs";
+    WriteString(key, "1", "http://www.youtube.com/watch?v=first");
+    WriteString(key, "3", "http://www.youtube.com/watch?v=third");
+    urls.Load(App().GetProfile());
+    host.urlBox.SetList(&urls);
+    EXPECT_EQ((std::vector<std::string>{"http://www.youtube.com/watch?v=first"}), Items(host.urlBox));
+
+    // Added elsewhere (a finished download): shows when the list opens.
+    urls.Add("http://www.youtube.com/watch?v=new");
+    SetControlText(host.urlBox, "typed, not chosen");
+    SendMessageA(host.urlBox, CB_SHOWDROPDOWN, TRUE, 0);
+    EXPECT_EQ(2, host.urlBox.GetCount());
+    EXPECT_EQ("http://www.youtube.com/watch?v=new", host.urlBox.GetItemText(0));
+    EXPECT_EQ("typed, not chosen", host.urlBox.GetText());
+    SendMessageA(host.urlBox, CB_SHOWDROPDOWN, FALSE, 0);
+}
+
+// Records the width asked for; the system then keeps the list at least as
+// wide as the box, which would hide a small value.
+LRESULT CALLBACK RecordDropWidth(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                 DWORD_PTR asked) {
+    if (message == CB_SETDROPPEDWIDTH) *reinterpret_cast<int*>(asked) = static_cast<int>(wParam);
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+TEST_F(HistoryComboTest, DropWidthOfAnEmptyBoxWithoutImagesIsTwoWsAndEightPixels) {
+    CUrlHistoryCombo& box = host.urlBox;
+    ASSERT_EQ(nullptr, box.GetImageList());
+    int asked = -1;
+    SetWindowSubclass(box, RecordDropWidth, 1, reinterpret_cast<DWORD_PTR>(&asked));
+    box.FitDropWidth();
+    RemoveWindowSubclass(box, RecordDropWidth, 1);
+    HDC dc = GetDC(box);
+    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(box, WM_GETFONT, 0, 0)));
+    SIZE w = {};
+    GetTextExtentPoint32A(dc, "W", 1, &w);
+    SelectObject(dc, previous);
+    ReleaseDC(box, dc);
+    EXPECT_EQ(2 * w.cx + 8, asked);
+
+    // The folder box shows the system's small icons: they take room too.
+    IMAGEINFO icon = {};
+    ASSERT_TRUE(ImageList_GetImageInfo(host.folderBox.GetImageList(), 0, &icon));
+    SetWindowSubclass(host.folderBox, RecordDropWidth, 1, reinterpret_cast<DWORD_PTR>(&asked));
+    host.folderBox.FitDropWidth();
+    RemoveWindowSubclass(host.folderBox, RecordDropWidth, 1);
+    EXPECT_EQ(2 * w.cx + 8 + icon.rcImage.right - icon.rcImage.left + 1, asked);
+}
+
+TEST_F(HistoryComboTest, DroppedNamesQualifyByThePathFilter) {
+    struct Case { int filter; std::vector<std::string> names; std::string shown; };
+    const std::string folder = Folder("Beta");
+    const Case cases[] = {
+        {2, {file, folder}, folder},
+        {2, {file}, "before"},
+        {3, {file, folder}, file},
+        {1, {folder, file}, file},
+        {0, {file, folder}, "before"},
+    };
+    for (const Case& c : cases) {
+        host.folderBox.pathFilter = c.filter;
+        SetControlText(host.folderBox, "before");
+        SendMessageA(host.folderBox, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDropFiles(c.names)), 0);
+        EXPECT_EQ(c.shown, host.folderBox.GetText()) << "filter " << c.filter;
+        EXPECT_EQ(0, host.folderBox.GetCount());
+    }
+}
+
+TEST_F(HistoryComboTest, AutoCompleteNeedsAWindowAndIconsFollowTheKindOfPath) {
+    EXPECT_FALSE(EnableAutoComplete(nullptr, SHACF_FILESYSTEM));
+    ASSERT_NE(nullptr, host.folderBox.edit.Handle());
+    EXPECT_EQ(host.folderBox.GetEditControl(), host.folderBox.edit.Handle());
+    // This system's SHAutoComplete may answer S_FALSE: that is success.
+    EXPECT_TRUE(EnableAutoComplete(host.folderBox.edit, SHACF_FILESYSTEM));
+
+    int folderIcon = GetPathIconIndex(Folder("Alpha"), SHGFI_SMALLICON);
+    EXPECT_EQ(folderIcon, GetPathIconIndex(Folder("Beta"), SHGFI_SMALLICON));
+    EXPECT_NE(folderIcon, GetPathIconIndex(Folder("Alpha") + "\\missing.flv", SHGFI_SMALLICON));
+}
+
+}  // namespace
+
+namespace {
+
+int CountGreen(const Image& image) {
+    int green = 0;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            COLORREF c = image.At(x, y);
+            green += GetGValue(c) > 120 && GetRValue(c) < 60 && GetBValue(c) < 60;
+        }
+    return green;
+}
+
+TEST_F(HistoryComboTest, PathEditDrawsInItsOwnColourOnlyWhenOneIsSet) {
+    HWND edit = host.folderBox.edit;
+    SetControlText(host.folderBox, "WWWWWWWW");
+    RECT r;
+    GetClientRect(edit, &r);
+    EXPECT_EQ(0, CountGreen(PrintClient(edit, r.right, r.bottom)));
+    host.folderBox.edit.textColor = RGB(0, 160, 0);
+    EXPECT_GT(CountGreen(PrintClient(edit, r.right, r.bottom)), 0);
+}
+
+}  // namespace

@@ -1,0 +1,189 @@
+// The link control, the banner and the About box, checked by their pixels
+// and by what their parents receive.
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <algorithm>
+#include "app/FramehaulApp.h"
+#include "controls/AboutDialog.h"
+#include "resources/resource.h"
+#include "tests/controls/ControlsTestSupport.h"
+
+using namespace controls_test;
+
+namespace {
+
+int TextWidthIn(HFONT font, const std::string& text) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ previous = SelectObject(dc, font);
+    SIZE extent = {};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    SelectObject(dc, previous);
+    ReleaseDC(nullptr, dc);
+    return extent.cx;
+}
+
+SIZE WindowSize(HWND window) {
+    RECT r;
+    GetWindowRect(window, &r);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+struct Colours { int red = 0, blue = 0; };
+Colours CountColours(HWND link) {
+    SIZE size = WindowSize(link);
+    Image image = PrintClient(link, size.cx, size.cy);
+    Colours c;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            if (IsReddish(image.At(x, y))) ++c.red;
+            if (IsBluish(image.At(x, y))) ++c.blue;
+        }
+    return c;
+}
+
+class LinkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(host.Create());
+        SendMessageA(host.optionsLink, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(FramehaulApp::Get().fonts.boldUnderlineFont), TRUE);
+    }
+    HostDialog host;
+};
+
+TEST_F(LinkTest, HoverTurnsRedUntilThePointerLeavesAndAClickWithoutTargetOnlyNotifiesTheParent) {
+    HWND link = host.optionsLink;
+    Colours normal = CountColours(link);
+    EXPECT_GT(normal.blue, 0);
+    EXPECT_EQ(0, normal.red);
+
+    SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+    EXPECT_EQ(link, GetCapture());
+    Colours hover = CountColours(link);
+    EXPECT_GT(hover.red, 0);
+    EXPECT_EQ(0, hover.blue);
+
+    SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));  // still inside
+    EXPECT_EQ(link, GetCapture());
+    SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(WindowSize(link).cx + 20, 2));
+    EXPECT_EQ(nullptr, GetCapture());
+    EXPECT_EQ(0, CountColours(link).red);
+
+    SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+    host.commands.clear();
+    SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    SendMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    EXPECT_EQ(nullptr, GetCapture());
+    EXPECT_EQ(0, CountColours(link).red);
+    ASSERT_EQ(1u, host.commands.size());
+    EXPECT_EQ(IDC_OPTIONS_LINK, host.commands[0].first);
+    EXPECT_EQ(STN_CLICKED, host.commands[0].second);
+    EXPECT_TRUE(host.optionsLink.Target().empty());
+}
+
+TEST_F(LinkTest, WidthFollowsTheTextInTheNewFontAndSetLinkStoresTargetAndTip) {
+    HWND link = host.supportLink;
+    SIZE before = WindowSize(link);
+    HFONT bold = FramehaulApp::Get().fonts.boldUnderlineFont;
+    SendMessageA(link, WM_SETFONT, reinterpret_cast<WPARAM>(bold), TRUE);
+    SIZE after = WindowSize(link);
+    EXPECT_EQ(TextWidthIn(bold, "Questions?"), after.cx);
+    EXPECT_EQ(before.cy, after.cy);
+
+    host.supportLink.SetLink("mailto:someone@example.invalid", "someone@example.invalid",
+                             "Feature Requests?");
+    EXPECT_EQ(TextWidthIn(bold, "Feature Requests?"), WindowSize(link).cx);
+    EXPECT_EQ("mailto:someone@example.invalid", host.supportLink.Target());
+
+    char tip[256] = "";
+    TOOLINFOA tool = {};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = host.Handle();
+    tool.uId = reinterpret_cast<UINT_PTR>(link);
+    tool.lpszText = tip;
+    SendMessageA(host.supportLink.ToolTip(), TTM_GETTEXTA, sizeof(tip), reinterpret_cast<LPARAM>(&tool));
+    EXPECT_STREQ("someone@example.invalid", tip);
+}
+
+TEST_F(LinkTest, TextTooWideForTheLinkEndsInAnEllipsisOnOneLine) {
+    HWND link = host.supportLink;
+    SetWindowTextA(link, "WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW");
+    SetWindowPos(link, nullptr, 0, 0, 120, 40, SWP_NOMOVE | SWP_NOZORDER);
+    Image image = PrintClient(link, 120, 40);
+    // Rows and the last column that hold text.
+    int top = image.height, bottom = -1, right = -1;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x)
+            if (IsBluish(image.At(x, y))) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+                right = std::max(right, x);
+            }
+    ASSERT_GE(right, 0);
+    EXPECT_LT(bottom - top, 20) << "one line";
+    // The last few columns hold the dots: low, and far shorter than a W.
+    int dotTop = image.height;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = right - 4; x <= right; ++x)
+            if (IsBluish(image.At(x, y))) dotTop = std::min(dotTop, y);
+    EXPECT_GT(dotTop, top + (bottom - top) / 2);
+}
+
+TEST(BannerTest, BitmapRepeatsEvery480PixelsUnderAGreyLineAndTheTextKeepsClearOfTheLogo) {
+    HostDialog host;
+    ASSERT_TRUE(host.Create());
+    host.SetClientWidth(1000);
+    Image banner = PrintClient(host.Handle(), 1000, 60);
+    Image tile = LoadBitmapImage(IDB_BANNER, 480, 60);
+    int wrong = 0;
+    for (int y = 0; y < 59; ++y) {
+        if (y >= 12 && y < 53) continue;  // the text band
+        for (int x = 0; x < 1000; ++x) wrong += banner.At(x, y) != tile.At(x % 480, y);
+    }
+    EXPECT_EQ(0, wrong);
+    for (int x = 0; x < 1000; ++x) ASSERT_EQ(RGB(208, 208, 208), banner.At(x, 59)) << x;
+
+    // A narrow window: the text wraps inside 16 .. width - 112.
+    host.SetClientWidth(300);
+    banner = PrintClient(host.Handle(), 300, 60);
+    int textLeft = 300, textRight = -1, textBottom = -1;
+    for (int y = 12; y < 53; ++y)
+        for (int x = 0; x < 300; ++x)
+            if (banner.At(x, y) != tile.At(x, y)) {
+                textLeft = std::min(textLeft, x);
+                textRight = std::max(textRight, x);
+                textBottom = std::max(textBottom, y);
+            }
+    EXPECT_GE(textLeft, 16);
+    EXPECT_LT(textRight, 300 - 112);
+    TEXTMETRICA metrics = {};
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ previous = SelectObject(dc, FramehaulApp::Get().fonts.boldFont);
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, previous);
+    ReleaseDC(nullptr, dc);
+    EXPECT_GT(textBottom, 12 + metrics.tmHeight) << "wrapped onto a second line";
+}
+
+class ShownAbout : public AboutDialog {
+public:
+    ~ShownAbout() override { if (hwnd) DestroyWindow(hwnd); }
+};
+
+TEST(AboutDialogTest, LinksPointAtTheWebSiteAndTheSupportMailOnTheDialogColour) {
+    ShownAbout about;
+    ASSERT_TRUE(about.Create());
+    const FontSet& fonts = FramehaulApp::Get().fonts;
+    EXPECT_EQ(FH_WEBSITE_URL, about.WebsiteLink().Target());
+    EXPECT_EQ(FH_WEBSITE_URL, about.WebsiteLink().TipText());
+    EXPECT_EQ("mailto:" FH_SUPPORT_EMAIL "?subject=About Framehaul", about.EmailLink().Target());
+    EXPECT_EQ(FH_SUPPORT_EMAIL, about.EmailLink().TipText());
+    EXPECT_EQ(GetSysColor(COLOR_BTNFACE), about.EmailLink().backColor);
+    HWND version = about.Item(IDC_VERSION_TEXT);
+    EXPECT_EQ(fonts.boldFont, reinterpret_cast<HFONT>(SendMessageA(version, WM_GETFONT, 0, 0)));
+    EXPECT_EQ("Framehaul Version 1.1.3.0", GetControlText(version));
+    EXPECT_EQ(TextWidthIn(fonts.boldUnderlineFont, FH_SUPPORT_EMAIL), WindowSize(about.EmailLink()).cx);
+}
+
+}  // namespace
