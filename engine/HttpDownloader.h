@@ -1,0 +1,66 @@
+// Fetches addresses over HTTP into an output, reporting connection status,
+// progress and rate to a TransferObserver and watching its stop flag
+// between chunks. One per download job; both transfers of the job share
+// its session.
+#pragma once
+#include <windows.h>
+#include <wininet.h>
+#include <ctime>
+#include <memory>
+#include <string>
+#include <vector>
+#include "engine/DownloadSession.h"
+#include "engine/TransferObserver.h"
+#include "engine/TransferOutput.h"
+
+class HttpDownloader {
+public:
+    // What a transfer makes of an HTTP error status (400 or more).
+    enum class HttpErrors {
+        Accept,  // the body is the result, whatever the status (a watch page)
+        Fail,    // nothing is written; the server's answer becomes the status text
+    };
+
+    HttpDownloader() = default;
+    ~HttpDownloader();
+    HttpDownloader(const HttpDownloader&) = delete;
+    HttpDownloader& operator=(const HttpDownloader&) = delete;
+
+    // Opens the session (agent null: the application's name) and remembers
+    // the observer. False when WinINet gave no session; Download then fails
+    // with WinINet's reason as a status text.
+    bool CreateSession(TransferObserver* observer, const char* agent = nullptr);
+    void SetChunkSize(DWORD bytes) { chunkSize = bytes ? bytes : 1; }
+    DWORD ChunkSize() const { return chunkSize; }
+
+    // True when the server's data ended and all of it was written; false
+    // when the address could not be opened, the stop flag was set, reading
+    // or writing failed, or (HttpErrors::Fail) the server answered with an
+    // error status.
+    bool Download(const std::string& address, TransferOutput& output,
+                  HttpErrors httpErrors = HttpErrors::Accept);
+
+    // printf-style text to the observer's OnText, when there is one.
+    void ReportText(int kind, const char* format, ...) __attribute__((format(printf, 3, 4)));
+
+private:
+    enum class LoopEnd { DataEnded, Stopped, Failed };
+    // The state of one transfer; none of it outlives Download.
+    struct Transfer {
+        time_t start = 0;
+        std::vector<char> chunk;          // one buffer for every read
+        unsigned long long length = 0;    // Content-Length, 0 when unknown
+        unsigned totalKb = 0;
+        unsigned long long received = 0;
+        std::string failure;              // status text of a failed loop
+    };
+
+    HINTERNET OpenAddress(const std::string& address, HttpErrors httpErrors);
+    LoopEnd ReadLoop(HINTERNET response, TransferOutput& output, Transfer& transfer);
+    void ReportProgress(const Transfer& transfer);
+    bool StopRequested() const;
+
+    std::unique_ptr<DownloadSession> session;
+    DWORD chunkSize = 4096;
+    TransferObserver* observer = nullptr;
+};

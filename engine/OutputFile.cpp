@@ -1,0 +1,149 @@
+#include "engine/OutputFile.h"
+#include <shlwapi.h>
+#include <vector>
+#include "app/FramehaulApp.h"
+#include "engine/AnsiText.h"
+#include "engine/FileExistsDialog.h"
+#include "framework/Strings.h"
+#include "resources/resource.h"
+
+namespace {
+
+const char* const kExtension = ".flv";
+const size_t kMaxPathLength = MAX_PATH - 1;  // without the terminating zero
+
+bool IsFolder(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Device names as Windows recognises them, compared in UTF-16 so that the
+// superscript digits mean the same in every ANSI code page.
+bool IsDeviceName(const std::string& base) {
+    if (base.empty() || base.size() > 16) return false;
+    wchar_t wide[17] = L"";
+    int length = MultiByteToWideChar(CP_ACP, 0, base.data(), static_cast<int>(base.size()), wide, 16);
+    for (int i = 0; i < length; ++i)
+        if (wide[i] >= L'a' && wide[i] <= L'z') wide[i] = static_cast<wchar_t>(wide[i] - L'a' + L'A');
+    std::wstring name(wide, length > 0 ? length : 0);
+    for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"})
+        if (name == device) return true;
+    if (name.size() != 4 || (name.compare(0, 3, L"COM") != 0 && name.compare(0, 3, L"LPT") != 0))
+        return false;
+    wchar_t digit = name[3];
+    return (digit >= L'0' && digit <= L'9') || digit == 0x00B9 || digit == 0x00B2 || digit == 0x00B3;
+}
+
+// Windows takes the part of a name before its first dot, without the
+// blanks that end it, for a device name: "nul.x.flv" and "CON .flv" open
+// devices, not files. The length of that part when it names a device, else
+// npos.
+size_t DeviceNameLength(const std::string& name) {
+    size_t dot = mbtext::FindChar(name, '.', 0, AnsiLeadByteTest());
+    std::string part = name.substr(0, dot);
+    size_t last = part.find_last_not_of(' ');  // a blank is never a trail byte
+    size_t end = last == std::string::npos ? 0 : last + 1;
+    return IsDeviceName(part.substr(0, end)) ? end : std::string::npos;
+}
+
+bool NamesDevice(const std::string& name) {
+    return DeviceNameLength(name) != std::string::npos;
+}
+
+// An underscore after the device name makes it a plain name.
+std::string AvoidDeviceName(const std::string& stem) {
+    size_t end = DeviceNameLength(stem);
+    if (end == std::string::npos) return stem;
+    return stem.substr(0, end) + "_" + stem.substr(end);
+}
+
+std::string UntitledStem() {
+    std::string format = LoadResString(IDS_UNTITLED_FORMAT);
+    std::string ticks = std::to_string(static_cast<long>(static_cast<LONG>(GetTickCount())));
+    size_t at = format.find("%d");
+    return at == std::string::npos ? format + ticks : format.replace(at, 2, ticks);
+}
+
+// Owns a file handle.
+struct FileHandle {
+    HANDLE handle;
+    explicit FileHandle(HANDLE h) : handle(h) {}
+    ~FileHandle() { if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle); }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+};
+
+}  // namespace
+
+bool EnsureFolder(const std::string& folder) {
+    if (IsFolder(folder)) return true;
+    mbtext::LeadByteFn lead = AnsiLeadByteTest();
+    // Every level in turn; failures on a drive or server part are harmless.
+    for (size_t at = mbtext::FindChar(folder, '\\', 1, lead); at != std::string::npos;
+         at = mbtext::FindChar(folder, '\\', at + 1, lead))
+        CreateDirectoryA(folder.substr(0, at).c_str(), nullptr);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return IsFolder(folder);
+}
+
+std::string MakeFileName(const std::string& text) {
+    mbtext::LeadByteFn lead = AnsiLeadByteTest();
+    std::string name = mbtext::ReplaceChars(text, "/\\<>*?:\"|", ' ', lead);
+    // A line break of a multi-line title is as unusable in a name; a zero
+    // byte would end the path early.
+    name = mbtext::ReplaceControlChars(name, ' ', lead);
+    name = mbtext::ReplaceAll(name, std::string(1, '\0'), " ", lead);
+    return AvoidDeviceName(name);
+}
+
+std::string OutputPathFor(const std::string& folder, const std::string& stem) {
+    std::string prefix = folder + "\\";
+    size_t fixed = prefix.size() + std::string(kExtension).size();
+    if (fixed + stem.size() <= kMaxPathLength || fixed >= kMaxPathLength) return prefix + stem + kExtension;
+    size_t room = kMaxPathLength - fixed;
+    mbtext::LeadByteFn lead = AnsiLeadByteTest();
+    // Cutting can leave a device name, whose underscore needs a place too.
+    std::string cut;
+    for (size_t keep = room;; --keep) {
+        cut = AvoidDeviceName(stem.substr(0, mbtext::CharBoundaryAtOrBefore(stem, keep, lead)));
+        if (cut.size() <= room || keep == 0) break;
+    }
+    return prefix + cut + kExtension;
+}
+
+bool PrepareOutputPath(const std::string& folder, const VideoInfo& info, HWND owner, std::string* path) {
+    std::string stem = MakeFileName(info.title.empty() ? UntitledStem() : info.title);
+    std::string candidate = OutputPathFor(folder, stem);
+    std::atomic<int>& alwaysOverwrite = FramehaulApp::Get().settings.AlwaysOverwrite;
+    if (!PathFileExistsA(candidate.c_str()) || alwaysOverwrite) {
+        *path = candidate;
+        return true;
+    }
+    FileExistsDialog dialog(owner);
+    dialog.fileName = candidate.substr(folder.size() + 1);
+    dialog.alwaysOverwrite = alwaysOverwrite;
+    INT_PTR result = dialog.DoModal();
+    if (result != FileExistsDialog::ResultOverwrite && result != IDOK) return false;
+    alwaysOverwrite = dialog.alwaysOverwrite == 1 ? 1 : 0;
+    // A typed name is taken as typed: no extension added, no second question.
+    *path = result == IDOK ? folder + "\\" + dialog.fileName : candidate;
+    return true;
+}
+
+bool DownloadToFile(HttpDownloader& downloader, const std::string& streamUrl, const std::string& path,
+                    HWND owner) {
+    // A typed name such as "nul" or "com1.flv" names a device: nothing would
+    // be saved, and opening some devices can block.
+    bool device = NamesDevice(PathFindFileNameA(path.c_str()));
+    SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
+    FileHandle file(device ? INVALID_HANDLE_VALUE
+                           : CreateFileA(path.c_str(), GENERIC_WRITE, 0, &inheritable, CREATE_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.handle == INVALID_HANDLE_VALUE) {
+        ShowMessage(owner, IDS_CANNOT_CREATE_FILE, path);
+        return false;
+    }
+    downloader.SetChunkSize(4096);
+    FileOutput output(file.handle, path);
+    return downloader.Download(streamUrl, output, HttpDownloader::HttpErrors::Fail);
+}

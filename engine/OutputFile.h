@@ -1,0 +1,33 @@
+// Between a resolved video and its transfer: the folder, the file name, an
+// existing file, and the transfer into the created file.
+#pragma once
+#include <windows.h>
+#include <string>
+#include "engine/HttpDownloader.h"
+#include "engine/VideoInfo.h"
+
+// True when the folder exists afterwards; creates every missing level
+// ("\" separates levels; a double-byte character's trail byte does not).
+bool EnsureFolder(const std::string& folder);
+
+// The text as a file name stem that Windows stores as a plain file once
+// ".flv" follows: the nine reserved characters and control characters
+// become spaces, and a stem that would name a device (CON, NUL, COM1, ...)
+// gets an underscore after the device name.
+std::string MakeFileName(const std::string& text);
+
+// folder + "\" + stem + ".flv", the stem cut on a character boundary so
+// that the path stays within MAX_PATH (when the folder leaves room).
+std::string OutputPathFor(const std::string& folder, const std::string& stem);
+
+// The output path for the video: its title (or "untitled<ticks>") made a
+// file name in folder. An existing file is replaced when AlwaysOverwrite is
+// on; otherwise FileExistsDialog (owned by owner) decides, and may change
+// AlwaysOverwrite. False when the user cancelled the dialog.
+bool PrepareOutputPath(const std::string& folder, const VideoInfo& info, HWND owner, std::string* path);
+
+// Creates (or truncates) the file and transfers the stream into it; an HTTP
+// error answer counts as a failed transfer. Shows 2118 when the file cannot
+// be created. The file is closed, never deleted, whatever the outcome.
+bool DownloadToFile(HttpDownloader& downloader, const std::string& streamUrl, const std::string& path,
+                    HWND owner);
