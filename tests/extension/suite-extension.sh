@@ -1,0 +1,401 @@
+#!/bin/bash
+# Checks Snagbar.dll under Wine: exports, class object and resources,
+# registration in both registry views, DownloadVideo with a stand-in
+# Framehaul.exe, the two HTML pages' scripts and the dist packaging.
+# Prints "PASS <name>" or "FAIL <name>: <why>" per check; exits 1 when any
+# failed.
+#
+# Usage: suite-extension.sh BUILD_WIN_DIR BUILD_WIN64_DIR
+# Runs in the win32 Wine environment of the caller (WINEPREFIX, DISPLAY);
+# without one it starts its own. It makes a win64 prefix of its own for
+# the 64-bit module and removes it at the end.
+set -u
+
+HERE=$(cd "$(dirname "$0")" && pwd)
+ROOT=$(cd "$HERE/../.." && pwd)
+W32=$(cd "${1:?usage: suite-extension.sh BUILD_WIN_DIR BUILD_WIN64_DIR}" && pwd)
+W64=${2:-}
+[ -n "$W64" ] && [ -d "$W64" ] && W64=$(cd "$W64" && pwd)
+source "$ROOT/scripts/lib/wine-env.sh"
+
+CLSID='{5E2C7B10-94D3-4F6A-B8E1-2A7C9D0F3B46}'
+LIBID='{8B41D2E7-3C95-4A06-9F28-E17B5C3A0D92}'
+IID='{C36B3DEA-9D8C-4A2A-81A1-E934C4B8A1E8}'
+WATCH='http://www.youtube.com/watch?v=abc'
+WINE64=/usr/lib/wine/wine64
+FAILED=0
+OWN_ENV=""
+PREFIX64=""
+
+pass() { echo "PASS $1"; }
+fail() { echo "FAIL $1: $2"; FAILED=1; }
+
+APPKEY='HKCU\Software\Quorvane\Framehaul'
+SAVED_DIR=""
+HAD_DIR=""
+C_DIR=""
+
+# The caller's prefix is shared with other suites: put back what was changed.
+restore_prefix() {
+  [ -n "$C_DIR" ] || return
+  if [ -n "$HAD_DIR" ]; then
+    timeout 30 wine reg add "$APPKEY" /v InstallDir /d "$SAVED_DIR" /f >/dev/null 2>&1
+  else
+    timeout 30 wine reg delete "$APPKEY" /v InstallDir /f >/dev/null 2>&1
+  fi
+  rm -rf "$C_DIR" "$WINEPREFIX/drive_c/Framehaul.exe" "$WINEPREFIX/drive_c/calls.txt"
+}
+
+cleanup() {
+  [ -z "$OWN_ENV" ] && restore_prefix
+  if [ -n "$PREFIX64" ]; then
+    WINEPREFIX=$PREFIX64 timeout 30 wineserver -k >/dev/null 2>&1
+    rm -rf "$PREFIX64"
+  fi
+  [ -n "$OWN_ENV" ] && fh_wine_stop
+}
+trap cleanup EXIT
+
+if [ -z "${WINEPREFIX:-}" ]; then
+  fh_wine_start || { echo "FAIL wine-environment: could not start Wine"; exit 1; }
+  OWN_ENV=1
+fi
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+DLL32=$W32/extension/Snagbar.dll
+DLL64=$W64/extension/Snagbar.dll
+STANDIN=$W32/tests/extension/standin/Framehaul.exe
+PROBE=$W32/tests/extension/SnagbarProbe.exe
+for f in "$DLL32" "$STANDIN" "$PROBE"; do
+  [ -f "$f" ] || { echo "FAIL build: $f missing (build target snagbar_tests)"; exit 1; }
+done
+
+winpath() { echo "Z:${1//\//\\}"; }
+JS_CALL=$(winpath "$HERE/call-download.js")
+
+# ---------------------------------------------------------------- exports
+# Names, in ordinal order from 1, exactly the four COM entry points.
+check_exports() {
+  local objdump=$1 dll=$2 name=$3 table
+  table=$("$objdump" -p "$dll" | sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' | tr -s ' \t' ' ')
+  local want=$'[Ordinal/Name Pointer] Table\n[ 0] DllCanUnloadNow\n[ 1] DllGetClassObject\n[ 2] DllRegisterServer\n[ 3] DllUnregisterServer'
+  if [ "$(echo "$table" | sed '/^ *$/d; s/^ //')" != "$want" ]; then
+    fail "$name" "export table is: $(echo "$table" | tr '\n' ';')"
+  elif ! "$objdump" -p "$dll" | grep -q 'Ordinal Base 1$'; then
+    fail "$name" "ordinals do not start at 1"
+  else
+    pass "$name"
+  fi
+}
+check_exports i686-w64-mingw32-objdump "$DLL32" exports-32
+if [ -f "$DLL64" ]; then
+  check_exports x86_64-w64-mingw32-objdump "$DLL64" exports-64
+else
+  fail exports-64 "no 64-bit module at $DLL64"
+fi
+
+# ---------------------------------------------------------------- probe and pages
+# Both print their own PASS/FAIL lines; a crash shows as a bad exit code.
+relay() {
+  local name=$1 out rc
+  shift
+  out=$(timeout 60 "$@" 2>&1; echo "rc=$?")
+  out=$(echo "$out" | tr -d '\r')
+  rc=${out##*rc=}
+  out=${out%rc=*}
+  echo "$out" | grep -E '^(PASS|FAIL) '
+  if [ "$rc" != 0 ]; then
+    FAILED=1
+    echo "$out" | grep -q '^FAIL ' || echo "FAIL $name: exit code $rc: $(echo "$out" | tail -n 3 | tr '\n' ';')"
+  fi
+}
+relay probe wine "$(winpath "$PROBE")" "$(winpath "$DLL32")"
+relay page-scripts wine cscript //nologo "$(winpath "$HERE/pages-test.js")" "$(winpath "$ROOT/extension")"
+
+# ---------------------------------------------------------------- registry helpers
+# A key tree as sorted "key|name|type|data" lines; "" when it is missing.
+# $1: the Wine loader, which picks the registry view.
+reg_tree() {
+  timeout 30 "$1" reg query "$2" /s 2>/dev/null | tr -d '\r' | awk '
+    /^HKEY_/ { key = $0; print key; next }
+    /^    / { sub(/^    /, ""); gsub(/    /, "|"); print key "|" $0 }' | sort
+}
+reg_exists() { timeout 30 "$1" reg query "$2" >/dev/null 2>&1; }
+
+# The class key as registration must leave it for the module at $1.
+class_tree() {
+  local k="HKEY_CLASSES_ROOT\\CLSID\\$CLSID"
+  printf '%s\n' "$k" "$k|(Default)|REG_SZ|FramehaulIE Class" \
+    "$k\\InprocServer32" "$k\\InprocServer32|(Default)|REG_SZ|$1" \
+    "$k\\InprocServer32|ThreadingModel|REG_SZ|Apartment" \
+    "$k\\ProgID" "$k\\ProgID|(Default)|REG_SZ|Framehaul.IE.1" \
+    "$k\\Programmable" \
+    "$k\\TypeLib" "$k\\TypeLib|(Default)|REG_SZ|$LIBID" \
+    "$k\\VersionIndependentProgID" "$k\\VersionIndependentProgID|(Default)|REG_SZ|Framehaul.IE" | sort
+}
+progid_trees() {
+  local a='HKEY_CLASSES_ROOT\Framehaul.IE' b='HKEY_CLASSES_ROOT\Framehaul.IE.1'
+  printf '%s\n' "$a" "$a|(Default)|REG_SZ|FramehaulIE Class" \
+    "$a\\CLSID" "$a\\CLSID|(Default)|REG_SZ|$CLSID" \
+    "$a\\CurVer" "$a\\CurVer|(Default)|REG_SZ|Framehaul.IE.1" \
+    "$b" "$b|(Default)|REG_SZ|FramehaulIE Class" \
+    "$b\\CLSID" "$b\\CLSID|(Default)|REG_SZ|$CLSID" | sort
+}
+
+# Every entry registration writes, for the module at $2 ($3: win32/win64),
+# seen through loader $1. Prints what differs; nothing when all is right.
+registered_diff() {
+  local got typelib
+  got=$(reg_tree "$1" "HKCR\\CLSID\\$CLSID")
+  [ "$got" = "$(class_tree "$2")" ] || { echo "class key: $(echo "$got" | tr '\n' ';')"; return; }
+  got=$( (reg_tree "$1" 'HKCR\Framehaul.IE'; reg_tree "$1" 'HKCR\Framehaul.IE.1') | sort)
+  [ "$got" = "$(progid_trees)" ] || { echo "ProgID keys: $(echo "$got" | tr '\n' ';')"; return; }
+  typelib=$(timeout 30 "$1" reg query "HKCR\\TypeLib\\$LIBID\\1.0\\0\\$3" /ve 2>/dev/null | tr -d '\r' \
+    | sed -n 's/^ *(Default) *REG_SZ *//p')
+  [ "$typelib" = "$2" ] || { echo "type library $3 entry is '$typelib'"; return; }
+  # Marshaling of IFramehaulIE needs its interface key.
+  timeout 30 "$1" reg query "HKCR\\Interface\\$IID\\TypeLib" /ve 2>/dev/null | grep -q "$LIBID" \
+    || echo "interface key missing"
+}
+
+# What unregistering must remove, seen through loader $1.
+leftovers() {
+  local k
+  for k in 'HKCR\Framehaul.IE' 'HKCR\Framehaul.IE.1' "HKCR\\CLSID\\$CLSID" "HKCR\\TypeLib\\$LIBID" \
+           "HKCR\\Interface\\$IID"; do
+    reg_exists "$1" "$k" && echo -n "$k "
+  done
+}
+
+# ---------------------------------------------------------------- 32-bit registration
+if timeout 30 wine reg query "$APPKEY" /v InstallDir >/dev/null 2>&1; then
+  HAD_DIR=1
+  SAVED_DIR=$(timeout 30 wine reg query "$APPKEY" /v InstallDir | tr -d '\r' | sed -n 's/^ *InstallDir *REG_SZ *//p')
+fi
+C_DIR="$WINEPREFIX/drive_c/Program Files/Frame haul Test"
+C_WIN='C:\Program Files\Frame haul Test'
+mkdir -p "$C_DIR"
+cp "$DLL32" "$STANDIN" "$C_DIR/"
+regsvr() { timeout 120 "$@" >/dev/null 2>&1; }
+
+if ! regsvr wine regsvr32 /s "$C_WIN\\Snagbar.dll"; then
+  fail register-32 "regsvr32 failed"
+else
+  diff=$(registered_diff wine "$C_WIN\\Snagbar.dll" win32)
+  if [ -n "$diff" ]; then fail register-32 "$diff"; else pass register-32; fi
+fi
+
+# A stale class key from an older version is replaced whole.
+timeout 30 wine reg add "HKCR\\CLSID\\$CLSID\\Stale" /v Old /d x /f >/dev/null 2>&1
+timeout 30 wine reg add "HKCR\\CLSID\\$CLSID" /v Old /d x /f >/dev/null 2>&1
+if ! regsvr wine regsvr32 /s "$C_WIN\\Snagbar.dll"; then
+  fail reregister-replaces-class-key "regsvr32 failed"
+else
+  diff=$(registered_diff wine "$C_WIN\\Snagbar.dll" win32)
+  if [ -n "$diff" ]; then fail reregister-replaces-class-key "$diff"; else pass reregister-replaces-class-key; fi
+fi
+
+# ---------------------------------------------------------------- DownloadVideo (32-bit)
+RECORD="$C_DIR/calls.txt"
+
+# Runs call-download.js with loader $1 and the rest as its arguments; the
+# call must return without error.
+call_download() {
+  local loader=$1 out
+  shift
+  out=$(timeout 60 "$loader" cscript //nologo "$JS_CALL" "$@" 2>&1 | tr -d '\r')
+  [ "$out" = returned ] || { echo "DownloadVideo: ${out:-no output}"; return 1; }
+}
+
+# Waits (up to 10 s) for the stand-in's record of one start.
+wait_record() {
+  local i
+  for i in $(seq 1 100); do
+    [ -f "$1" ] && [ "$(wc -l < "$1")" -ge 1 ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# One call that must start the program. Fields of the record: show command,
+# argument count, raw arguments, first argument.
+# $1 name, $2 InstallDir, $3 link (encoded), $4 raw arguments, $5 first argument
+expect_start() {
+  local why="" line want
+  rm -f "$RECORD"
+  why=$(call_download wine "$2" "$3") || { fail "$1" "$why"; return; }
+  wait_record "$RECORD" || { fail "$1" "program not started within 10 s"; return; }
+  line=$(head -n 1 "$RECORD")
+  want=$(printf '5\t1\t%s\t%s' "$4" "$5")
+  if [ "$line" != "$want" ]; then
+    fail "$1" "started with [$(echo "$line" | head -c 300)], want [$(echo "$want" | head -c 300)]"
+  elif [ "$(wc -l < "$RECORD")" != 1 ]; then
+    fail "$1" "started more than once"
+  else
+    pass "$1"
+  fi
+}
+
+expect_start download-plain "$C_WIN" "$WATCH" "\"$WATCH\"" "$WATCH"
+expect_start download-empty-link "$C_WIN" "" '""' ""
+# A page must not be able to end the argument early or add switches.
+expect_start download-link-with-quotes "$C_WIN" 'http://x/?a=%22b%22%20/evil%20%22c' \
+  '"http://x/?a=%22b%22 /evil %22c"' 'http://x/?a=%22b%22 /evil %22c'
+expect_start download-trailing-backslash "$C_WIN" 'http://x/a%5C%5C' \
+  '"http://x/a\\\\"' 'http://x/a\\'
+# Far longer than a 1,024-byte buffer, just within the command-line bound.
+LONG=$(printf '%s%*s' "$WATCH" $((31900 - ${#WATCH})) '' | tr ' ' x)
+expect_start download-long-link "$C_WIN" "$WATCH*31900" "\"$LONG\"" "$LONG"
+# é is in code page 1252, 中 is not and becomes its default character.
+expect_start download-non-ansi "$C_WIN" 'http://x/%C3%A9%E4%B8%AD' \
+  "\"http://x/$(printf '\xe9')?\"" "http://x/$(printf '\xe9')?"
+
+# In code page 932 the second byte of 表 is 0x5C, a backslash to a byte
+# scanner: it must not be doubled.
+rm -f "$RECORD"
+# (bash itself has no such locale and says so; Wine needs none.)
+why=$( { LC_ALL=ja_JP.UTF-8 call_download wine "$C_WIN" 'http://x/%E8%A1%A8'; } 2>/dev/null)
+if [ -n "$why" ]; then
+  fail download-dbcs-trail-byte "$why"
+elif ! wait_record "$RECORD"; then
+  fail download-dbcs-trail-byte "program not started within 10 s"
+elif [ "$(cut -f3 "$RECORD" | od -An -tx1 | tr -d ' \n')" != "$(printf '"http://x/\x95\x5c"\n' | od -An -tx1 | tr -d ' \n')" ]; then
+  fail download-dbcs-trail-byte "arguments were: $(cut -f3 "$RECORD" | od -An -c | tr -s ' ')"
+else
+  pass download-dbcs-trail-byte
+fi
+
+# Calls that must start nothing and still succeed. Each link names its case,
+# so a start that should not have happened shows which call made it. They
+# run in C:\ beside a stand-in, which an empty folder name would reach.
+rm -f "$RECORD" "$WINEPREFIX/drive_c/calls.txt"
+cp "$STANDIN" "$WINEPREFIX/drive_c/"
+why=""
+nothing() { local r; r=$(cd "$WINEPREFIX/drive_c" && call_download wine "$@") || why="$why $2: $r;"; }
+nothing - 'http://x/?case=no-installdir'
+nothing '' 'http://x/?case=empty-installdir'
+nothing - 'http://x/?case=hklm-only' "$C_WIN"
+nothing "$C_WIN" 'http://x/?case=link-too-long*40000'
+nothing "$C_WIN%5Cdeeper*2000" 'http://x/?case=installdir-2000'
+nothing "$C_WIN%5Cdeeper*40000" 'http://x/?case=installdir-40000'
+timeout 30 wine reg delete 'HKLM\Software\Quorvane\Framehaul' /v InstallDir /f >/dev/null 2>&1
+sleep 3
+if [ -n "$why" ]; then
+  fail download-refused-quietly "$why"
+elif [ -f "$RECORD" ] || [ -f "$WINEPREFIX/drive_c/calls.txt" ]; then
+  fail download-refused-quietly "program started: $(cat "$RECORD" "$WINEPREFIX/drive_c/calls.txt" 2>/dev/null | cut -f3 | cut -c1-120 | tr '\n' ';')"
+else
+  pass download-refused-quietly
+fi
+
+# ---------------------------------------------------------------- 32-bit unregistration
+if ! regsvr wine regsvr32 /u /s "$C_WIN\\Snagbar.dll"; then
+  fail unregister-32 "regsvr32 /u failed"
+elif left=$(leftovers wine) && [ -n "$left" ]; then
+  fail unregister-32 "left behind: $left"
+elif ! regsvr wine regsvr32 /u /s "$C_WIN\\Snagbar.dll"; then
+  fail unregister-32 "a second regsvr32 /u failed"
+else
+  pass unregister-32
+fi
+
+# ---------------------------------------------------------------- dist packaging
+# The packaging script, run into a scratch folder with the stand-in as the
+# program, must produce the install layout with each module of its kind.
+check_dist() {
+  local scratch listing want
+  scratch=$(mktemp -d /tmp/fh-dist.XXXXXX)
+  if ! timeout 600 cmake -DDIST_DIR="$scratch" -DPROGRAM="$STANDIN" -DMODULE32="$DLL32" \
+        -DWIN64_DIR="$W64" -DSOURCE_DIR="$ROOT" -P "$ROOT/extension/Dist.cmake" >/dev/null 2>&1; then
+    fail dist "the packaging script failed"
+  else
+    listing=$(unzip -Z1 "$scratch/Framehaul.zip" 2>/dev/null | grep -v '/$' | sort)
+    want=$(printf '%s\n' Framehaul/Framehaul.exe Framehaul/README.txt Framehaul/Snagbar.dll \
+      Framehaul/SnagbarLink.html Framehaul/SnagbarPage.html Framehaul/x64/Snagbar.dll | sort)
+    if [ "$listing" != "$want" ]; then
+      fail dist "zip holds: $(echo "$listing" | tr '\n' ' ')"
+    elif ! x86_64-w64-mingw32-objdump -f "$scratch/Framehaul/Snagbar.dll" | grep -q 'pei-i386' ||
+         ! x86_64-w64-mingw32-objdump -f "$scratch/Framehaul/x64/Snagbar.dll" | grep -q 'pei-x86-64'; then
+      fail dist "a module is not of its platform"
+    else
+      pass dist
+    fi
+  fi
+  rm -rf "$scratch"
+}
+if [ -f "$W64/CMakeCache.txt" ]; then check_dist; else fail dist "no 64-bit build in '$W64'"; fi
+
+# ---------------------------------------------------------------- 64-bit, both builds
+if [ ! -f "$DLL64" ]; then
+  fail win64 "no 64-bit module at $DLL64"
+  exit 1
+fi
+
+PREFIX64=$(mktemp -d /tmp/fh-wine64.XXXXXX)
+run64() { WINEPREFIX=$PREFIX64 WINEARCH=win64 "$@"; }
+run64 timeout 180 "$WINE64" wineboot -i >/dev/null 2>&1
+run64 timeout 60 wineserver -w >/dev/null 2>&1
+run64 wineserver -p >/dev/null 2>&1
+run64 timeout 60 "$WINE64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+I_DIR="$PREFIX64/drive_c/Frame haul"
+I_WIN='C:\Frame haul'
+mkdir -p "$I_DIR/x64"
+cp "$DLL32" "$STANDIN" "$I_DIR/"
+cp "$DLL64" "$I_DIR/x64/"
+RECORD="$I_DIR/calls.txt"
+REG64="C:\\windows\\system32\\regsvr32.exe"
+CSCRIPT64="C:\\windows\\system32\\cscript.exe"
+
+# $1 32|64: creates the object from that kind of cscript; prints why not.
+works() {
+  local out link="http://x/?from=$1"
+  rm -f "$RECORD"
+  if [ "$1" = 64 ]; then
+    out=$(run64 timeout 60 "$WINE64" "$CSCRIPT64" //nologo "$JS_CALL" "$I_WIN" "$link" 2>&1 | tr -d '\r')
+  else
+    out=$(run64 timeout 60 wine cscript //nologo "$JS_CALL" "$I_WIN" "$link" 2>&1 | tr -d '\r')
+  fi
+  [ "$out" = returned ] || { echo "$1-bit call: ${out:-no output}"; return; }
+  wait_record "$RECORD" || { echo "$1-bit call started nothing"; return; }
+  [ "$(cut -f4 "$RECORD")" = "$link" ] || echo "$1-bit call passed $(cut -f4 "$RECORD")"
+}
+broken() { [ -n "$(works "$1")" ] || echo "the $1-bit object can still be created"; }
+
+if ! run64 regsvr "$WINE64" "$REG64" /s "$I_WIN\\x64\\Snagbar.dll"; then
+  fail register-64 "64-bit regsvr32 failed"
+else
+  why=$(run64 registered_diff "$WINE64" "$I_WIN\\x64\\Snagbar.dll" win64)
+  # The 32-bit view must not get the 64-bit module.
+  run64 reg_exists wine "HKCR\\CLSID\\$CLSID" && why="$why class registered in the 32-bit view"
+  [ -z "$why" ] && why=$(works 64)
+  if [ -n "$why" ]; then fail register-64 "$why"; else pass register-64; fi
+fi
+
+register32() { run64 regsvr wine regsvr32 /s "$I_WIN\\Snagbar.dll"; }
+if ! register32; then
+  fail both-registered "32-bit regsvr32 failed"
+else
+  why=$(run64 registered_diff wine "$I_WIN\\Snagbar.dll" win32)
+  [ -z "$why" ] && why=$(works 32)
+  [ -z "$why" ] && why=$(works 64)
+  if [ -n "$why" ]; then fail both-registered "$why"; else pass both-registered; fi
+fi
+
+run64 regsvr wine regsvr32 /u /s "$I_WIN\\Snagbar.dll"
+why=$(works 64)
+[ -z "$why" ] && why=$(run64 registered_diff "$WINE64" "$I_WIN\\x64\\Snagbar.dll" win64)
+[ -z "$why" ] && why=$(broken 32)
+if [ -n "$why" ]; then fail unregister-32-keeps-64 "$why"; else pass unregister-32-keeps-64; fi
+
+register32
+run64 regsvr "$WINE64" "$REG64" /u /s "$I_WIN\\x64\\Snagbar.dll"
+why=$(works 32)
+[ -z "$why" ] && why=$(run64 registered_diff wine "$I_WIN\\Snagbar.dll" win32)
+[ -z "$why" ] && why=$(broken 64)
+if [ -n "$why" ]; then fail unregister-64-keeps-32 "$why"; else pass unregister-64-keeps-32; fi
+
+run64 regsvr wine regsvr32 /u /s "$I_WIN\\Snagbar.dll"
+left="$(run64 leftovers wine)$(run64 leftovers "$WINE64")"
+if [ -n "$left" ]; then fail unregister-both "left behind: $left"; else pass unregister-both; fi
+
+exit $FAILED
