@@ -2,6 +2,7 @@
 #include <ole2.h>
 #include <vector>
 #include "app/CommandLineArgs.h"
+#include "app/MainDialog.h"
 #include "framework/Strings.h"
 #include "resources/resource.h"
 
@@ -59,7 +60,12 @@ std::string FramehaulApp::GetInstallDir() {
     return folder;
 }
 
-int FramehaulApp::RunMainWindow(const CommandLineArgs&) {
-    // The main window does not exist yet: start-up ends here.
+int FramehaulApp::RunMainWindow(const CommandLineArgs& args) {
+    MainDialog window;
+    if (args.request == CommandLineArgs::RequestDownload) {
+        window.url = args.url;
+        window.startAtOnce = settings.AutoStart != 0;
+    }
+    window.DoModal();
     return 0;
 }

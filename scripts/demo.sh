@@ -1,18 +1,54 @@
 #!/usr/bin/env bash
-# The main job, for a first look: builds the program and runs it under Wine
-# on a private display, and leaves a screenshot.
+# The main job: builds the program, starts the stand-in video site on
+# 127.0.0.1, and runs Framehaul.exe under Wine with a sample watch address.
+# The program downloads the video through the proxy setting into a folder
+# of its own, then closes by itself. Prints where the file and a screenshot
+# taken during the download are.
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/lib/wine-env.sh"
-trap fh_wine_stop EXIT
+site_pid=""
+cleanup() {
+  [ -n "$site_pid" ] && kill "$site_pid" 2>/dev/null && wait "$site_pid" 2>/dev/null
+  fh_wine_stop
+}
+trap cleanup EXIT
 cd "$root"
-bash scripts/build.sh >/dev/null || { echo "build failed" >&2; exit 1; }
-FH_FORCE_XVFB=1 fh_wine_start || exit 1
-shots="$root/build/screenshots"
-mkdir -p "$shots"
-timeout 60 wine build/win/app/Framehaul.exe /? &
+echo "Building..."
+bash scripts/build.sh >build-demo.log 2>&1 || { tail -20 build-demo.log; echo "build failed (see build-demo.log)" >&2; exit 1; }
+rm -f build-demo.log
+out="$root/build/demo"
+rm -rf "$out"; mkdir -p "$out/downloads"
+
+echo "Starting Wine..."
+fh_wine_start || exit 1
+build/host/samplesite/fh_samplesite --port 0 --port-file "$out/site.port" --lifetime 600 \
+    --pages "$root/tests/sitepages" --log "$out/site-requests.log" >"$out/site.log" 2>&1 &
+site_pid=$!
+for _ in $(seq 1 100); do [ -s "$out/site.port" ] && break; sleep 0.05; done
+port=$(cat "$out/site.port")
+
+settings='HKCU\Software\Quorvane\Framehaul\Settings'
+fh_reg add "$settings" /v DefaultFolder /d "$(winepath -w "$out/downloads")" /f
+fh_reg add "$settings" /v AutoStart /t REG_DWORD /d 1 /f
+fh_reg add "$settings" /v AutoClose /t REG_DWORD /d 1 /f
+internet='HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings'
+fh_reg add "$internet" /v ProxyEnable /t REG_DWORD /d 1 /f
+fh_reg add "$internet" /v ProxyServer /d "127.0.0.1:$port" /f
+
+url="http://www.youtube.com/watch?v=demo"
+echo "Downloading $url (the stand-in site answers for www.youtube.com on 127.0.0.1:$port)"
+timeout 120 wine build/win/app/Framehaul.exe "$url" &
 pid=$!
-sleep 4
-import -window root "$shots/usage.png"
-kill "$pid" 2>/dev/null
-echo "Screenshot of the usage message: $shots/usage.png"
+sleep 2.5
+import -window root "$out/screenshot.png" 2>/dev/null
+wait "$pid"
+rc=$?
+file="$out/downloads/Framehaul demo clip.flv"
+if [ -f "$file" ]; then
+  echo "Downloaded: $file ($(stat -c %s "$file") bytes)"
+else
+  echo "No file was downloaded (Framehaul exited $rc)." >&2
+fi
+echo "Screenshot taken during the download: $out/screenshot.png"
+[ -f "$file" ]

@@ -94,6 +94,7 @@ site=build/host/samplesite/fh_samplesite
 if [ -x "$site" ]; then
   rm -f "$logs/site.port"
   "$site" --port 0 --port-file "$logs/site.port" --lifetime 3600 --log "$logs/site-requests.log" \
+      --pages "$root/tests/sitepages" \
       >"$logs/site.log" 2>&1 &
   site_pid=$!
   for _ in $(seq 1 100); do [ -s "$logs/site.port" ] && break; sleep 0.05; done

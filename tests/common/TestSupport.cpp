@@ -1,6 +1,9 @@
 #include "tests/common/TestSupport.h"
 #include <shlwapi.h>
 #include <shellapi.h>
+#include <shlobj.h>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 #include "app/FramehaulApp.h"
 
@@ -91,6 +94,42 @@ std::string ProgramFolder() {
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     PathRemoveFileSpecA(path);
     return path;
+}
+
+HGLOBAL MakeDropFiles(const std::vector<std::string>& names) {
+    size_t size = sizeof(DROPFILES) + 1;
+    for (const std::string& name : names) size += name.size() + 1;
+    HGLOBAL block = GlobalAlloc(GHND, size);
+    DROPFILES* drop = static_cast<DROPFILES*>(GlobalLock(block));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = FALSE;
+    char* at = reinterpret_cast<char*>(drop + 1);
+    for (const std::string& name : names) {
+        std::memcpy(at, name.c_str(), name.size() + 1);
+        at += name.size() + 1;
+    }
+    *at = '\0';
+    GlobalUnlock(block);
+    return block;
+}
+
+int SitePort() {
+    char value[16] = "";
+    if (!GetEnvironmentVariableA("FH_SITE_PORT", value, sizeof(value))) return 0;
+    return atoi(value);
+}
+
+namespace {
+const char* const kInternetSettings = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+}
+
+SiteProxy::SiteProxy() {
+    WriteDword(kInternetSettings, "ProxyEnable", 1);
+    WriteString(kInternetSettings, "ProxyServer", "127.0.0.1:" + std::to_string(SitePort()));
+}
+
+SiteProxy::~SiteProxy() {
+    WriteDword(kInternetSettings, "ProxyEnable", 0);
 }
 
 }  // namespace testing_support

@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
+#include <vector>
 
 class FramehaulApp;
 
@@ -29,6 +30,23 @@ std::string MakeTempFolder(const char* prefix);
 void RemoveTree(const std::string& path);
 // The folder of the running test program.
 std::string ProgramFolder();
+
+// A WM_DROPFILES block holding the names, as the shell makes it.
+HGLOBAL MakeDropFiles(const std::vector<std::string>& names);
+
+// The stand-in site's port on 127.0.0.1 (FH_SITE_PORT), or 0 when the
+// test runner did not start it.
+int SitePort();
+
+// While it lives, WinINet sessions opened by this user go through the
+// stand-in site as their proxy, so "http://www.youtube.com/..." reaches it.
+class SiteProxy {
+public:
+    SiteProxy();
+    ~SiteProxy();
+    SiteProxy(const SiteProxy&) = delete;
+    SiteProxy& operator=(const SiteProxy&) = delete;
+};
 
 // Runs the thread's messages until done() holds or timeoutMs passes.
 template <class Pred>

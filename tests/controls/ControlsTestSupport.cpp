@@ -94,23 +94,6 @@ Image LoadBitmapImage(UINT id, int width, int height) {
 bool IsReddish(COLORREF c) { return GetRValue(c) > 160 && GetGValue(c) < 90 && GetBValue(c) < 90; }
 bool IsBluish(COLORREF c) { return GetBValue(c) > 160 && GetRValue(c) < 90 && GetGValue(c) < 90; }
 
-HGLOBAL MakeDropFiles(const std::vector<std::string>& names) {
-    size_t size = sizeof(DROPFILES) + 1;
-    for (const std::string& name : names) size += name.size() + 1;
-    HGLOBAL block = GlobalAlloc(GHND, size);
-    DROPFILES* drop = static_cast<DROPFILES*>(GlobalLock(block));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = FALSE;
-    char* at = reinterpret_cast<char*>(drop + 1);
-    for (const std::string& name : names) {
-        std::memcpy(at, name.c_str(), name.size() + 1);
-        at += name.size() + 1;
-    }
-    *at = '\0';
-    GlobalUnlock(block);
-    return block;
-}
-
 namespace {
 struct Search {
     const std::vector<HWND>* known;

@@ -2,6 +2,7 @@
 // from template 202 with the program's controls bound, pixel read-back,
 // shell drops made by hand, and a driver for modal dialogs of the system.
 #pragma once
+#include "tests/common/TestSupport.h"
 #include <windows.h>
 #include <atomic>
 #include <cstdint>
@@ -48,8 +49,6 @@ Image LoadBitmapImage(UINT id, int width, int height);
 bool IsReddish(COLORREF c);
 bool IsBluish(COLORREF c);
 
-// A WM_DROPFILES block holding the names, as the shell makes it.
-HGLOBAL MakeDropFiles(const std::vector<std::string>& names);
 
 // Waits on a thread of its own for a visible dialog of this process that
 // is not one of `known`, then runs act on it; gives up after 10 s. Closes

@@ -1,0 +1,111 @@
+// The program's only top-level window: the address and folder boxes, the
+// download job's progress and result, Play and Open Folder, and the way to
+// the Options and About dialogs. The job runs on a worker thread of its own
+// and reports through the TransferObserver side of this class.
+#pragma once
+#include <atomic>
+#include <memory>
+#include <string>
+#include "controls/CBannerDialog.h"
+#include "controls/CDropDialogTarget.h"
+#include "controls/CFolderHistoryCombo.h"
+#include "controls/CLinkStatic.h"
+#include "controls/CUrlHistoryCombo.h"
+#include "engine/TransferObserver.h"
+#include "engine/VideoInfo.h"
+#include "framework/OleDropTarget.h"
+
+// Posted once by the job's worker as its last act.
+const UINT WM_DOWNLOAD_FINISHED = WM_USER + 401;
+
+class MainDialog : public CBannerDialog, public TransferObserver {
+public:
+    enum StopRequest { StopNone = 0, StopAbort = 1, StopAndClose = 2 };
+    enum Phase { PhasePage = 0, PhaseVideo = 1 };
+
+    explicit MainDialog(HWND parent = nullptr);
+    ~MainDialog() override;
+
+    // Window state, exchanged with the controls.
+    int autoClose;
+    std::string folder;
+    int keepOnTop;
+    std::string url;
+    bool startAtOnce = false;
+
+    // The job (UI thread unless noted).
+    void OnDownload();
+    void OnStop();
+    static DWORD WINAPI JobThreadProc(void* window);
+    int RunJob();        // worker thread
+    void OnJobFinished();
+    bool IsJobRunning() const { return running; }
+    HANDLE WorkerHandle() const { return worker; }
+
+    // TransferObserver, called on the worker thread.
+    int OnBegin() override;
+    int OnEnd() override;
+    int OnText(int kind, const char* text) override;
+    int OnProgress(int kind, unsigned value) override;
+
+    void SetRunning(bool isRunning);
+    void UpdateSupportLink();
+    void ApplyKeepOnTop();
+
+    // The window's enable rules, run whenever the message queue is empty.
+    void OnIdle() override;
+
+protected:
+    // The job's thread, created suspended; a step of its own so that a
+    // failure to create it can be tried out.
+    virtual HANDLE CreateWorker();
+
+    BOOL OnInitDialog() override;
+    void DoDataExchange(DataExchange& dx) override;
+    void OnCancel() override;
+    bool OnCommand(WORD id, WORD code, HWND control) override;
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+    DWORD OnDragEnter(OleDataObject& data, DWORD keyState, POINT point) override;
+    DWORD OnDragOver(OleDataObject& data, DWORD keyState, POINT point) override;
+    DWORD OnDropEx(OleDataObject& data, DWORD dropDefault, DWORD dropList, POINT point) override;
+
+private:
+    void InitSystemMenu();
+    void ShowContextMenu(LPARAM position);
+    void OnOptions();
+    void OnAbout();
+    void OnHelp();
+    void OnBrowse();
+    void OnOpenFolder();
+    void OnPlay();
+    void OnDropFiles(HDROP drop);
+    void PaintIcon();
+    void OnDestroy();
+    void SetStatus(UINT stringId);
+    static DWORD TextDropEffect(OleDataObject& data, DWORD keyState);
+
+    HICON bigIcon;
+    HICON smallIcon;
+    OleDropTargetPtr<CDropDialogTarget> dropTarget;
+
+    CLinkStatic optionsLink;
+    CLinkStatic supportLink;
+    CUrlHistoryCombo urlBox;
+    CFolderHistoryCombo folderBox{1};
+
+    // Job state shared with the worker.
+    VideoInfo video;
+    bool running = false;
+    HANDLE worker = nullptr;
+    std::atomic<int> stopRequest{StopNone};
+    std::atomic<bool> failed{false};
+    std::atomic<int> phase{PhasePage};
+    int progressTotalKb = 100;
+
+    // What the observer last put on screen, so that calls which would
+    // change nothing are skipped (worker thread only).
+    int shownBarPosition = -1;
+    DWORD lastProgressTextTick = 0;
+    std::string pendingProgressText;
+};

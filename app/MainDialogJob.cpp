@@ -1,0 +1,174 @@
+// The download job of the main window: started and finished on the window
+// thread, run on a worker thread that drives the download engine.
+#include <shlwapi.h>
+#include <commctrl.h>
+#include "app/FramehaulApp.h"
+#include "app/MainDialog.h"
+#include "engine/HttpDownloader.h"
+#include "engine/OutputFile.h"
+#include "engine/PageResolver.h"
+#include "framework/Strings.h"
+#include "resources/resource.h"
+
+namespace {
+// Progress texts faster than this change nothing a person can read, and
+// each costs a synchronous call into the window thread.
+const DWORD kProgressTextInterval = 100;
+}
+
+void MainDialog::OnDownload() {
+    if (running) return;
+    SetDlgItemTextA(hwnd, IDC_FILE_NAME, "");
+    UpdateData(true);
+    if (url.empty()) {
+        ShowMessage(hwnd, IDS_NO_URL);
+        return;
+    }
+    if (folder.empty()) {
+        ShowMessage(hwnd, IDS_NO_FOLDER);
+        return;
+    }
+    SetRunning(true);
+    SetDlgItemTextA(hwnd, IDC_FILE_NAME, "");
+    stopRequest = StopNone;
+    failed = false;
+
+    // Created suspended so that the window owns the handle before the
+    // worker can post its end.
+    HANDLE thread = CreateWorker();
+    if (!thread) {
+        SetRunning(false);
+        SetStatus(IDS_ERROR);
+        ShowMessage(hwnd, IDS_CANNOT_START_JOB);
+        return;
+    }
+    worker = thread;
+    ResumeThread(worker);
+}
+
+HANDLE MainDialog::CreateWorker() {
+    return CreateThread(nullptr, 0, JobThreadProc, this, CREATE_SUSPENDED, nullptr);
+}
+
+void MainDialog::OnStop() {
+    stopRequest = StopAbort;
+}
+
+void MainDialog::OnCancel() {
+    if (!worker) {
+        EndDialog(IDCANCEL);
+        return;
+    }
+    stopRequest = StopAndClose;
+}
+
+DWORD WINAPI MainDialog::JobThreadProc(void* param) {
+    MainDialog* window = static_cast<MainDialog*>(param);
+    int result = window->RunJob();
+    PostMessageA(window->hwnd, WM_DOWNLOAD_FINISHED, 0, 0);
+    return static_cast<DWORD>(result);
+}
+
+void MainDialog::SetStatus(UINT stringId) {
+    SetDlgItemTextA(hwnd, IDC_STATUS, LoadResString(stringId).c_str());
+}
+
+int MainDialog::RunJob() {
+    HWND bar = Item(IDC_PROGRESS);
+    SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, 110));
+    SendMessageA(bar, PBM_SETPOS, 0, 0);
+    ShowWindow(bar, SW_SHOW);
+    shownBarPosition = 0;
+
+    if (!EnsureFolder(folder)) {
+        ShowMessage(hwnd, IDS_CANNOT_CREATE_FOLDER, folder);
+        failed = true;
+        return -1;
+    }
+    phase = PhasePage;
+    SetStatus(IDS_PREPARING);
+
+    HttpDownloader downloader;
+    downloader.CreateSession(this, nullptr);
+    if (!ResolveVideo(downloader, url, video, hwnd)) {
+        failed = true;
+        return -1;
+    }
+    std::string path;
+    if (!PrepareOutputPath(folder, video, hwnd, &path)) {
+        stopRequest = StopAbort;
+        return -1;
+    }
+    phase = PhaseVideo;
+    SetStatus(IDS_BEGIN_DOWNLOADING);
+    if (!DownloadToFile(downloader, video.streamUrl, path, hwnd)) {
+        failed = true;
+        return -1;
+    }
+    if (stopRequest == StopNone && !failed)
+        SetDlgItemTextA(hwnd, IDC_FILE_NAME, PathFindFileNameA(path.c_str()));
+    return 0;
+}
+
+void MainDialog::OnJobFinished() {
+    ShowWindow(Item(IDC_PROGRESS), SW_HIDE);
+    if (worker) {
+        WaitForSingleObject(worker, INFINITE);
+        CloseHandle(worker);
+        worker = nullptr;
+    }
+    SetRunning(false);
+    int stop = stopRequest;
+    SetStatus(stop != StopNone ? IDS_ABORTED : failed ? IDS_ERROR : IDS_DOWNLOADED);
+    SendMessageA(hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_FILE_NAME)), TRUE);
+    if (!failed) {
+        AppSettings& settings = FramehaulApp::Get().settings;
+        if (!url.empty() && settings.RecentUrls) settings.RecentUrls->Add(url);
+        if (!folder.empty() && settings.RecentFolders) settings.RecentFolders->Add(folder);
+    }
+    if (stop == StopNone && !failed && autoClose) PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    if (stop == StopAndClose) EndDialog(IDCANCEL);
+}
+
+int MainDialog::OnBegin() {
+    return 0;
+}
+
+int MainDialog::OnEnd() {
+    // The last progress text of a transfer is always shown.
+    if (!pendingProgressText.empty()) {
+        SetDlgItemTextA(hwnd, IDC_STATUS, pendingProgressText.c_str());
+        pendingProgressText.clear();
+    }
+    return 0;
+}
+
+int MainDialog::OnText(int kind, const char* text) {
+    if (phase != PhaseVideo) return 0;
+    std::string line = FormatWithValue("Downloading: %s", text ? text : "");
+    if (kind == TextProgress) {
+        DWORD now = GetTickCount();
+        if (now - lastProgressTextTick < kProgressTextInterval) {
+            pendingProgressText = line;
+            return 0;
+        }
+        lastProgressTextTick = now;
+    }
+    pendingProgressText.clear();
+    SetDlgItemTextA(hwnd, IDC_STATUS, line.c_str());
+    return 0;
+}
+
+int MainDialog::OnProgress(int kind, unsigned value) {
+    if (kind == ProgressTotal) {
+        progressTotalKb = value ? static_cast<int>(value) : 100;
+        return 0;
+    }
+    double ratio = static_cast<double>(value) / progressTotalKb;
+    int position = static_cast<int>(phase == PhasePage ? ratio * 10 : ratio * 100 + 10);
+    if (position != shownBarPosition) {
+        shownBarPosition = position;
+        SendDlgItemMessageA(hwnd, IDC_PROGRESS, PBM_SETPOS, position, 0);
+    }
+    return 0;
+}

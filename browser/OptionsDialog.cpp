@@ -1,0 +1,100 @@
+#include "browser/OptionsDialog.h"
+#include <shlobj.h>
+#include "app/FramehaulApp.h"
+#include "browser/BrowserIntegration.h"
+#include "controls/CFileDialogEx.h"
+#include "controls/CFolderPicker.h"
+#include "framework/Strings.h"
+#include "resources/resource.h"
+
+OptionsDialog::OptionsDialog(HWND parent) : Dialog(IDD_OPTIONS, parent) {
+    const AppSettings& settings = FramehaulApp::Get().settings;
+    alwaysOverwrite = settings.AlwaysOverwrite;
+    defaultFolder = settings.DefaultFolder;
+    autoStart = settings.AutoStart;
+    program = settings.Program;
+}
+
+void OptionsDialog::DoDataExchange(DataExchange& dx) {
+    DdxText(dx, IDC_FOLDER, defaultFolder);
+    DdxCheck(dx, IDC_AUTO_START, autoStart);
+    DdxCheck(dx, IDC_IE_CONTEXT_MENU, contextMenu);
+    DdxCheck(dx, IDC_IE_ENABLE, enable);
+    DdxCheck(dx, IDC_IE_TOOLBAR_BUTTON, toolbarButton);
+    DdxCheck(dx, IDC_IE_TOOLS_MENU, toolsMenu);
+    DdxText(dx, IDC_PROGRAM, program);
+    DdxCheck(dx, IDC_ALWAYS_OVERWRITE, alwaysOverwrite);
+}
+
+BOOL OptionsDialog::OnInitDialog() {
+    folderBox.AttachDlgItem(hwnd, IDC_FOLDER);
+    BrowserIntegration integration;
+    enable = integration.QueryState(&contextMenu, &toolbarButton, &toolsMenu) != BrowserIntegration::None;
+    initialEnable = enable;
+    initialContextMenu = contextMenu;
+    initialToolbarButton = toolbarButton;
+    initialToolsMenu = toolsMenu;
+    UpdateData(false);
+    folderBox.SetList(FramehaulApp::Get().settings.RecentFolders.get());
+    if (!defaultFolder.empty()) folderBox.SelectPath(defaultFolder, false);
+    EnableIntegrationBoxes();
+    return TRUE;
+}
+
+void OptionsDialog::EnableIntegrationBoxes() {
+    for (int id : {IDC_IE_CONTEXT_MENU, IDC_IE_TOOLBAR_BUTTON, IDC_IE_TOOLS_MENU})
+        EnableWindow(Item(id), enable != 0);
+}
+
+bool OptionsDialog::OnCommand(WORD id, WORD code, HWND control) {
+    if (code == BN_CLICKED) {
+        switch (id) {
+        case IDC_IE_ENABLE:        OnEnableClicked(); return true;
+        case IDC_BROWSE_FOLDER:    OnBrowseFolder(); return true;
+        case IDC_BROWSE_PROGRAM:   OnBrowseProgram(); return true;
+        }
+    }
+    return Dialog::OnCommand(id, code, control);
+}
+
+void OptionsDialog::OnEnableClicked() {
+    enable = IsDlgButtonChecked(hwnd, IDC_IE_ENABLE) == BST_CHECKED;
+    EnableIntegrationBoxes();
+    if (enable)
+        for (int id : {IDC_IE_CONTEXT_MENU, IDC_IE_TOOLBAR_BUTTON, IDC_IE_TOOLS_MENU})
+            CheckDlgButton(hwnd, id, BST_CHECKED);
+}
+
+void OptionsDialog::OnBrowseFolder() {
+    CFolderPicker picker(LoadResString(IDS_SELECT_DEFAULT_FOLDER), BIF_STATUSTEXT | BIF_NONEWFOLDERBUTTON, hwnd);
+    std::string start = GetControlText(Item(IDC_FOLDER));
+    if (start.empty()) {
+        char videos[MAX_PATH] = "";
+        if (SHGetSpecialFolderPathA(hwnd, videos, CSIDL_MYVIDEO, TRUE)) start = videos;
+    }
+    picker.SetSelection(start);
+    if (picker.DoModal() == IDOK) SetControlText(Item(IDC_FOLDER), picker.GetPath());
+}
+
+void OptionsDialog::OnBrowseProgram() {
+    program = GetControlText(Item(IDC_PROGRAM));
+    CFileDialogEx dialog(true, nullptr, program.c_str(),
+                         OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_ALLOWMULTISELECT,
+                         "Executable Files (*.exe)|*.exe|All Files (*.*)|*.*||", nullptr);
+    if (dialog.DoModal() == IDOK) SetControlText(Item(IDC_PROGRAM), dialog.GetPathName());
+}
+
+void OptionsDialog::OnOK() {
+    UpdateData(true);
+    AppSettings& settings = FramehaulApp::Get().settings;
+    settings.AlwaysOverwrite = alwaysOverwrite != 0;
+    settings.DefaultFolder = defaultFolder;
+    settings.AutoStart = autoStart != 0;
+    settings.Program = program;
+    if (enable != initialEnable || contextMenu != initialContextMenu || toolbarButton != initialToolbarButton ||
+        toolsMenu != initialToolsMenu) {
+        BrowserIntegration integration;
+        integration.Apply(enable, contextMenu, toolbarButton, toolsMenu);
+    }
+    Dialog::OnOK();
+}

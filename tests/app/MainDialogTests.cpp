@@ -1,0 +1,337 @@
+// The main window with its download job, driven as a user would, against
+// the stand-in site reached through the proxy setting.
+#include <gtest/gtest.h>
+#include <shlwapi.h>
+#include <algorithm>
+#include <fstream>
+#include "app/FramehaulApp.h"
+#include "resources/resource.h"
+#include "samplesite/StreamBytes.h"
+#include "tests/app/MainWindowHarness.h"
+#include "tests/common/BoxWatcher.h"
+#include "tests/common/TestSupport.h"
+
+using namespace testing_support;
+using namespace harness;
+
+namespace {
+
+const std::string kSample = "http://www.youtube.com/watch?v=sample";
+const std::string kSlow = "http://www.youtube.com/watch?v=slow";
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool FileExists(const std::string& path) { return PathFileExistsA(path.c_str()) != FALSE; }
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(0, SitePort()) << "the stand-in site is not running (FH_SITE_PORT)";
+        ClearAppKey();
+        App().settings.Load(App().GetProfile());
+        folder = MakeTempFolder("fh_main");
+    }
+    void TearDown() override {
+        RemoveTree(folder);
+        ClearAppKey();
+    }
+    const RecentList& Urls() { return *App().settings.RecentUrls; }
+    const RecentList& Folders() { return *App().settings.RecentFolders; }
+
+    SiteProxy proxy;
+    std::string folder;
+};
+
+TEST_F(MainWindowTest, EmptyBoxesAreRefusedWithoutAJob) {
+    BoxWatcher boxes;
+    RecordingMainDialog window;
+    RunWindow(window, [&](HWND w) {
+        SetText(w, IDC_FILE_NAME, "old.flv");
+        SetText(w, IDC_FOLDER, folder);
+        Click(w, IDC_DOWNLOAD);
+        ASSERT_TRUE(boxes.WaitForCount(1, 10000));
+        EXPECT_EQ("", Text(w, IDC_FILE_NAME));
+        SetText(w, IDC_URL, kSample);
+        SetText(w, IDC_FOLDER, "");
+        Click(w, IDC_DOWNLOAD);
+        ASSERT_TRUE(boxes.WaitForCount(2, 10000));
+        EXPECT_EQ(nullptr, window.WorkerHandle());
+        EXPECT_FALSE(Visible(w, IDC_STOP));
+    });
+    ASSERT_EQ(2u, boxes.Texts().size());
+    EXPECT_EQ("You must enter URL of the video you want to download!", boxes.Texts()[0]);
+    EXPECT_EQ("You must select a folder to save download!", boxes.Texts()[1]);
+}
+
+TEST_F(MainWindowTest, ASuccessfulJobShowsItsProgressAndItsFile) {
+    BoxWatcher boxes;
+    RecordingMainDialog window;
+    std::string result;
+    bool fileShown = false, playShown = false, stopHidden = false;
+    RunWindow(window, [&](HWND w) {
+        SetText(w, IDC_URL, kSample);
+        SetText(w, IDC_FOLDER, folder);
+        Click(w, IDC_DOWNLOAD);
+        result = WaitForResult(w);
+        fileShown = Visible(w, IDC_FILE_NAME) && Text(w, IDC_FILE_NAME) == "Sample clip.flv";
+        playShown = Visible(w, IDC_PLAY);
+        stopHidden = !Visible(w, IDC_STOP) && Visible(w, IDC_DOWNLOAD);
+    });
+    EXPECT_EQ("Downloaded successfully!", result);
+    EXPECT_TRUE(fileShown);
+    EXPECT_TRUE(playShown);
+    EXPECT_TRUE(stopHidden);
+    EXPECT_TRUE(boxes.Texts().empty());
+
+    std::string data = ReadFile(folder + "\\Sample clip.flv");
+    ASSERT_EQ(2000000u, data.size());
+    EXPECT_EQ(data.size(), samplesite::FirstStreamMismatch(
+                              reinterpret_cast<const unsigned char*>(data.data()), data.size(), 0));
+
+    std::vector<std::string> texts = window.StatusTexts();
+    ASSERT_GE(texts.size(), 4u);
+    EXPECT_EQ("Preparing for download...", texts[0]);
+    auto begin = std::find(texts.begin(), texts.end(), "Begin downloading...");
+    ASSERT_NE(texts.end(), begin);
+    // Nothing of the page's transfer reaches the status line.
+    EXPECT_EQ(1, begin - texts.begin());
+    for (auto it = begin + 1; it != texts.end() - 1; ++it)
+        EXPECT_EQ(0u, it->rfind("Downloading: ", 0)) << *it;
+    EXPECT_TRUE(std::find(texts.begin(), texts.end(), "Downloading: 1953 KB / 1953 KB") != texts.end() ||
+                std::any_of(texts.begin(), texts.end(), [](const std::string& t) {
+                    return t.rfind("Downloading: 1953 KB / 1953 KB, ", 0) == 0;
+                }))
+        << "the last progress text is always shown";
+    EXPECT_EQ("Downloaded successfully!", texts.back());
+
+    std::vector<int> bar = window.BarPositions();
+    EXPECT_TRUE(std::is_sorted(bar.begin() + 1, bar.end()));
+    EXPECT_NE(bar.end(), std::find(bar.begin(), bar.end(), 60)) << "half the stream puts the bar at 60";
+    EXPECT_EQ(110, bar.back());
+    // Positions that change nothing are not sent.
+    EXPECT_EQ(bar.end(), std::adjacent_find(bar.begin() + 1, bar.end()));
+
+    EXPECT_EQ(kSample, Urls()[0]);
+    EXPECT_EQ(0, lstrcmpiA(folder.c_str(), Folders()[0].c_str()));
+}
+
+TEST_F(MainWindowTest, AnExistingFileIsReplacedSilentlyWhenAlwaysOverwriting) {
+    App().settings.AlwaysOverwrite = 1;
+    std::ofstream(folder + "\\Sample clip.flv") << "old";
+    BoxWatcher boxes;
+    RecordingMainDialog window;
+    std::string result;
+    RunWindow(window, [&](HWND w) {
+        SetText(w, IDC_URL, kSample);
+        SetText(w, IDC_FOLDER, folder);
+        Click(w, IDC_DOWNLOAD);
+        result = WaitForResult(w);
+    });
+    EXPECT_EQ("Downloaded successfully!", result);
+    EXPECT_EQ(2000000u, ReadFile(folder + "\\Sample clip.flv").size());
+}
+
+struct ExistsAnswer {
+    int button;
+    std::string typedName;   // empty: leave the proposed name
+    bool tickAlways;
+};
+
+class FileExistsTest : public MainWindowTest {
+protected:
+    // Runs a job onto an existing file and answers the question; returns the result text.
+    std::string RunWith(const ExistsAnswer& answer, std::string* question = nullptr) {
+        std::ofstream(folder + "\\Sample clip.flv") << "old";
+        BoxWatcher boxes;
+        RecordingMainDialog window;
+        std::string result;
+        RunWindow(window, [&](HWND w) {
+            SetText(w, IDC_URL, kSample);
+            SetText(w, IDC_FOLDER, folder);
+            Click(w, IDC_DOWNLOAD);
+            HWND dialog = WaitForFileExistsDialog();
+            ASSERT_NE(nullptr, dialog);
+            char text[256] = "";
+            SendDlgItemMessageA(dialog, IDC_EXISTS_TEXT, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
+            if (question) *question = text;
+            char proposed[256] = "";
+            SendDlgItemMessageA(dialog, IDC_FILE_NAME, WM_GETTEXT, sizeof(proposed), reinterpret_cast<LPARAM>(proposed));
+            EXPECT_STREQ("Sample clip.flv", proposed);
+            if (!answer.typedName.empty())
+                SendDlgItemMessageA(dialog, IDC_FILE_NAME, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(answer.typedName.c_str()));
+            if (answer.tickAlways) SendDlgItemMessageA(dialog, IDC_ALWAYS_OVERWRITE, BM_SETCHECK, BST_CHECKED, 0);
+            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(answer.button, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, answer.button)));
+            result = WaitForResult(w);
+        });
+        return result;
+    }
+};
+
+TEST_F(FileExistsTest, OverwriteItReplacesTheFileAndStoresTheTick) {
+    std::string question;
+    EXPECT_EQ("Downloaded successfully!", RunWith({IDC_OVERWRITE_IT, "", true}, &question));
+    EXPECT_EQ("The file 'Sample clip.flv' already exists.", question);
+    EXPECT_EQ(2000000u, ReadFile(folder + "\\Sample clip.flv").size());
+    EXPECT_EQ(1, App().settings.AlwaysOverwrite);
+}
+
+TEST_F(FileExistsTest, OkWithATypedNameUsesItAsItStands) {
+    EXPECT_EQ("Downloaded successfully!", RunWith({IDOK, "renamed", false}));
+    EXPECT_EQ(2000000u, ReadFile(folder + "\\renamed").size());
+    EXPECT_EQ("old", ReadFile(folder + "\\Sample clip.flv"));
+    EXPECT_EQ(0, App().settings.AlwaysOverwrite);
+}
+
+TEST_F(FileExistsTest, CancelAbortsButStillRemembersTheJob) {
+    EXPECT_EQ("Aborted!", RunWith({IDCANCEL, "", true}));
+    EXPECT_EQ("old", ReadFile(folder + "\\Sample clip.flv"));
+    EXPECT_EQ(0, App().settings.AlwaysOverwrite);  // the tick is not stored on Cancel
+    EXPECT_EQ(kSample, Urls()[0]);
+    EXPECT_FALSE(Folders()[0].empty());
+}
+
+TEST_F(MainWindowTest, StopMidStreamAbortsAndKeepsThePartialFile) {
+    BoxWatcher boxes;
+    RecordingMainDialog window;
+    std::string result;
+    RunWindow(window, [&](HWND w) {
+        SetText(w, IDC_URL, kSlow);
+        SetText(w, IDC_FOLDER, folder);
+        Click(w, IDC_DOWNLOAD);
+        WaitFor([&] { return Text(w, IDC_STATUS).rfind("Downloading: ", 0) == 0 && window.BarPositions().size() > 3; }, 20000);
+        Click(w, IDC_STOP);
+        result = WaitForResult(w, 20000);
+    });
+    EXPECT_EQ("Aborted!", result);
+    std::string data = ReadFile(folder + "\\Slow clip.flv");
+    EXPECT_GT(data.size(), 0u);
+    EXPECT_LT(data.size(), 4000000u);
+    EXPECT_EQ("", Urls()[0]);  // a stopped transfer is an error: nothing remembered
+    EXPECT_EQ("", Folders()[0]);
+}
+
+TEST_F(MainWindowTest, ClosingDuringAJobStopsItThenCloses) {
+    BoxWatcher boxes;
+    RecordingMainDialog window;
+    bool jobWasRunning = false;
+    bool closed = false;
+    INT_PTR result = RunWindow(window, [&](HWND w) {
+        SetText(w, IDC_URL, kSlow);
+        SetText(w, IDC_FOLDER, folder);
+        Click(w, IDC_DOWNLOAD);
+        WaitFor([&] { return Text(w, IDC_STATUS).rfind("Downloading: ", 0) == 0; }, 20000);
+        jobWasRunning = window.WorkerHandle() != nullptr;
+        PostMessageA(w, WM_CLOSE, 0, 0);
+        closed = WaitFor([&] { return !IsWindow(w); }, 5000);
+    });
+    EXPECT_TRUE(jobWasRunning);
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(IDCANCEL, result);
+    // The job was stopped, not finished: its end was shown before the window went.
+    EXPECT_EQ("Aborted!", window.StatusTexts().back());
+    std::string data = ReadFile(folder + "\\Slow clip.flv");
+    EXPECT_LT(data.size(), 4000000u);
+}
+
+TEST_F(MainWindowTest, AutoCloseOnlyAfterSuccess) {
+    BoxWatcher boxes;
+    {
+        RecordingMainDialog window;
+        window.autoClose = 1;
+        bool closedByItself = false;
+        RunWindow(window, [&](HWND w) {
+            SetText(w, IDC_URL, "http://www.youtube.com/watch?v=tiny");
+            SetText(w, IDC_FOLDER, folder);
+            Click(w, IDC_DOWNLOAD);
+            closedByItself = WaitFor([&] { return !IsWindow(w); }, 30000);
+        });
+        EXPECT_TRUE(closedByItself);
+        EXPECT_TRUE(FileExists(folder + "\\Tiny  'clip'.flv"));
+    }
+    {
+        RecordingMainDialog window;
+        window.autoClose = 1;
+        std::string result;
+        bool stillOpen = false;
+        RunWindow(window, [&](HWND w) {
+            SetText(w, IDC_URL, "http://www.youtube.com/watch?v=noargs");
+            SetText(w, IDC_FOLDER, folder);
+            Click(w, IDC_DOWNLOAD);
+            result = WaitForResult(w);
+            Sleep(300);
+            stillOpen = IsWindow(w) != FALSE;
+        });
+        EXPECT_EQ("Error!", result);
+        EXPECT_TRUE(stillOpen);
+    }
+    std::vector<std::string> texts = boxes.Texts();
+    ASSERT_EQ(1u, texts.size());
+    EXPECT_EQ("No video found on this page!", texts[0]);
+}
+
+TEST_F(MainWindowTest, FoldersAreCreatedLevelByLevelOrReported) {
+    BoxWatcher boxes;
+    std::string deep = folder + "\\one\\two\\three";
+    std::string first, second;
+    RecordingMainDialog window;
+    RunWindow(window, [&](HWND w) {
+        SetText(w, IDC_URL, "http://www.youtube.com/watch?v=tiny");
+        SetText(w, IDC_FOLDER, deep);
+        Click(w, IDC_DOWNLOAD);
+        first = WaitForResult(w);
+        SetText(w, IDC_STATUS, "");
+        SetText(w, IDC_FOLDER, "Q:\\nowhere\\videos");
+        Click(w, IDC_DOWNLOAD);
+        second = WaitForResult(w);
+    });
+    EXPECT_EQ("Downloaded successfully!", first);
+    EXPECT_TRUE(FileExists(deep + "\\Tiny  'clip'.flv"));
+    EXPECT_EQ("Error!", second);
+    ASSERT_EQ(1u, boxes.Texts().size());
+    EXPECT_EQ("Cannot find or create the folder:\nQ:\\nowhere\\videos", boxes.Texts()[0]);
+}
+
+TEST_F(MainWindowTest, AServerErrorForTheStreamIsAnError) {
+    BoxWatcher boxes;
+    RecordingMainDialog window;
+    std::string result;
+    RunWindow(window, [&](HWND w) {
+        SetText(w, IDC_URL, "http://www.youtube.com/watch?v=gone");
+        SetText(w, IDC_FOLDER, folder);
+        Click(w, IDC_DOWNLOAD);
+        result = WaitForResult(w);
+    });
+    EXPECT_EQ("Error!", result);
+    std::vector<std::string> texts = window.StatusTexts();
+    EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const std::string& t) {
+        return t.find("404") != std::string::npos;
+    })) << "the server's answer is named";
+    EXPECT_EQ("", Text(window.Handle(), IDC_FILE_NAME));
+    EXPECT_EQ("", Urls()[0]);
+}
+
+TEST_F(MainWindowTest, AWorkerThatCannotStartLeavesTheWindowIdle) {
+    BoxWatcher boxes;
+    RecordingMainDialog window;
+    window.failThreadCreation = true;
+    bool idleLayout = false;
+    std::string status;
+    RunWindow(window, [&](HWND w) {
+        SetText(w, IDC_URL, kSample);
+        SetText(w, IDC_FOLDER, folder);
+        Click(w, IDC_DOWNLOAD);
+        boxes.WaitForCount(1, 10000);
+        status = Text(w, IDC_STATUS);
+        idleLayout = Visible(w, IDC_DOWNLOAD) && !Visible(w, IDC_STOP) && IsWindowEnabled(GetDlgItem(w, IDC_URL));
+    });
+    EXPECT_TRUE(idleLayout);
+    EXPECT_EQ("Error!", status);
+    ASSERT_EQ(1u, boxes.Texts().size());
+    EXPECT_EQ("Cannot start the download.", boxes.Texts()[0]);
+}
+
+}  // namespace

@@ -1,0 +1,155 @@
+#include "tests/app/MainWindowHarness.h"
+#include <commctrl.h>
+#include <thread>
+#include "resources/resource.h"
+
+BOOL RecordingMainDialog::OnInitDialog() {
+    SetWindowSubclass(Item(IDC_STATUS), Record, 1, reinterpret_cast<DWORD_PTR>(this));
+    SetWindowSubclass(Item(IDC_PROGRESS), Record, 2, reinterpret_cast<DWORD_PTR>(this));
+    return MainDialog::OnInitDialog();
+}
+
+HANDLE RecordingMainDialog::CreateWorker() {
+    if (failThreadCreation) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    return MainDialog::CreateWorker();
+}
+
+DWORD RecordingMainDialog::DragOver(IDataObject* data, DWORD keyState) {
+    OleDataObject wrapped(data);
+    return OnDragOver(wrapped, keyState, POINT{10, 10});
+}
+
+DWORD RecordingMainDialog::Drop(IDataObject* data, DWORD keyState) {
+    OleDataObject wrapped(data);
+    DWORD effect = OnDragOver(wrapped, keyState, POINT{10, 10});
+    return OnDropEx(wrapped, effect, DROPEFFECT_COPY | DROPEFFECT_MOVE, POINT{10, 10});
+}
+
+LRESULT CALLBACK RecordingMainDialog::Record(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                              UINT_PTR id, DWORD_PTR data) {
+    RecordingMainDialog* self = reinterpret_cast<RecordingMainDialog*>(data);
+    if (id == 1 && message == WM_SETTEXT) {
+        // The control's procedure may take its text as UTF-16.
+        std::string text;
+        if (IsWindowUnicode(window)) {
+            char converted[2048] = "";
+            WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(lParam), -1, converted,
+                                sizeof(converted), nullptr, nullptr);
+            text = converted;
+        } else {
+            text = reinterpret_cast<const char*>(lParam);
+        }
+        std::lock_guard<std::mutex> guard(self->lock);
+        self->statusTexts.push_back(text);
+    } else if (id == 2 && message == PBM_SETPOS) {
+        std::lock_guard<std::mutex> guard(self->lock);
+        self->barPositions.push_back(static_cast<int>(wParam));
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+std::vector<std::string> RecordingMainDialog::StatusTexts() {
+    std::lock_guard<std::mutex> guard(lock);
+    return statusTexts;
+}
+
+std::vector<int> RecordingMainDialog::BarPositions() {
+    std::lock_guard<std::mutex> guard(lock);
+    return barPositions;
+}
+
+namespace harness {
+
+INT_PTR RunWindow(MainDialog& window, const std::function<void(HWND)>& driver) {
+    std::thread player([&] {
+        HWND shown = nullptr;
+        WaitFor([&] {
+            shown = window.Handle();
+            return shown && IsWindowVisible(shown);
+        }, 20000);
+        if (shown) driver(shown);
+        // Whatever the driver did, the window must go in the end.
+        for (int i = 0; i < 600 && IsWindow(shown); ++i) {
+            PostMessageA(shown, WM_CLOSE, 0, 0);
+            Sleep(100);
+        }
+    });
+    INT_PTR result = window.DoModal();
+    player.join();
+    return result;
+}
+
+void SetText(HWND window, int id, const std::string& text) {
+    HWND control = GetDlgItem(window, id);
+    char className[32] = "";
+    GetClassNameA(control, className, sizeof(className));
+    if (lstrcmpiA(className, WC_COMBOBOXEXA) == 0)
+        control = reinterpret_cast<HWND>(SendMessageA(control, CBEM_GETEDITCONTROL, 0, 0));
+    SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::string Text(HWND window, int id) {
+    HWND control = GetDlgItem(window, id);
+    char className[32] = "";
+    GetClassNameA(control, className, sizeof(className));
+    if (lstrcmpiA(className, WC_COMBOBOXEXA) == 0)
+        control = reinterpret_cast<HWND>(SendMessageA(control, CBEM_GETEDITCONTROL, 0, 0));
+    char text[1024] = "";
+    SendMessageA(control, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+void Click(HWND window, int id) {
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
+}
+
+bool Visible(HWND window, int id) {
+    return IsWindowVisible(GetDlgItem(window, id)) != FALSE;
+}
+
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+std::string WaitForResult(HWND window, DWORD timeoutMs) {
+    std::string text;
+    WaitFor([&] {
+        text = Text(window, IDC_STATUS);
+        return text == "Downloaded successfully!" || text == "Error!" || text == "Aborted!";
+    }, timeoutMs);
+    return text;
+}
+
+namespace {
+BOOL CALLBACK FindExistsDialog(HWND window, LPARAM param) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char cls[16] = "";
+    GetClassNameA(window, cls, sizeof(cls));
+    if (pid == GetCurrentProcessId() && IsWindowVisible(window) && lstrcmpA(cls, "#32770") == 0 &&
+        GetDlgItem(window, IDC_OVERWRITE_IT) && GetDlgItem(window, IDC_ALWAYS_OVERWRITE)) {
+        *reinterpret_cast<HWND*>(param) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+}
+
+HWND WaitForFileExistsDialog(DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitFor([&] {
+        EnumWindows(FindExistsDialog, reinterpret_cast<LPARAM>(&found));
+        return found != nullptr;
+    }, timeoutMs);
+    return found;
+}
+
+}  // namespace harness

@@ -1,0 +1,51 @@
+// Runs a real main window on the test's thread while a driver thread plays
+// the user: types, clicks, answers dialogs, and reads what the window shows.
+#pragma once
+#include <windows.h>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+#include "app/MainDialog.h"
+
+class RecordingMainDialog : public MainDialog {
+public:
+    using MainDialog::MainDialog;
+
+    std::vector<std::string> StatusTexts();
+    std::vector<int> BarPositions();
+    // Makes the next job's worker fail to start.
+    bool failThreadCreation = false;
+    // What the window's drop target does with dragged data: the drag-over
+    // answer, then the drop with that answer as the proposed effect.
+    DWORD DragOver(IDataObject* data, DWORD keyState);
+    DWORD Drop(IDataObject* data, DWORD keyState);
+
+protected:
+    BOOL OnInitDialog() override;
+    HANDLE CreateWorker() override;
+
+private:
+    static LRESULT CALLBACK Record(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    std::mutex lock;
+    std::vector<std::string> statusTexts;
+    std::vector<int> barPositions;
+};
+
+namespace harness {
+
+// Runs window.DoModal() here and driver(window handle) on another thread;
+// the driver must make the window close. Returns DoModal's result.
+INT_PTR RunWindow(MainDialog& window, const std::function<void(HWND)>& driver);
+
+void SetText(HWND window, int id, const std::string& text);
+std::string Text(HWND window, int id);
+void Click(HWND window, int id);        // posted: returns at once
+bool Visible(HWND window, int id);
+// Waits until the status line shows one of the three results.
+std::string WaitForResult(HWND window, DWORD timeoutMs = 60000);
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs);
+// The file-exists dialog of this process, once it is shown (null on time-out).
+HWND WaitForFileExistsDialog(DWORD timeoutMs = 20000);
+
+}  // namespace harness

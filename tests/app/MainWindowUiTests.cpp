@@ -1,0 +1,213 @@
+// The main window's own behaviour around a job: its boxes, rules, menus,
+// drops and the settings it writes back.
+#include <gtest/gtest.h>
+#include <shlwapi.h>
+#include "app/FramehaulApp.h"
+#include "resources/resource.h"
+#include "tests/app/MainWindowHarness.h"
+#include "tests/common/BoxWatcher.h"
+#include "tests/common/TestSupport.h"
+#include "tests/common/TextDataObject.h"
+
+using namespace testing_support;
+using namespace harness;
+
+namespace {
+
+class MainWindowUiTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ClearAppKey();
+        App().settings.Load(App().GetProfile());
+        folder = MakeTempFolder("fh_ui");
+    }
+    void TearDown() override {
+        RemoveTree(folder);
+        ClearAppKey();
+    }
+    std::string folder;
+};
+
+bool Enabled(HWND w, int id) { return IsWindowEnabled(GetDlgItem(w, id)) != FALSE; }
+
+TEST_F(MainWindowUiTest, TheFolderBoxStartsWithTheMostRecentFolderWhenThereIsNoDefault) {
+    App().settings.RecentFolders->Add(folder);
+    RecordingMainDialog window;
+    std::string shown;
+    RunWindow(window, [&](HWND w) { shown = Text(w, IDC_FOLDER); });
+    EXPECT_EQ(0, lstrcmpiA(folder.c_str(), shown.c_str())) << shown;
+    EXPECT_EQ(0, lstrcmpiA(folder.c_str(), window.folder.c_str()));
+}
+
+TEST_F(MainWindowUiTest, DownloadIsEnabledOnlyWithBothBoxesFilled) {
+    RecordingMainDialog window;
+    bool atStart = true, withBoth = false, withoutUrl = true, openFolderWithFolder = false;
+    RunWindow(window, [&](HWND w) {
+        Sleep(100);
+        atStart = Enabled(w, IDC_DOWNLOAD);
+        SetText(w, IDC_URL, "http://www.youtube.com/watch?v=abc");
+        SetText(w, IDC_FOLDER, folder);
+        PostMessageA(w, WM_NULL, 0, 0);  // the rules run when the queue runs empty
+        withBoth = WaitFor([&] { return Enabled(w, IDC_DOWNLOAD); }, 5000);
+        openFolderWithFolder = Enabled(w, IDC_OPEN_FOLDER);
+        SetText(w, IDC_URL, "");
+        PostMessageA(w, WM_NULL, 0, 0);
+        withoutUrl = !WaitFor([&] { return !Enabled(w, IDC_DOWNLOAD); }, 5000);
+    });
+    EXPECT_FALSE(atStart);
+    EXPECT_TRUE(withBoth);
+    EXPECT_TRUE(openFolderWithFolder);
+    EXPECT_FALSE(withoutUrl);
+}
+
+TEST_F(MainWindowUiTest, DraggedTextReplacesTheAddressWithoutStartingAJob) {
+    RecordingMainDialog window;
+    TextData text("http://www.youtube.com/watch?v=dropped");
+    DWORD moveEffect = 0, copyEffect = 0, dropped = 0;
+    std::string shown;
+    RunWindow(window, [&](HWND w) {
+        SetText(w, IDC_FOLDER, folder);
+        moveEffect = window.DragOver(&text, 0);
+        copyEffect = window.DragOver(&text, MK_CONTROL);
+        dropped = window.Drop(&text, 0);
+        shown = Text(w, IDC_URL);
+        Sleep(200);
+    });
+    EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_MOVE), moveEffect);
+    EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_COPY), copyEffect);
+    EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_MOVE), dropped);
+    EXPECT_EQ("http://www.youtube.com/watch?v=dropped", shown);
+    EXPECT_EQ(nullptr, window.WorkerHandle());
+    EXPECT_EQ(1u, window.StatusTexts().size() <= 1 ? 1u : 0u) << "no job reported anything";
+}
+
+TEST_F(MainWindowUiTest, AnEmptyDraggedTextIsRefused) {
+    RecordingMainDialog window;
+    TextData empty("");
+    DWORD dropped = 1;
+    std::string shown;
+    RunWindow(window, [&](HWND w) {
+        SetText(w, IDC_URL, "kept");
+        dropped = window.Drop(&empty, 0);
+        shown = Text(w, IDC_URL);
+    });
+    EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_NONE), dropped);
+    EXPECT_EQ("kept", shown);
+}
+
+TEST_F(MainWindowUiTest, DroppedShellItemsPutTheFirstFolderInTheFolderBox) {
+    std::string file = folder + "\\a.txt";
+    CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    std::string sub = folder + "\\sub";
+    CreateDirectoryA(sub.c_str(), nullptr);
+    RecordingMainDialog window;
+    std::string afterFiles, afterMixed;
+    RunWindow(window, [&](HWND w) {
+        SetText(w, IDC_FOLDER, "C:\\before");
+        SendMessageA(w, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDropFiles({file})), 0);
+        afterFiles = Text(w, IDC_FOLDER);
+        SendMessageA(w, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDropFiles({file, sub, folder})), 0);
+        afterMixed = Text(w, IDC_FOLDER);
+    });
+    EXPECT_EQ("C:\\before", afterFiles);
+    EXPECT_EQ(sub, afterMixed);
+}
+
+TEST_F(MainWindowUiTest, TheSystemMenuEndsWithOptionsHelpAndAbout) {
+    RecordingMainDialog window;
+    std::vector<UINT> ids;
+    std::vector<std::string> texts;
+    bool restore = true, size = true, maximize = true;
+    RunWindow(window, [&](HWND w) {
+        HMENU menu = GetSystemMenu(w, FALSE);
+        restore = GetMenuState(menu, SC_RESTORE, MF_BYCOMMAND) != static_cast<UINT>(-1);
+        size = GetMenuState(menu, SC_SIZE, MF_BYCOMMAND) != static_cast<UINT>(-1);
+        maximize = GetMenuState(menu, SC_MAXIMIZE, MF_BYCOMMAND) != static_cast<UINT>(-1);
+        int count = GetMenuItemCount(menu);
+        for (int i = count - 5; i < count; ++i) {
+            ids.push_back(GetMenuItemID(menu, i));
+            char text[64] = "";
+            GetMenuStringA(menu, i, text, sizeof(text), MF_BYPOSITION);
+            texts.push_back(text);
+        }
+    });
+    EXPECT_FALSE(restore);
+    EXPECT_FALSE(size);
+    EXPECT_FALSE(maximize);
+    std::vector<UINT> expectedIds = {0u, IDM_SYS_OPTIONS, 0u, IDM_SYS_HELP, IDM_SYS_ABOUT};
+    EXPECT_EQ(expectedIds, ids);
+    EXPECT_EQ("&Options...", texts[1]);
+    EXPECT_EQ("&Help", texts[3]);
+    EXPECT_EQ("&About Framehaul...", texts[4]);
+}
+
+// (Wine without a window manager does not reflect HWND_TOPMOST in the
+// window's style, so only the remembered state can be checked here.)
+TEST_F(MainWindowUiTest, BothCheckBoxesAreWrittenBackWhenTheWindowCloses) {
+    App().settings.AutoClose = 1;
+    RecordingMainDialog window;
+    bool initiallyTicked = false;
+    RunWindow(window, [&](HWND w) {
+        initiallyTicked = IsDlgButtonChecked(w, IDC_AUTO_CLOSE) == BST_CHECKED;
+        SendDlgItemMessageA(w, IDC_KEEP_ON_TOP, BM_SETCHECK, BST_CHECKED, 0);
+        Click(w, IDC_KEEP_ON_TOP);
+        SendDlgItemMessageA(w, IDC_AUTO_CLOSE, BM_SETCHECK, BST_UNCHECKED, 0);
+        Click(w, IDC_AUTO_CLOSE);
+        Sleep(100);
+    });
+    EXPECT_TRUE(initiallyTicked);
+    EXPECT_EQ(1, App().settings.AlwaysOnTop);
+    EXPECT_EQ(0, App().settings.AutoClose);
+}
+
+TEST_F(MainWindowUiTest, OpenFolderAndPlayReportWhatIsMissing) {
+    BoxWatcher boxes;
+    RecordingMainDialog window;
+    RunWindow(window, [&](HWND w) {
+        SetText(w, IDC_FOLDER, folder + "\\missing");
+        Click(w, IDC_OPEN_FOLDER);
+        boxes.WaitForCount(1, 5000);
+        SetText(w, IDC_FOLDER, folder);
+        SetText(w, IDC_FILE_NAME, "gone.flv");
+        Click(w, IDC_PLAY);
+        boxes.WaitForCount(2, 5000);
+        SetText(w, IDC_FILE_NAME, "");
+        Click(w, IDC_PLAY);  // nothing to play: nothing happens
+        Sleep(200);
+    });
+    std::vector<std::string> expected = {"Folder not Exists!", "File not Exists!"};
+    EXPECT_EQ(expected, boxes.Texts());
+}
+
+TEST_F(MainWindowUiTest, PlayStartsTheConfiguredProgramWithTheQuotedPath) {
+    // A batch file as the player writes what it was given beside the video.
+    std::string player = folder + "\\player.bat";
+    std::string record = folder + "\\played.txt";
+    FILE* script = fopen(player.c_str(), "w");
+    ASSERT_NE(nullptr, script);
+    fprintf(script, "@echo %%1> \"%s\"\r\n", record.c_str());
+    fclose(script);
+    std::string video = folder + "\\clip.flv";
+    CloseHandle(CreateFileA(video.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    App().settings.Program = player;
+    RecordingMainDialog window;
+    bool played = false;
+    RunWindow(window, [&](HWND w) {
+        SetText(w, IDC_FOLDER, folder);
+        SetText(w, IDC_FILE_NAME, "clip.flv");
+        Click(w, IDC_PLAY);
+        played = WaitFor([&] { return PathFileExistsA(record.c_str()) != FALSE; }, 15000);
+        Sleep(300);
+    });
+    ASSERT_TRUE(played);
+    char line[512] = "";
+    FILE* in = fopen(record.c_str(), "r");
+    ASSERT_NE(nullptr, in);
+    fgets(line, sizeof(line), in);
+    fclose(in);
+    std::string got = line;
+    while (!got.empty() && (got.back() == '\n' || got.back() == '\r' || got.back() == ' ')) got.pop_back();
+    EXPECT_EQ("\"" + video + "\"", got);
+}
+
+}  // namespace
