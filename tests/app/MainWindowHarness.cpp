@@ -63,7 +63,7 @@ std::vector<int> RecordingMainDialog::BarPositions() {
 
 namespace harness {
 
-INT_PTR RunWindow(MainDialog& window, const std::function<void(HWND)>& driver) {
+INT_PTR RunWindow(Dialog& window, const std::function<void(HWND)>& driver) {
     std::thread player([&] {
         HWND shown = nullptr;
         WaitFor([&] {

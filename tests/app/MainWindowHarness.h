@@ -36,7 +36,7 @@ namespace harness {
 
 // Runs window.DoModal() here and driver(window handle) on another thread;
 // the driver must make the window close. Returns DoModal's result.
-INT_PTR RunWindow(MainDialog& window, const std::function<void(HWND)>& driver);
+INT_PTR RunWindow(Dialog& window, const std::function<void(HWND)>& driver);
 
 void SetText(HWND window, int id, const std::string& text);
 std::string Text(HWND window, int id);

@@ -1,0 +1,185 @@
+// The Options dialog, opened on the real registry and driven as a user would.
+#include <gtest/gtest.h>
+#include <shlwapi.h>
+#include "app/FramehaulApp.h"
+#include "browser/BrowserIntegration.h"
+#include "browser/OptionsDialog.h"
+#include "resources/resource.h"
+#include "tests/app/MainWindowHarness.h"
+#include "tests/common/TestSupport.h"
+
+using namespace testing_support;
+using namespace harness;
+
+namespace {
+
+const std::string kPageKey = std::string(BrowserIntegration::kMenuExtKey) + "\\Download Video on This Page";
+const std::string kLinkKey = std::string(BrowserIntegration::kMenuExtKey) + "\\Download Video This Links To";
+
+bool Checked(HWND w, int id) { return IsDlgButtonChecked(w, id) == BST_CHECKED; }
+bool Enabled(HWND w, int id) { return IsWindowEnabled(GetDlgItem(w, id)) != FALSE; }
+
+bool ExtensionKeyExists() {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+class OptionsDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CleanEntries();
+        ClearAppKey();
+        WriteString(App().GetProfile().AppKey(), "InstallDir", "C:\\Framehaul Options Test");
+        App().settings.Load(App().GetProfile());
+    }
+    void TearDown() override {
+        CleanEntries();
+        ClearAppKey();
+    }
+    static void CleanEntries() {
+        SHDeleteKeyA(HKEY_CURRENT_USER, kPageKey.c_str());
+        SHDeleteKeyA(HKEY_CURRENT_USER, kLinkKey.c_str());
+        SHDeleteKeyA(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey);
+    }
+    static void Tick(HWND w, int id, bool on) {
+        SendDlgItemMessageA(w, id, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+        Click(w, id);
+    }
+};
+
+TEST_F(OptionsDialogTest, OpensWithTheEntriesThatArePresent) {
+    BrowserIntegration().Apply(1, 1, 0, 0);
+    OptionsDialog options(nullptr);
+    bool enable = false, context = false, toolbar = true, tools = true, subsEnabled = false;
+    RunWindow(options, [&](HWND w) {
+        enable = Checked(w, IDC_IE_ENABLE);
+        context = Checked(w, IDC_IE_CONTEXT_MENU);
+        toolbar = Checked(w, IDC_IE_TOOLBAR_BUTTON);
+        tools = Checked(w, IDC_IE_TOOLS_MENU);
+        subsEnabled = Enabled(w, IDC_IE_CONTEXT_MENU) && Enabled(w, IDC_IE_TOOLBAR_BUTTON) &&
+                      Enabled(w, IDC_IE_TOOLS_MENU);
+        PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_TRUE(enable);
+    EXPECT_TRUE(context);
+    EXPECT_FALSE(toolbar);
+    EXPECT_FALSE(tools);
+    EXPECT_TRUE(subsEnabled);
+}
+
+TEST_F(OptionsDialogTest, EnablingTicksAndEnablesAllThreeAndOkWritesThem) {
+    OptionsDialog options(nullptr);
+    bool disabledAtFirst = false, allTicked = false, allEnabled = false;
+    INT_PTR result = RunWindow(options, [&](HWND w) {
+        disabledAtFirst = !Checked(w, IDC_IE_ENABLE) && !Enabled(w, IDC_IE_CONTEXT_MENU) &&
+                          !Enabled(w, IDC_IE_TOOLBAR_BUTTON) && !Enabled(w, IDC_IE_TOOLS_MENU) &&
+                          !Checked(w, IDC_IE_CONTEXT_MENU);
+        Tick(w, IDC_IE_ENABLE, true);
+        WaitFor([&] { return Checked(w, IDC_IE_TOOLS_MENU); }, 5000);
+        allTicked = Checked(w, IDC_IE_CONTEXT_MENU) && Checked(w, IDC_IE_TOOLBAR_BUTTON) &&
+                    Checked(w, IDC_IE_TOOLS_MENU);
+        allEnabled = Enabled(w, IDC_IE_CONTEXT_MENU) && Enabled(w, IDC_IE_TOOLBAR_BUTTON) &&
+                     Enabled(w, IDC_IE_TOOLS_MENU);
+        Click(w, IDOK);
+    });
+    EXPECT_EQ(IDOK, result);
+    EXPECT_TRUE(disabledAtFirst);
+    EXPECT_TRUE(allTicked);
+    EXPECT_TRUE(allEnabled);
+    int context, toolbar, tools;
+    EXPECT_EQ(BrowserIntegration::Full, BrowserIntegration().QueryState(&context, &toolbar, &tools));
+}
+
+TEST_F(OptionsDialogTest, OkWithoutTouchingTheIntegrationWritesNoEntry) {
+    OptionsDialog options(nullptr);
+    RunWindow(options, [&](HWND w) {
+        Tick(w, IDC_ALWAYS_OVERWRITE, true);
+        Tick(w, IDC_AUTO_START, false);
+        SetText(w, IDC_FOLDER, "C:\\New Default");
+        SetText(w, IDC_PROGRAM, "C:\\Player\\play.exe");
+        Click(w, IDOK);
+    });
+    EXPECT_FALSE(KeyExists(kPageKey));
+    EXPECT_FALSE(ExtensionKeyExists());
+    const AppSettings& settings = App().settings;
+    EXPECT_EQ(1, settings.AlwaysOverwrite);
+    EXPECT_EQ(0, settings.AutoStart);
+    EXPECT_EQ("C:\\New Default", settings.DefaultFolder);
+    EXPECT_EQ("C:\\Player\\play.exe", settings.Program);
+}
+
+TEST_F(OptionsDialogTest, TickingAndUntickingStillCountsAsAChangeThatRemovesNothing) {
+    BrowserIntegration().Apply(1, 1, 0, 0);
+    SHDeleteKeyA(HKEY_CURRENT_USER, kPageKey.c_str());  // only the link item is left, so the state reads None
+    OptionsDialog options(nullptr);
+    RunWindow(options, [&](HWND w) {
+        Tick(w, IDC_IE_ENABLE, true);
+        Tick(w, IDC_IE_ENABLE, false);
+        Click(w, IDOK);
+    });
+    // Removal stops at the missing page item, so the link item stays.
+    EXPECT_TRUE(KeyExists(kLinkKey));
+    EXPECT_FALSE(ExtensionKeyExists());
+}
+
+TEST_F(OptionsDialogTest, UntickingEnableRemovesEveryEntry) {
+    BrowserIntegration().Apply(1, 1, 1, 1);
+    OptionsDialog options(nullptr);
+    RunWindow(options, [&](HWND w) {
+        Tick(w, IDC_IE_ENABLE, false);
+        Click(w, IDOK);
+    });
+    EXPECT_FALSE(KeyExists(kPageKey));
+    EXPECT_FALSE(KeyExists(kLinkKey));
+    EXPECT_FALSE(ExtensionKeyExists());
+}
+
+TEST_F(OptionsDialogTest, CancelKeepsEverythingAsItWas) {
+    App().settings.DefaultFolder = "C:\\Kept";
+    App().settings.Program = "C:\\kept.exe";
+    OptionsDialog options(nullptr);
+    std::string shownFolder;
+    INT_PTR result = RunWindow(options, [&](HWND w) {
+        shownFolder = Text(w, IDC_FOLDER);
+        // What the pickers would have put in the boxes.
+        SetText(w, IDC_FOLDER, "C:\\Browsed");
+        SetText(w, IDC_PROGRAM, "C:\\browsed.exe");
+        Tick(w, IDC_IE_ENABLE, true);
+        Click(w, IDCANCEL);
+    });
+    EXPECT_EQ(IDCANCEL, result);
+    EXPECT_EQ("C:\\Kept", shownFolder);
+    EXPECT_EQ("C:\\Kept", App().settings.DefaultFolder);
+    EXPECT_EQ("C:\\kept.exe", App().settings.Program);
+    EXPECT_FALSE(KeyExists(kPageKey));
+}
+
+TEST_F(OptionsDialogTest, TheMainWindowShowsTheNewDefaultFolderAfterOk) {
+    std::string listed = MakeTempFolder("fh_opt");
+    App().settings.RecentFolders->Add(listed);
+    App().settings.RecentFolders->Add("C:\\Other");
+    RecordingMainDialog window;
+    std::string shown;
+    RunWindow(window, [&](HWND w) {
+        PostMessageA(w, WM_COMMAND, ID_OPTIONS, 0);
+        HWND options = nullptr;
+        WaitFor([&] {
+            options = FindWindowA("#32770", "Options");
+            return options && IsWindowVisible(options);
+        }, 10000);
+        ASSERT_NE(nullptr, options);
+        SetText(options, IDC_FOLDER, listed);
+        Click(options, IDOK);
+        WaitFor([&] { return !IsWindow(options); }, 5000);
+        Sleep(100);
+        shown = Text(w, IDC_FOLDER);
+    });
+    EXPECT_EQ(listed, shown);
+    EXPECT_EQ(listed, App().settings.DefaultFolder);
+    RemoveTree(listed);
+}
+
+}  // namespace
