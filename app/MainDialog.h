@@ -108,4 +108,5 @@ private:
     int shownBarPosition = -1;
     DWORD lastProgressTextTick = 0;
     std::string pendingProgressText;
+    std::string lastStatusText;
 };

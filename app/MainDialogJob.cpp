@@ -79,6 +79,9 @@ int MainDialog::RunJob() {
     SendMessageA(bar, PBM_SETPOS, 0, 0);
     ShowWindow(bar, SW_SHOW);
     shownBarPosition = 0;
+    lastStatusText.clear();
+    pendingProgressText.clear();
+    lastProgressTextTick = GetTickCount() - kProgressTextInterval;
 
     if (!EnsureFolder(folder)) {
         ShowMessage(hwnd, IDS_CANNOT_CREATE_FOLDER, folder);
@@ -145,17 +148,25 @@ int MainDialog::OnEnd() {
 
 int MainDialog::OnText(int kind, const char* text) {
     if (phase != PhaseVideo) return 0;
-    std::string line = FormatWithValue("Downloading: %s", text ? text : "");
+    if (!text) text = "";
     if (kind == TextProgress) {
+        std::string line = FormatWithValue("Downloading: %s", text);
         DWORD now = GetTickCount();
         if (now - lastProgressTextTick < kProgressTextInterval) {
             pendingProgressText = line;
             return 0;
         }
         lastProgressTextTick = now;
+        pendingProgressText.clear();
+        SetDlgItemTextA(hwnd, IDC_STATUS, line.c_str());
+        return 0;
     }
+    // The network library repeats some status for every read ("Response
+    // received"); the repetition tells nothing new and would hide the progress.
+    if (lastStatusText == text) return 0;
+    lastStatusText = text;
     pendingProgressText.clear();
-    SetDlgItemTextA(hwnd, IDC_STATUS, line.c_str());
+    SetDlgItemTextA(hwnd, IDC_STATUS, FormatWithValue("Downloading: %s", text).c_str());
     return 0;
 }
 
