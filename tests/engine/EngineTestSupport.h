@@ -1,105 +1,73 @@
 // Helpers of the engine tests: an observer that records every call, the
-// stand-in site's addresses, the per-user proxy that sends the video
-// site's addresses to it, and a call run on a thread of its own.
+// stand-in site's addresses, and the per-user proxy that sends the video
+// site's addresses to it.
 #pragma once
 #include <windows.h>
-#include <wininet.h>
-#include <functional>
 #include <string>
 #include <vector>
 #include "engine/TransferObserver.h"
 
 namespace engine_testing {
 
-struct ObservedCall {
-    enum Kind { Begin, End, Text, Progress };
-    Kind kind;
-    int subKind;       // TextStatus/TextProgress or ProgressTotal/ProgressPosition
-    std::string text;
-    unsigned value;
-    DWORD tick;        // GetTickCount at the call
-    DWORD thread;      // the calling thread
-};
-
-class RecordingObserver : public TransferObserver {
+// Calls as lines: "begin", "end", "status <text>", "text <text>",
+// "total <KB>", "position <KB>".
+class Recorder : public TransferObserver {
 public:
-    int OnBegin() override;
-    int OnEnd() override;
-    int OnText(int kind, const char* text) override;
-    int OnProgress(int kind, unsigned value) override;
+    struct Call { std::string line; DWORD tick; DWORD thread; };
 
-    std::vector<ObservedCall> calls;
-    std::atomic<int> stopRequest{0};
+    Recorder() { abortFlag = &stop; }
+    int OnBegin() override { return Add("begin"); }
+    int OnEnd() override { return Add("end"); }
+    int OnText(int kind, const char* text) override {
+        return Add((kind == TextStatus ? "status " : "text ") + std::string(text));
+    }
+    int OnProgress(int kind, unsigned value) override {
+        return Add((kind == ProgressTotal ? "total " : "position ") + std::to_string(value));
+    }
 
-    std::vector<std::string> Texts(int kind) const;
-    std::string LastStatusText() const;
-    // Every call but the status texts, one line each: "begin", "end",
-    // "total 2", "position 1", "text 1 KB / 2 KB".
+    // Every line but the status texts.
     std::vector<std::string> Outline() const;
-    int Count(ObservedCall::Kind kind) const;
+    std::string LastStatus() const;
+    int Count(const std::string& line) const;
+    std::string Dump() const;
+
+    std::vector<Call> calls;
+    std::atomic<int> stop{0};
+
+private:
+    int Add(const std::string& line) {
+        calls.push_back(Call{line, GetTickCount(), GetCurrentThreadId()});
+        return 0;
+    }
 };
 
-// The stand-in site's port from FH_SITE_PORT; empty when it is not set.
-std::string SitePort();
+// The stand-in site's port from FH_SITE_PORT ("" when not set), and
 // "http://127.0.0.1:<port>" + pathAndQuery.
+std::string SitePort();
 std::string SiteUrl(const std::string& pathAndQuery);
 
-// While it lives, the per-user proxy points at the stand-in site (values
-// saved and restored). Sessions opened meanwhile send every address there.
+// While it lives, the per-user proxy points at the stand-in site; the
+// previous values come back afterwards.
 class SiteProxy {
 public:
     SiteProxy();
     ~SiteProxy();
-    SiteProxy(const SiteProxy&) = delete;
-    SiteProxy& operator=(const SiteProxy&) = delete;
 
 private:
-    struct Saved { bool present; DWORD type; std::vector<BYTE> data; };
-    void Save(const char* name, Saved& saved);
-    void Restore(const char* name, const Saved& saved);
-    Saved enable, server, override_;
+    DWORD enable = 0;
+    std::string server;
+    bool hadEnable = false, hadServer = false;
 };
 
-// The proxy a WinINet session opened now would use ("" when direct).
+// The proxy of a WinINet session opened now ("" when it goes direct).
 std::string ProxyOfNewSession();
-// A session opened now sends everything to the stand-in site. Tests check
-// it before they name a host other than 127.0.0.1, so that nothing leaves
-// the machine if the setting were not taken.
+// Checked before a test names any host but 127.0.0.1, so that nothing
+// leaves the machine if the proxy setting were not taken.
 bool SiteProxyInEffect();
 
-// Runs a function on a thread of its own (the engine shows its dialogs on
-// the thread that calls it).
-class WorkerCall {
-public:
-    explicit WorkerCall(std::function<void()> body);
-    ~WorkerCall();
-    WorkerCall(const WorkerCall&) = delete;
-    WorkerCall& operator=(const WorkerCall&) = delete;
-
-    DWORD ThreadId() const { return threadId; }
-    bool Wait(DWORD timeoutMs);
-
-private:
-    static DWORD WINAPI Run(void* self);
-    std::function<void()> body;
-    HANDLE thread = nullptr;
-    DWORD threadId = 0;
-};
-
-// A visible dialog of the thread that has a control with the id, or null.
-HWND FindThreadDialog(DWORD threadId, int controlId);
-HWND WaitForThreadDialog(DWORD threadId, int controlId, DWORD timeoutMs);
-std::string WindowText(HWND window);
-
-// The whole content of a file ("" when it cannot be read) and its size.
 std::string ReadFileBytes(const std::string& path);
-bool WriteFileBytes(const std::string& path, const std::string& bytes);
-// Index of the first byte that differs from the site's /bytes formula.
-size_t PatternMismatch(const std::string& bytes);
-size_t StreamMismatch(const std::string& bytes);
-
-// The selected gtest filter names this suite: then a precondition that
-// fails is a failure, not a skip.
-bool FilterSelects(const char* suitePrefix);
+// Index of the first byte that differs from the site's stream (FLV header,
+// then the formula) or, without header, from its /bytes formula.
+size_t Mismatch(const std::string& bytes, bool flvHeader);
 
 }  // namespace engine_testing
