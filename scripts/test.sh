@@ -111,8 +111,11 @@ for t in $(find build/win/tests -type f -name '*_tests.exe' 2>/dev/null | sort);
 done
 # The same resolver and naming tests under the Japanese code page.
 if [ -f build/win/tests/engine/engine_tests.exe ]; then
+  # Wine needs the Japanese locale to make Shift-JIS file names.
+  locales="$root/build/locale"
+  [ -d "$locales/ja_JP.UTF-8" ] || { mkdir -p "$locales" && localedef -i ja_JP -f UTF-8 "$locales/ja_JP.UTF-8" 2>/dev/null; }
   run_gtest "wine-engine_tests-cp932" 300 build/win/tests/engine \
-      env LC_ALL=ja_JP.UTF-8 wine engine_tests.exe --gtest_filter='Cp932*'
+      env LOCPATH="$locales" LC_ALL=ja_JP.UTF-8 wine engine_tests.exe --gtest_filter='Cp932*'
 
 fi
 for s in tests/*/suite-*.sh; do
