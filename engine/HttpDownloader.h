@@ -47,7 +47,7 @@ private:
     enum class LoopEnd { DataEnded, Stopped, Failed };
     // The state of one transfer; none of it outlives Download.
     struct Transfer {
-        time_t start = 0;
+        long long start = 0;              // wall clock, whole seconds
         std::vector<char> chunk;          // one buffer for every read
         unsigned long long length = 0;    // Content-Length, 0 when unknown
         unsigned totalKb = 0;

@@ -223,6 +223,30 @@ TEST_F(MainWindowTest, StopMidStreamAbortsAndKeepsThePartialFile) {
     EXPECT_EQ("", Folders()[0]);
 }
 
+TEST_F(MainWindowTest, StopOnAFullSpeedStreamEndsTheJobPromptly) {
+    BoxWatcher boxes;
+    RecordingMainDialog window;
+    std::string result;
+    DWORD stoppedAfter = 0;
+    RunWindow(window, [&](HWND w) {
+        SetText(w, IDC_URL, "http://www.youtube.com/watch?v=fast");
+        SetText(w, IDC_FOLDER, folder);
+        Click(w, IDC_DOWNLOAD);
+        WaitFor([&] { return window.BarPositions().size() > 5; }, 20000);
+        DWORD start = GetTickCount();
+        Click(w, IDC_STOP);
+        result = WaitForResult(w, 60000);
+        stoppedAfter = GetTickCount() - start;
+    });
+    EXPECT_EQ("Aborted!", result);
+    // Bounded by the stop, not by the rest of a 1 GB stream.
+    EXPECT_LT(stoppedAfter, 5000u);
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExA((folder + "\\Fast clip.flv").c_str(), GetFileExInfoStandard, &data);
+    EXPECT_GT(data.nFileSizeLow, 0u);
+    EXPECT_EQ(0u, data.nFileSizeHigh);
+}
+
 TEST_F(MainWindowTest, ClosingDuringAJobStopsItThenCloses) {
     BoxWatcher boxes;
     RecordingMainDialog window;
