@@ -231,12 +231,7 @@ void MainDialog::OnHelp() {
 
 void MainDialog::OnBrowse() {
     CFolderPicker picker(LoadResString(IDS_SELECT_FOLDER), BIF_STATUSTEXT, hwnd);
-    std::string start = GetControlText(folderBox);
-    if (start.empty()) {
-        char videos[MAX_PATH] = "";
-        if (SHGetSpecialFolderPathA(hwnd, videos, CSIDL_MYVIDEO, TRUE)) start = videos;
-    }
-    picker.SetSelection(start);
+    picker.SetSelectionOrVideos(GetControlText(folderBox));
     if (picker.DoModal() == IDOK) SetControlText(folderBox, picker.GetPath());
 }
 

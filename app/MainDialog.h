@@ -83,6 +83,8 @@ private:
     void PaintIcon();
     void OnDestroy();
     void SetStatus(UINT stringId);
+    // A text of the transfer on the status line, as "Downloading: %s".
+    void ShowJobText(const char* text);
     static DWORD TextDropEffect(OleDataObject& data, DWORD keyState);
 
     HICON bigIcon;
@@ -107,6 +109,6 @@ private:
     // change nothing are skipped (worker thread only).
     int shownBarPosition = -1;
     DWORD lastProgressTextTick = 0;
-    std::string pendingProgressText;
+    std::string pendingProgressText;  // the last progress text not yet shown
     std::string lastStatusText;
 };

@@ -139,34 +139,35 @@ int MainDialog::OnBegin() {
 
 int MainDialog::OnEnd() {
     // The last progress text of a transfer is always shown.
-    if (!pendingProgressText.empty()) {
-        SetDlgItemTextA(hwnd, IDC_STATUS, pendingProgressText.c_str());
-        pendingProgressText.clear();
-    }
+    if (!pendingProgressText.empty()) ShowJobText(pendingProgressText.c_str());
     return 0;
+}
+
+void MainDialog::ShowJobText(const char* text) {
+    // The text may be the pending one itself: format it before clearing that.
+    std::string line = FormatWithValue("Downloading: %s", text);
+    pendingProgressText.clear();
+    SetDlgItemTextA(hwnd, IDC_STATUS, line.c_str());
 }
 
 int MainDialog::OnText(int kind, const char* text) {
     if (phase != PhaseVideo) return 0;
     if (!text) text = "";
     if (kind == TextProgress) {
-        std::string line = FormatWithValue("Downloading: %s", text);
         DWORD now = GetTickCount();
         if (now - lastProgressTextTick < kProgressTextInterval) {
-            pendingProgressText = line;
+            pendingProgressText = text;
             return 0;
         }
         lastProgressTextTick = now;
-        pendingProgressText.clear();
-        SetDlgItemTextA(hwnd, IDC_STATUS, line.c_str());
+        ShowJobText(text);
         return 0;
     }
     // The network library repeats some status for every read ("Response
     // received"); the repetition tells nothing new and would hide the progress.
     if (lastStatusText == text) return 0;
     lastStatusText = text;
-    pendingProgressText.clear();
-    SetDlgItemTextA(hwnd, IDC_STATUS, FormatWithValue("Downloading: %s", text).c_str());
+    ShowJobText(text);
     return 0;
 }
 

@@ -67,12 +67,7 @@ void OptionsDialog::OnEnableClicked() {
 
 void OptionsDialog::OnBrowseFolder() {
     CFolderPicker picker(LoadResString(IDS_SELECT_DEFAULT_FOLDER), BIF_STATUSTEXT | BIF_NONEWFOLDERBUTTON, hwnd);
-    std::string start = GetControlText(Item(IDC_FOLDER));
-    if (start.empty()) {
-        char videos[MAX_PATH] = "";
-        if (SHGetSpecialFolderPathA(hwnd, videos, CSIDL_MYVIDEO, TRUE)) start = videos;
-    }
-    picker.SetSelection(start);
+    picker.SetSelectionOrVideos(GetControlText(Item(IDC_FOLDER)));
     if (picker.DoModal() == IDOK) SetControlText(Item(IDC_FOLDER), picker.GetPath());
 }
 

@@ -44,3 +44,10 @@ int CALLBACK CFolderPicker::BrowseCallback(HWND browser, UINT message, LPARAM pa
     }
     return 0;
 }
+
+void CFolderPicker::SetSelectionOrVideos(const std::string& path) {
+    initialFolder = path;
+    if (!initialFolder.empty()) return;
+    char videos[MAX_PATH] = "";
+    if (SHGetSpecialFolderPathA(owner, videos, CSIDL_MYVIDEO, TRUE)) initialFolder = videos;
+}

@@ -12,6 +12,9 @@ public:
     virtual ~CFolderPicker() = default;
 
     void SetSelection(const std::string& path) { initialFolder = path; }
+    // Selects the folder, or the user's video folder (created when missing)
+    // when the folder is empty.
+    void SetSelectionOrVideos(const std::string& path);
     // IDOK when a folder path was chosen, IDCANCEL otherwise.
     INT_PTR DoModal();
     std::string GetPath() const { return chosenFolder; }

@@ -79,13 +79,20 @@ bool Wnd::ReflectToSender(HWND parent, UINT message, WPARAM wParam, LPARAM lPara
     return control && control->OnReflect(message, wParam, lParam, result);
 }
 
-std::string GetControlText(HWND control) {
+namespace {
+// The window that holds a control's text: an extended combo box keeps it in
+// its edit field.
+HWND TextWindowOf(HWND control) {
     char className[32] = "";
     GetClassNameA(control, className, sizeof(className));
-    if (lstrcmpiA(className, WC_COMBOBOXEXA) == 0) {
-        HWND edit = reinterpret_cast<HWND>(SendMessageA(control, CBEM_GETEDITCONTROL, 0, 0));
-        if (edit) control = edit;
-    }
+    if (lstrcmpiA(className, WC_COMBOBOXEXA) != 0) return control;
+    HWND edit = reinterpret_cast<HWND>(SendMessageA(control, CBEM_GETEDITCONTROL, 0, 0));
+    return edit ? edit : control;
+}
+}  // namespace
+
+std::string GetControlText(HWND control) {
+    control = TextWindowOf(control);
     int length = static_cast<int>(SendMessageA(control, WM_GETTEXTLENGTH, 0, 0));
     std::vector<char> text(length + 1, '\0');
     SendMessageA(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
@@ -93,11 +100,5 @@ std::string GetControlText(HWND control) {
 }
 
 void SetControlText(HWND control, const std::string& text) {
-    char className[32] = "";
-    GetClassNameA(control, className, sizeof(className));
-    if (lstrcmpiA(className, WC_COMBOBOXEXA) == 0) {
-        HWND edit = reinterpret_cast<HWND>(SendMessageA(control, CBEM_GETEDITCONTROL, 0, 0));
-        if (edit) control = edit;
-    }
-    SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageA(TextWindowOf(control), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }

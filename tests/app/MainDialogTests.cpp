@@ -54,9 +54,7 @@ TEST_F(MainWindowTest, EmptyBoxesAreRefusedWithoutAJob) {
         Click(w, IDC_DOWNLOAD);
         ASSERT_TRUE(boxes.WaitForCount(1, 10000));
         EXPECT_EQ("", Text(w, IDC_FILE_NAME));
-        SetText(w, IDC_URL, kSample);
-        SetText(w, IDC_FOLDER, "");
-        Click(w, IDC_DOWNLOAD);
+        StartJob(w, kSample, "");
         ASSERT_TRUE(boxes.WaitForCount(2, 10000));
         EXPECT_EQ(nullptr, window.WorkerHandle());
         EXPECT_FALSE(Visible(w, IDC_STOP));
@@ -72,9 +70,7 @@ TEST_F(MainWindowTest, ASuccessfulJobShowsItsProgressAndItsFile) {
     std::string result;
     bool fileShown = false, playShown = false, stopHidden = false;
     RunWindow(window, [&](HWND w) {
-        SetText(w, IDC_URL, kSample);
-        SetText(w, IDC_FOLDER, folder);
-        Click(w, IDC_DOWNLOAD);
+        StartJob(w, kSample, folder);
         result = WaitForResult(w);
         fileShown = Visible(w, IDC_FILE_NAME) && Text(w, IDC_FILE_NAME) == "Sample clip.flv";
         playShown = Visible(w, IDC_PLAY);
@@ -134,9 +130,7 @@ TEST_F(MainWindowTest, AnExistingFileIsReplacedSilentlyWhenAlwaysOverwriting) {
     RecordingMainDialog window;
     std::string result;
     RunWindow(window, [&](HWND w) {
-        SetText(w, IDC_URL, kSample);
-        SetText(w, IDC_FOLDER, folder);
-        Click(w, IDC_DOWNLOAD);
+        StartJob(w, kSample, folder);
         result = WaitForResult(w);
     });
     EXPECT_EQ("Downloaded successfully!", result);
@@ -158,9 +152,7 @@ protected:
         RecordingMainDialog window;
         std::string result;
         RunWindow(window, [&](HWND w) {
-            SetText(w, IDC_URL, kSample);
-            SetText(w, IDC_FOLDER, folder);
-            Click(w, IDC_DOWNLOAD);
+            StartJob(w, kSample, folder);
             HWND dialog = WaitForFileExistsDialog();
             ASSERT_NE(nullptr, dialog);
             char text[256] = "";
@@ -208,9 +200,7 @@ TEST_F(MainWindowTest, StopMidStreamAbortsAndKeepsThePartialFile) {
     RecordingMainDialog window;
     std::string result;
     RunWindow(window, [&](HWND w) {
-        SetText(w, IDC_URL, kSlow);
-        SetText(w, IDC_FOLDER, folder);
-        Click(w, IDC_DOWNLOAD);
+        StartJob(w, kSlow, folder);
         WaitFor([&] { return Text(w, IDC_STATUS).rfind("Downloading: ", 0) == 0 && window.BarPositions().size() > 3; }, 20000);
         Click(w, IDC_STOP);
         result = WaitForResult(w, 20000);
@@ -229,9 +219,7 @@ TEST_F(MainWindowTest, StopOnAFullSpeedStreamEndsTheJobPromptly) {
     std::string result;
     DWORD stoppedAfter = 0;
     RunWindow(window, [&](HWND w) {
-        SetText(w, IDC_URL, "http://www.youtube.com/watch?v=fast");
-        SetText(w, IDC_FOLDER, folder);
-        Click(w, IDC_DOWNLOAD);
+        StartJob(w, "http://www.youtube.com/watch?v=fast", folder);
         WaitFor([&] { return window.BarPositions().size() > 5; }, 20000);
         DWORD start = GetTickCount();
         Click(w, IDC_STOP);
@@ -253,9 +241,7 @@ TEST_F(MainWindowTest, ClosingDuringAJobStopsItThenCloses) {
     bool jobWasRunning = false;
     bool closed = false;
     INT_PTR result = RunWindow(window, [&](HWND w) {
-        SetText(w, IDC_URL, kSlow);
-        SetText(w, IDC_FOLDER, folder);
-        Click(w, IDC_DOWNLOAD);
+        StartJob(w, kSlow, folder);
         WaitFor([&] { return Text(w, IDC_STATUS).rfind("Downloading: ", 0) == 0; }, 20000);
         jobWasRunning = window.WorkerHandle() != nullptr;
         PostMessageA(w, WM_CLOSE, 0, 0);
@@ -277,9 +263,7 @@ TEST_F(MainWindowTest, AutoCloseOnlyAfterSuccess) {
         window.autoClose = 1;
         bool closedByItself = false;
         RunWindow(window, [&](HWND w) {
-            SetText(w, IDC_URL, "http://www.youtube.com/watch?v=tiny");
-            SetText(w, IDC_FOLDER, folder);
-            Click(w, IDC_DOWNLOAD);
+            StartJob(w, "http://www.youtube.com/watch?v=tiny", folder);
             closedByItself = WaitFor([&] { return !IsWindow(w); }, 30000);
         });
         EXPECT_TRUE(closedByItself);
@@ -291,9 +275,7 @@ TEST_F(MainWindowTest, AutoCloseOnlyAfterSuccess) {
         std::string result;
         bool stillOpen = false;
         RunWindow(window, [&](HWND w) {
-            SetText(w, IDC_URL, "http://www.youtube.com/watch?v=noargs");
-            SetText(w, IDC_FOLDER, folder);
-            Click(w, IDC_DOWNLOAD);
+            StartJob(w, "http://www.youtube.com/watch?v=noargs", folder);
             result = WaitForResult(w);
             Sleep(300);
             stillOpen = IsWindow(w) != FALSE;
@@ -312,9 +294,7 @@ TEST_F(MainWindowTest, FoldersAreCreatedLevelByLevelOrReported) {
     std::string first, second;
     RecordingMainDialog window;
     RunWindow(window, [&](HWND w) {
-        SetText(w, IDC_URL, "http://www.youtube.com/watch?v=tiny");
-        SetText(w, IDC_FOLDER, deep);
-        Click(w, IDC_DOWNLOAD);
+        StartJob(w, "http://www.youtube.com/watch?v=tiny", deep);
         first = WaitForResult(w);
         SetText(w, IDC_STATUS, "");
         SetText(w, IDC_FOLDER, "Q:\\nowhere\\videos");
@@ -333,9 +313,7 @@ TEST_F(MainWindowTest, AServerErrorForTheStreamIsAnError) {
     RecordingMainDialog window;
     std::string result;
     RunWindow(window, [&](HWND w) {
-        SetText(w, IDC_URL, "http://www.youtube.com/watch?v=gone");
-        SetText(w, IDC_FOLDER, folder);
-        Click(w, IDC_DOWNLOAD);
+        StartJob(w, "http://www.youtube.com/watch?v=gone", folder);
         result = WaitForResult(w);
     });
     EXPECT_EQ("Error!", result);
@@ -354,9 +332,7 @@ TEST_F(MainWindowTest, AWorkerThatCannotStartLeavesTheWindowIdle) {
     bool idleLayout = false;
     std::string status;
     RunWindow(window, [&](HWND w) {
-        SetText(w, IDC_URL, kSample);
-        SetText(w, IDC_FOLDER, folder);
-        Click(w, IDC_DOWNLOAD);
+        StartJob(w, kSample, folder);
         boxes.WaitForCount(1, 10000);
         status = Text(w, IDC_STATUS);
         idleLayout = Visible(w, IDC_DOWNLOAD) && !Visible(w, IDC_STOP) && IsWindowEnabled(GetDlgItem(w, IDC_URL));

@@ -1,6 +1,7 @@
 #include "tests/app/MainWindowHarness.h"
 #include <commctrl.h>
 #include <thread>
+#include "framework/Wnd.h"
 #include "resources/resource.h"
 
 BOOL RecordingMainDialog::OnInitDialog() {
@@ -83,27 +84,21 @@ INT_PTR RunWindow(Dialog& window, const std::function<void(HWND)>& driver) {
 }
 
 void SetText(HWND window, int id, const std::string& text) {
-    HWND control = GetDlgItem(window, id);
-    char className[32] = "";
-    GetClassNameA(control, className, sizeof(className));
-    if (lstrcmpiA(className, WC_COMBOBOXEXA) == 0)
-        control = reinterpret_cast<HWND>(SendMessageA(control, CBEM_GETEDITCONTROL, 0, 0));
-    SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SetControlText(GetDlgItem(window, id), text);
 }
 
 std::string Text(HWND window, int id) {
-    HWND control = GetDlgItem(window, id);
-    char className[32] = "";
-    GetClassNameA(control, className, sizeof(className));
-    if (lstrcmpiA(className, WC_COMBOBOXEXA) == 0)
-        control = reinterpret_cast<HWND>(SendMessageA(control, CBEM_GETEDITCONTROL, 0, 0));
-    char text[1024] = "";
-    SendMessageA(control, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
-    return text;
+    return GetControlText(GetDlgItem(window, id));
 }
 
 void Click(HWND window, int id) {
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
+}
+
+void StartJob(HWND window, const std::string& url, const std::string& folder) {
+    SetText(window, IDC_URL, url);
+    SetText(window, IDC_FOLDER, folder);
+    Click(window, IDC_DOWNLOAD);
 }
 
 bool Visible(HWND window, int id) {

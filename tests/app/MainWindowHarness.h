@@ -41,6 +41,8 @@ INT_PTR RunWindow(Dialog& window, const std::function<void(HWND)>& driver);
 void SetText(HWND window, int id, const std::string& text);
 std::string Text(HWND window, int id);
 void Click(HWND window, int id);        // posted: returns at once
+// Fills the address and folder boxes and clicks Download.
+void StartJob(HWND window, const std::string& url, const std::string& folder);
 bool Visible(HWND window, int id);
 // Waits until the status line shows one of the three results.
 std::string WaitForResult(HWND window, DWORD timeoutMs = 60000);
