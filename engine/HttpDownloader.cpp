@@ -46,20 +46,35 @@ long long WallClockSeconds() {
                                   10000000ull);
 }
 
-DWORD WINAPI CloseInBackground(void* response) {
-    InternetCloseHandle(static_cast<HINTERNET>(response));
+struct StoppedTransfer {
+    HINTERNET request;
+    DownloadSession* session;
+};
+
+DWORD WINAPI CloseInBackground(void* param) {
+    StoppedTransfer* stopped = static_cast<StoppedTransfer*>(param);
+    InternetCloseHandle(stopped->request);
+    delete stopped->session;
+    delete stopped;
     return 0;
 }
 
-// Closes a stopped transfer's request. Wine's WinINet reads the rest of a
-// response before it closes the request, which on a fast stream takes as long
-// as the download would; a stop must not wait for that. The closing thread
-// reports nothing: status texts reach the observer only on the thread that
-// runs the transfer.
-void CloseStoppedRequest(HINTERNET response) {
-    HANDLE closer = CreateThread(nullptr, 0, CloseInBackground, response, 0, nullptr);
-    if (closer) CloseHandle(closer);
-    else InternetCloseHandle(response);
+// Closes a stopped transfer's request and then its session. Wine's WinINet
+// reads the rest of a response before it closes the request, which on a fast
+// stream takes as long as the download would; a stop must not wait for that.
+// The session goes with the request, so that no other request runs in it
+// while the closing goes on; the closing thread reports nothing, as status
+// texts reach the observer only on the thread that runs the transfer.
+void CloseStoppedTransfer(HINTERNET request, std::unique_ptr<DownloadSession> session) {
+    StoppedTransfer* stopped = new StoppedTransfer{request, session.get()};
+    HANDLE closer = CreateThread(nullptr, 0, CloseInBackground, stopped, 0, nullptr);
+    if (closer) {
+        session.release();
+        CloseHandle(closer);
+    } else {
+        delete stopped;
+        InternetCloseHandle(request);
+    }
 }
 
 // Closes a WinINet handle when it goes out of scope.
@@ -139,7 +154,8 @@ bool HttpDownloader::Download(const std::string& address, TransferOutput& output
     bool loopEnded = end == LoopEnd::DataEnded || end == LoopEnd::Stopped;
     if (loopEnded && observer) observer->OnEnd();
     if (end == LoopEnd::Stopped) {
-        CloseStoppedRequest(response.handle);
+        // After a stop the downloader has no session any more.
+        CloseStoppedTransfer(response.handle, std::move(session));
         response.handle = nullptr;
     }
     response.Close();
