@@ -28,7 +28,7 @@ bool OnWow64() {
 struct HklmKey {
     HKEY key = nullptr;
     HklmKey(REGSAM view, REGSAM access = KEY_READ) {
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey, 0, access | view, &key) != ERROR_SUCCESS)
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey, 0, access | view, &key))
             key = nullptr;
     }
     ~HklmKey() { if (key) RegCloseKey(key); }
@@ -243,16 +243,21 @@ TEST_F(BrowserIntegrationTest, InstallDirIsFilledInWhenMissing) {
 
 // The real modules, installed in a folder whose name has a space, and
 // registered by the regsvr32 that Apply starts (both builds on 64-bit
-// Windows). Without the quotes regsvr32 would get "C:\Program".
+// Windows). Without the quotes regsvr32 would get "C:\Program". A folder of
+// its own: the regsvr32s that the other tests start may still be running.
+const std::string kModuleDir = "C:\\Program Files\\Framehaul Registration";
+
 class RegistrationTest : public BrowserIntegrationTest {
 protected:
     void SetUp() override {
         BrowserIntegrationTest::SetUp();
-        CreateDirectoryA(kDir.c_str(), nullptr);
-        CreateDirectoryA((kDir + "\\x64").c_str(), nullptr);
-        ASSERT_TRUE(CopyFileA(BuildFile(FH_SNAGBAR32).c_str(), (kDir + "\\Snagbar.dll").c_str(), FALSE)) << FH_SNAGBAR32;
+        WriteString(App().GetProfile().AppKey(), "InstallDir", kModuleDir);
+        CreateDirectoryA(kModuleDir.c_str(), nullptr);
+        CreateDirectoryA((kModuleDir + "\\x64").c_str(), nullptr);
+        ASSERT_TRUE(CopyFileA(BuildFile(FH_SNAGBAR32).c_str(), (kModuleDir + "\\Snagbar.dll").c_str(), FALSE))
+            << FH_SNAGBAR32;
         if (OnWow64()) {
-            ASSERT_TRUE(CopyFileA(BuildFile(FH_SNAGBAR64).c_str(), (kDir + "\\x64\\Snagbar.dll").c_str(), FALSE))
+            ASSERT_TRUE(CopyFileA(BuildFile(FH_SNAGBAR64).c_str(), (kModuleDir + "\\x64\\Snagbar.dll").c_str(), FALSE))
                 << FH_SNAGBAR64;
         }
         Unregister();
@@ -261,7 +266,7 @@ protected:
     }
     void TearDown() override {
         Unregister();
-        RemoveTree(kDir);
+        RemoveTree(kModuleDir);
         BrowserIntegrationTest::TearDown();
     }
     static std::string BuildFile(std::string path) {
@@ -293,14 +298,14 @@ protected:
     static void Unregister() {
         char folder[MAX_PATH] = "";
         GetSystemDirectoryA(folder, MAX_PATH);
-        Run(std::string(folder) + "\\regsvr32.exe /u /s \"" + kDir + "\\Snagbar.dll\"");
+        Run(std::string(folder) + "\\regsvr32.exe /u /s \"" + kModuleDir + "\\Snagbar.dll\"");
         if (!OnWow64()) return;
         GetSystemWindowsDirectoryA(folder, MAX_PATH);
-        Run(std::string(folder) + "\\Sysnative\\regsvr32.exe /u /s \"" + kDir + "\\x64\\Snagbar.dll\"");
+        Run(std::string(folder) + "\\Sysnative\\regsvr32.exe /u /s \"" + kModuleDir + "\\x64\\Snagbar.dll\"");
     }
     static bool BothRegistered() {
-        return Registered(KEY_WOW64_32KEY) == kDir + "\\Snagbar.dll" &&
-               (!OnWow64() || Registered(KEY_WOW64_64KEY) == kDir + "\\x64\\Snagbar.dll");
+        return Registered(KEY_WOW64_32KEY) == kModuleDir + "\\Snagbar.dll" &&
+               (!OnWow64() || Registered(KEY_WOW64_64KEY) == kModuleDir + "\\x64\\Snagbar.dll");
     }
 };
 
