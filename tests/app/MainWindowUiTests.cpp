@@ -280,4 +280,38 @@ TEST_F(MainWindowUiTest, EveryStateShowsItsTextsOnScreen) {
     EXPECT_TRUE(blank.empty()) << ::testing::PrintToString(blank);
 }
 
+// The About box, from the system menu, the context menu's command and
+// during a job, belongs to the main window, which takes no input meanwhile.
+TEST_F(MainWindowUiTest, TheAboutBoxIsModalToTheMainWindow) {
+    ASSERT_NE(0, SitePort()) << "the stand-in site is not running (FH_SITE_PORT)";
+    SiteProxy proxy;
+    RecordingMainDialog window;
+    std::vector<std::string> wrong;
+    auto about = [&](HWND w, const char* how, UINT message, WPARAM command) {
+        PostMessageA(w, message, command, 0);
+        HWND box = nullptr;
+        WaitFor([&] {
+            box = FindWindowA("#32770", "About Framehaul");
+            return box && IsWindowVisible(box);
+        }, 10000);
+        if (!box) return wrong.push_back(std::string(how) + ": no About box");
+        if (GetWindow(box, GW_OWNER) != w) wrong.push_back(std::string(how) + ": not owned");
+        if (IsWindowEnabled(w)) wrong.push_back(std::string(how) + ": main window enabled");
+        screen::SaveWindowShot(box, "about");
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        if (!WaitFor([&] { return !IsWindow(box) && IsWindowEnabled(w); }, 5000))
+            wrong.push_back(std::string(how) + ": not closed, or the main window stayed disabled");
+    };
+    RunWindow(window, [&](HWND w) {
+        about(w, "system menu", WM_SYSCOMMAND, IDM_SYS_ABOUT);
+        about(w, "context menu", WM_COMMAND, ID_APP_ABOUT);
+        StartJob(w, "http://www.youtube.com/watch?v=slow", folder);
+        WaitFor([&] { return Text(w, IDC_STATUS).rfind("Downloading: ", 0) == 0; }, 20000);
+        about(w, "during a job", WM_SYSCOMMAND, IDM_SYS_ABOUT);
+        Click(w, IDC_STOP);
+        WaitForResult(w);
+    });
+    EXPECT_TRUE(wrong.empty()) << ::testing::PrintToString(wrong);
+}
+
 }  // namespace
