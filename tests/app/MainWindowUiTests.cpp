@@ -297,6 +297,7 @@ TEST_F(MainWindowUiTest, TheAboutBoxIsModalToTheMainWindow) {
         if (!box) return wrong.push_back(std::string(how) + ": no About box");
         if (GetWindow(box, GW_OWNER) != w) wrong.push_back(std::string(how) + ": not owned");
         if (IsWindowEnabled(w)) wrong.push_back(std::string(how) + ": main window enabled");
+        Sleep(300);  // painted
         screen::SaveWindowShot(box, "about");
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         if (!WaitFor([&] { return !IsWindow(box) && IsWindowEnabled(w); }, 5000))
