@@ -218,6 +218,8 @@ TEST_F(MainWindowUiTest, PlayStartsTheConfiguredProgramWithTheQuotedPath) {
 TEST_F(MainWindowUiTest, EveryStateShowsItsTextsOnScreen) {
     ASSERT_NE(0, SitePort()) << "the stand-in site is not running (FH_SITE_PORT)";
     SiteProxy proxy;
+    App().settings.DefaultFolder = folder;  // for the Options dialog's two boxes
+    App().settings.Program = "C:\\Players\\player.exe";
     BoxWatcher boxes;
     RecordingMainDialog window;
     std::vector<std::string> blank;
@@ -234,6 +236,13 @@ TEST_F(MainWindowUiTest, EveryStateShowsItsTextsOnScreen) {
         SetText(w, IDC_URL, tiny);
         SetText(w, IDC_FOLDER, folder);
         look(w, "idle", {IDC_URL, IDC_FOLDER, IDC_STATUS});
+        PostMessageA(w, WM_COMMAND, ID_OPTIONS, 0);
+        HWND options = nullptr;
+        WaitFor([&] { return (options = FindWindowA("#32770", "Options")) && IsWindowVisible(options); }, 10000);
+        ASSERT_NE(nullptr, options);
+        look(options, "options", {IDC_FOLDER, IDC_PROGRAM});
+        PostMessageA(options, WM_COMMAND, IDCANCEL, 0);
+        WaitFor([&] { return !IsWindow(options); }, 5000);
         // Enter in the address box presses Download.
         HWND edit = reinterpret_cast<HWND>(SendDlgItemMessageA(w, IDC_URL, CBEM_GETEDITCONTROL, 0, 0));
         PostMessageA(w, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);
@@ -298,6 +307,8 @@ TEST_F(MainWindowUiTest, TheAboutBoxIsModalToTheMainWindow) {
         if (GetWindow(box, GW_OWNER) != w) wrong.push_back(std::string(how) + ": not owned");
         if (IsWindowEnabled(w)) wrong.push_back(std::string(how) + ": main window enabled");
         Sleep(300);  // painted
+        for (int id : {IDC_VERSION_TEXT, IDC_WEBSITE_LINK, IDC_EMAIL_LINK})
+            if (!screen::ShowsText(GetDlgItem(box, id))) wrong.push_back(std::string(how) + ": blank " + std::to_string(id));
         screen::SaveWindowShot(box, "about");
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         if (!WaitFor([&] { return !IsWindow(box) && IsWindowEnabled(w); }, 5000))
