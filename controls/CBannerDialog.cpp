@@ -47,6 +47,34 @@ HBITMAP LoadBannerFor(int dpi, int* scaledFrom) {
     }
     return nullptr;
 }
+
+// The banner image repeated from the left edge across width pixels.
+void DrawTiles(HDC dc, int width, int dpi) {
+    int tileWidth = ScaleToDpi(CBannerDialog::kTileWidth, dpi);
+    int height = ScaleToDpi(CBannerDialog::kBannerHeight, dpi);
+    int imageDpi = 96;
+    HBITMAP banner = LoadBannerFor(dpi, &imageDpi);
+    if (!banner) return;
+    int imageWidth = ScaleToDpi(CBannerDialog::kTileWidth, imageDpi);
+    int imageHeight = ScaleToDpi(CBannerDialog::kBannerHeight, imageDpi);
+    for (int x = 0; x < width; x += tileWidth) {
+        HDC memory = CreateCompatibleDC(dc);
+        if (!memory) break;
+        HGDIOBJ previous = SelectObject(memory, banner);
+        if (imageWidth == tileWidth && imageHeight == height) {
+            BitBlt(dc, x, 0, tileWidth, height, memory, 0, 0, SRCCOPY);
+        } else {
+            // Between the drawn scales: shrink the next larger image smoothly.
+            int previousMode = SetStretchBltMode(dc, HALFTONE);
+            SetBrushOrgEx(dc, 0, 0, nullptr);
+            StretchBlt(dc, x, 0, tileWidth, height, memory, 0, 0, imageWidth, imageHeight, SRCCOPY);
+            SetStretchBltMode(dc, previousMode);
+        }
+        SelectObject(memory, previous);
+        DeleteDC(memory);
+    }
+    DeleteObject(banner);
+}
 }  // namespace
 
 void CBannerDialog::PaintBanner(HDC dc) {
@@ -54,29 +82,8 @@ void CBannerDialog::PaintBanner(HDC dc) {
     GetClientRect(hwnd, &client);
     int dpi = DialogDpi(hwnd);
     auto scaled = [dpi](int value) { return ScaleToDpi(value, dpi); };
-    int tileWidth = scaled(kTileWidth), height = scaled(kBannerHeight);
-    int imageDpi = 96;
-    HBITMAP banner = LoadBannerFor(dpi, &imageDpi);
-    if (banner) {
-        int imageWidth = ScaleToDpi(kTileWidth, imageDpi), imageHeight = ScaleToDpi(kBannerHeight, imageDpi);
-        for (int x = 0; x < client.right; x += tileWidth) {
-            HDC memory = CreateCompatibleDC(dc);
-            if (!memory) break;
-            HGDIOBJ previous = SelectObject(memory, banner);
-            if (imageWidth == tileWidth && imageHeight == height) {
-                BitBlt(dc, x, 0, tileWidth, height, memory, 0, 0, SRCCOPY);
-            } else {
-                // Between the drawn scales: shrink the next larger image smoothly.
-                int previousMode = SetStretchBltMode(dc, HALFTONE);
-                SetBrushOrgEx(dc, 0, 0, nullptr);
-                StretchBlt(dc, x, 0, tileWidth, height, memory, 0, 0, imageWidth, imageHeight, SRCCOPY);
-                SetStretchBltMode(dc, previousMode);
-            }
-            SelectObject(memory, previous);
-            DeleteDC(memory);
-        }
-        DeleteObject(banner);
-    }
+    int height = scaled(kBannerHeight);
+    DrawTiles(dc, client.right, dpi);
 
     RECT line = {0, height - scaled(1), client.right, height};
     SetBkColor(dc, kLineColor);
