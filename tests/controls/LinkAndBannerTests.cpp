@@ -223,6 +223,16 @@ TEST(DisplayScaleTest, LinksFitTheirTextAndTheBannerFontsAndCursorGrowWithTheSca
             EXPECT_LT(frame.bottom, bannerHeight) << text << " off the banner";
         }
     }
+    // The About box's icon grows with its dialog's units, not beyond.
+    HWND icon = nullptr;
+    for (HWND child = GetWindow(about.Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) icon = child;
+    ASSERT_NE(nullptr, icon);
+    RECT iconFrame, versionFrame;
+    GetWindowRect(icon, &iconFrame);
+    GetWindowRect(about.Item(IDC_VERSION_TEXT), &versionFrame);
+    EXPECT_LT(iconFrame.right, versionFrame.left);
+    EXPECT_LE(iconFrame.right - iconFrame.left, ScaleToDpi(32, DialogDpi(about.Handle())));
     // The bold fonts are as tall as the windows' own 8-point font.
     HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageA(host.Handle(), WM_GETFONT, 0, 0));
     EXPECT_NEAR(FontHeight(dialogFont), FontHeight(fonts.boldFont), 2);
