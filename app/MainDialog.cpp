@@ -21,7 +21,9 @@ MainDialog::MainDialog(HWND parent) : CBannerDialog(IDD_MAIN, parent) {
     abortFlag = &stopRequest;
     HINSTANCE instance = FramehaulApp::Get().Instance();
     bigIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME));
-    smallIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 16, 16, 0));
+    // The caption's size at the display's scale, not the 16 pixels of 100 %.
+    smallIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
+                                              GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
 }
 
 MainDialog::~MainDialog() {

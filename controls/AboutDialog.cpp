@@ -1,9 +1,15 @@
 #include "controls/AboutDialog.h"
 #include "app/FramehaulApp.h"
+#include "framework/Dpi.h"
 #include "framework/Strings.h"
 #include "resources/resource.h"
 
 AboutDialog::AboutDialog() : Dialog(IDD_ABOUT, nullptr) {}
+
+AboutDialog::~AboutDialog() {
+    if (hwnd) DestroyWindow(hwnd);  // before the icon it shows
+    if (icon) DestroyIcon(icon);
+}
 
 BOOL AboutDialog::OnInitDialog() {
     websiteLink.AttachDlgItem(hwnd, IDC_WEBSITE_LINK);
@@ -20,5 +26,20 @@ BOOL AboutDialog::OnInitDialog() {
 
     websiteLink.SetLink(FH_WEBSITE_URL, FH_WEBSITE_URL, nullptr);
     emailLink.SetLink(FormatResString(IDS_MAILTO_FORMAT, FH_SUPPORT_EMAIL), FH_SUPPORT_EMAIL, nullptr);
+    SizeIcon();
     return TRUE;
+}
+
+void AboutDialog::SizeIcon() {
+    // The dialog manager loads the icon at the system's icon size, which
+    // outgrows its place beside the texts when the dialog units grow in
+    // other steps than the display's scale.
+    for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) continue;
+        int size = ScaleToDpi(32, DialogDpi(hwnd));
+        icon = static_cast<HICON>(LoadImageA(FramehaulApp::Get().Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME),
+                                             IMAGE_ICON, size, size, 0));
+        if (icon) SendMessageA(child, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+        return;
+    }
 }

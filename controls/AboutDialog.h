@@ -7,6 +7,7 @@
 class AboutDialog : public Dialog {
 public:
     AboutDialog();
+    ~AboutDialog() override;
 
     const CLinkStatic& WebsiteLink() const { return websiteLink; }
     const CLinkStatic& EmailLink() const { return emailLink; }
@@ -15,6 +16,9 @@ protected:
     BOOL OnInitDialog() override;
 
 private:
+    void SizeIcon();
+
     CLinkStatic websiteLink;
     CLinkStatic emailLink;
+    HICON icon = nullptr;
 };

@@ -8,6 +8,7 @@ class CBannerDialog : public CDropDialog {
 public:
     CBannerDialog(UINT templateId, HWND parent) : CDropDialog(templateId, parent) {}
 
+    // At 100 %; the strip grows with the display's scale.
     static constexpr int kTileWidth = 480;
     static constexpr int kBannerHeight = 60;
 

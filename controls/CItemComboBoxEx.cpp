@@ -122,6 +122,17 @@ bool CItemComboBoxEx::OnReflect(UINT message, WPARAM wParam, LPARAM, LRESULT* re
     return true;
 }
 
+bool CItemComboBoxEx::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    if (message != WM_ENABLE) return ComboBoxEx::HandleMessage(message, wParam, lParam, result);
+    // The box erases its whole face when its state changes, over the combo
+    // and edit field inside it, but repaints neither: without this the text
+    // it holds stays off the screen until something else covers and
+    // uncovers it.
+    *result = Default(message, wParam, lParam);
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    return true;
+}
+
 int CItemComboBoxEx::MoveToTop(int found, const std::string& text, bool keepImages) {
     int image = -1, selectedImage = -1;
     if (keepImages) GetItemImage(found, image, selectedImage);

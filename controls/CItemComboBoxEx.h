@@ -26,6 +26,7 @@ public:
     bool OnReflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
 protected:
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     // The drop-down list is about to open.
     virtual void OnDropDown() { FitDropWidth(); }
     // Replaces item `found` by text at the top, with the item's images or

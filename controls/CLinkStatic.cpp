@@ -1,6 +1,7 @@
 #include "controls/CLinkStatic.h"
 #include <commctrl.h>
 #include <shellapi.h>
+#include "framework/Dpi.h"
 #include "framework/WinApp.h"
 #include "resources/resource.h"
 
@@ -36,12 +37,17 @@ CLinkStatic::CLinkStatic() : backColor(GetSysColor(COLOR_WINDOW)) {}
 
 CLinkStatic::~CLinkStatic() {
     if (toolTip) DestroyWindow(toolTip);
+    if (handCursor) DestroyCursor(handCursor);
 }
 
 bool CLinkStatic::Attach(HWND window) {
     if (!window || hwnd) return false;
     HINSTANCE instance = WinApp::Get() ? WinApp::Get()->Instance() : GetModuleHandleA(nullptr);
-    handCursor = LoadCursorA(instance, MAKEINTRESOURCEA(IDC_HAND_CURSOR));
+    // The resource holds the hand at 100, 150 and 200 %: take the size of the
+    // dialog's scale rather than let the system stretch the smallest.
+    int size = ScaleToDpi(32, DialogDpi(GetParent(window)));
+    handCursor = static_cast<HCURSOR>(
+        LoadImageA(instance, MAKEINTRESOURCEA(IDC_HAND_CURSOR), IMAGE_CURSOR, size, size, 0));
     // Without SS_NOTIFY a static is transparent to the mouse.
     SetWindowLongA(window, GWL_STYLE, GetWindowLongA(window, GWL_STYLE) | SS_NOTIFY);
     toolTip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,

@@ -14,6 +14,11 @@ INT_PTR Dialog::DoModal() {
     result = -1;
     HINSTANCE instance = WinApp::Get() ? WinApp::Get()->Instance() : GetModuleHandleA(nullptr);
     HWND owner = parent;
+    // Without a parent the dialog still belongs to the application's main
+    // window, as message boxes and the file dialog do: otherwise that window
+    // stays usable behind it and the dialog gets a taskbar button of its own.
+    if (!owner && WinApp::Get() && WinApp::Get()->MainWindow())
+        owner = GetLastActivePopup(WinApp::Get()->MainWindow());
     bool ownerWasEnabled = owner && IsWindowEnabled(owner);
     if (ownerWasEnabled) EnableWindow(owner, FALSE);
     HWND created = CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), owner, DialogProc,

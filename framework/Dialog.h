@@ -14,6 +14,8 @@ public:
 
     // Creates the dialog, runs it until EndDialog, destroys it; returns the
     // result given to EndDialog, or -1 when the dialog cannot be created.
+    // The owner (the parent, or else the application's main window) takes
+    // no input meanwhile.
     INT_PTR DoModal();
     // Creates the dialog without a modal loop of its own (it is visible when
     // its template says so); false when it cannot be created.

@@ -8,6 +8,8 @@
 #define IDD_OPTIONS                     203
 #define IDD_FILE_EXISTS                 204
 #define IDB_BANNER                      301
+#define IDB_BANNER_150                  302   // the banner drawn for 150 % displays
+#define IDB_BANNER_200                  303   // and for 200 %
 #define IDC_HAND_CURSOR                 401
 
 // Strings

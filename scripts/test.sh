@@ -101,6 +101,11 @@ if [ -x "$site" ]; then
   export FH_SITE_PORT=$(cat "$logs/site.port" 2>/dev/null)
   [ -n "$FH_SITE_PORT" ] || fail_one "the stand-in site did not start"
 fi
+# What the window tests saw on screen, one picture per state (at 96 dpi here;
+# the display-scale suite adds 144 and 192).
+rm -rf "$root/build/screenshots"
+mkdir -p "$root/build/screenshots/96"
+export FH_SCREENSHOT_DIR="Z:${root//\//\\}\\build\\screenshots\\96"
 # A file that fails every write with "disk full".
 mkdir -p "$WINEPREFIX/drive_c/fh_full"
 ln -sf /dev/full "$WINEPREFIX/drive_c/fh_full/full.flv"

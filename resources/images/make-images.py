@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Regenerates Framehaul's images: banner.bmp, hand.cur, Framehaul.ico,
+"""Regenerates Framehaul's images: banner.bmp (and banner150.bmp,
+banner200.bmp for 150 % and 200 % displays), hand.cur, Framehaul.ico,
 toolbar.ico and toolbar_hot.ico, next to this script.
 
 Everything is drawn and encoded here in plain Python (no image libraries),
@@ -142,18 +143,21 @@ def hex_border_distance(x, y, radius):
     return sx / 2 - max(ax, ax / 2 + ay * math.sqrt(3) / 2)
 
 
-def banner():
-    w, h, background, line = 480, 60, (251, 252, 254), (196, 202, 212)
+def banner(scale=1.0):
+    """The banner at a display scale: 480x60 at 100 %, drawn again (not
+    stretched) at 150 % and 200 % so it stays sharp there."""
+    s = lambda v: int(round(v * scale))
+    w, h, background, line = s(480), s(60), (251, 252, 254), (196, 202, 212)
     cv = Canvas(w, h, background)
     for y in range(h):
         for x in range(w):
             # The program writes its slogan and links over the left side, so the
             # pattern only fades in towards the logo and the left stays plain.
-            t = min(1.0, max(0.0, (x - 140) / 260))
+            t = min(1.0, max(0.0, (x / scale - 140) / 260))
             strength = 0.55 * t * t * (3 - 2 * t)
-            a = min(1.0, max(0.0, 1.0 - hex_border_distance(x + 0.5, y + 0.5, 9)))
+            a = min(1.0, max(0.0, 1.0 - hex_border_distance(x + 0.5, y + 0.5, 9 * scale)))
             cv.paint(x, y, line, a * strength)
-    cv.blit(logo(48, PLAIN), w - 72, 5)
+    cv.blit(logo(s(48), PLAIN), w - s(72), s(5))
     return cv
 
 
@@ -280,12 +284,13 @@ def icon_image(cv, bits):
 
 
 def write_icon(path, images, kind=1, hotspot=None):
-    """images: (canvas, bits) pairs.  kind 1 is an icon, 2 a cursor."""
+    """images: (canvas, bits) pairs.  kind 1 is an icon, 2 a cursor with one
+    hot spot per image."""
     blobs = [icon_image(cv, bits) for cv, bits in images]
     out, offset = struct.pack("<HHH", 0, kind, len(blobs)), 6 + 16 * len(blobs)
-    for (cv, bits), blob in zip(images, blobs):
+    for i, ((cv, bits), blob) in enumerate(zip(images, blobs)):
         colours = 1 << bits if bits < 8 else 0
-        planes, count = hotspot if kind == 2 else (1, bits)
+        planes, count = hotspot[i] if kind == 2 else (1, bits)
         out += struct.pack("<BBBBHHII", cv.w % 256, cv.h % 256, colours, 0,
                            planes, count, len(blob), offset)
         offset += len(blob)
@@ -293,20 +298,30 @@ def write_icon(path, images, kind=1, hotspot=None):
         f.write(out + b"".join(blobs))
 
 
-def hand_cursor():
-    cv = Canvas(32, 32)
+def hand_cursor(scale=1):
+    """The hand at 32, 48 or 64 pixels; pixel art, so each cell becomes a
+    block of whole pixels (the 1.5 step alternates 1 and 2)."""
+    size = int(32 * scale)
+    edges = [int(i * scale + 0.5) for i in range(33)]
+    cv = Canvas(size, size)
     for y, row in enumerate(HAND.strip("\n").splitlines()):
         for x, ch in enumerate(row):
             if ch in "Xo":
-                cv.paint(x, y, (0, 0, 0) if ch == "X" else (255, 255, 255), 1.0)
+                for py in range(edges[y], edges[y + 1]):
+                    for px in range(edges[x], edges[x + 1]):
+                        cv.paint(px, py, (0, 0, 0) if ch == "X" else (255, 255, 255), 1.0)
     return cv
 
 
 def main():
     write_bmp(os.path.join(HERE, "banner.bmp"), banner())
-    write_icon(os.path.join(HERE, "hand.cur"), [(hand_cursor(), 1)], kind=2, hotspot=HOTSPOT)
+    write_bmp(os.path.join(HERE, "banner150.bmp"), banner(1.5))
+    write_bmp(os.path.join(HERE, "banner200.bmp"), banner(2.0))
+    write_icon(os.path.join(HERE, "hand.cur"),
+               [(hand_cursor(k), 1) for k in (1, 1.5, 2)], kind=2,
+               hotspot=[(int(HOTSPOT[0] * k), int(HOTSPOT[1] * k)) for k in (1, 1.5, 2)])
     write_icon(os.path.join(HERE, "Framehaul.ico"),
-               [(logo(16, PLAIN), 32), (logo(32, PLAIN), 32)])
+               [(logo(n, PLAIN), 32) for n in (16, 20, 24, 32, 40, 48, 64)])
     write_icon(os.path.join(HERE, "toolbar.ico"),
                [(logo(16, TOOLBAR), 8), (logo(24, TOOLBAR), 8)])
     write_icon(os.path.join(HERE, "toolbar_hot.ico"),

@@ -2,7 +2,10 @@
 // starts it, downloading through the proxy setting and closing by itself.
 #include <gtest/gtest.h>
 #include <shlwapi.h>
+#include <commctrl.h>
+#include <vector>
 #include <fstream>
+#include "resources/resource.h"
 #include "samplesite/StreamBytes.h"
 #include "tests/common/TestSupport.h"
 
@@ -44,10 +47,106 @@ TEST(EndToEnd, AnAddressOnTheCommandLineIsDownloadedAndRemembered) {
     EXPECT_EQ(url, text);
     ASSERT_TRUE(ReadString(key + "\\Recent\\Folders", "1", &text));
     EXPECT_EQ(0, lstrcmpiA(folder.c_str(), text.c_str()));
-    DWORD autoClose = 0;
-    ASSERT_TRUE(ReadDword(key + "\\Settings", "AutoClose", &autoClose));
-    EXPECT_EQ(1u, autoClose);
 
+    SHDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+    RemoveTree(folder);
+}
+
+struct Program {
+    PROCESS_INFORMATION info = {};
+    bool Start(const std::string& url) {
+        std::string program = ProgramFolder() + "\\Framehaul.exe";
+        std::string commandLine = "\"" + program + "\" \"" + url + "\"";
+        STARTUPINFOA startup = {sizeof(startup)};
+        return CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                              &startup, &info) != FALSE;
+    }
+    bool WaitEnded(DWORD ms) { return WaitForSingleObject(info.hProcess, ms) == WAIT_OBJECT_0; }
+    // The program's visible dialogs: its main window, and any box it shows.
+    std::vector<HWND> Dialogs() const {
+        std::pair<DWORD, std::vector<HWND>> found{info.dwProcessId, {}};
+        EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&found));
+        return found.second;
+    }
+    static BOOL CALLBACK CollectDialog(HWND w, LPARAM param) {
+        auto* found = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(param);
+        DWORD pid = 0;
+        char cls[16] = "";
+        GetWindowThreadProcessId(w, &pid);
+        GetClassNameA(w, cls, sizeof(cls));
+        if (pid == found->first && IsWindowVisible(w) && lstrcmpA(cls, "#32770") == 0) found->second.push_back(w);
+        return TRUE;
+    }
+    HWND MainWindow(DWORD timeoutMs) const {
+        HWND main = nullptr;
+        PumpUntil([&] {
+            for (HWND w : Dialogs())
+                if (GetDlgItem(w, IDC_URL)) main = w;
+            return main != nullptr;
+        }, timeoutMs);
+        return main;
+    }
+    ~Program() {
+        if (!info.hProcess) return;
+        if (!WaitEnded(0)) TerminateProcess(info.hProcess, 1);
+        CloseHandle(info.hProcess);
+        CloseHandle(info.hThread);
+    }
+};
+
+std::string TextOf(HWND control) {
+    HWND edit = reinterpret_cast<HWND>(SendMessageA(control, CBEM_GETEDITCONTROL, 0, 0));
+    char text[512] = "";
+    SendMessageA(edit ? edit : control, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// Started with an address, the window only shows it when AutoStart is off
+// or no folder is known; a click on Download then does the job, and the
+// "close when done" box ticked meanwhile is remembered.
+TEST(EndToEnd, AnAddressWaitsWhenAutoStartIsOffOrNoFolderIsKnown) {
+    ASSERT_NE(0, SitePort()) << "the stand-in site is not running (FH_SITE_PORT)";
+    const std::string key = "Software\\Quorvane\\Framehaul";
+    const std::string url = "http://www.youtube.com/watch?v=sample";
+    std::string folder = MakeTempFolder("fh_e2e");
+    SiteProxy proxy;
+    const char* firstStatus = "Copy and Paste or Drag and Drop video URL to Begin!";
+    for (bool autoStart : {false, true}) {
+        SCOPED_TRACE(autoStart ? "AutoStart on, no folder" : "AutoStart off");
+        SHDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+        WriteDword(key + "\\Settings", "AutoStart", autoStart);
+        WriteDword(key + "\\Settings", "AutoClose", 0);
+        if (!autoStart) WriteString(key + "\\Settings", "DefaultFolder", folder);
+        Program program;
+        ASSERT_TRUE(program.Start(url));
+        HWND w = program.MainWindow(20000);
+        ASSERT_NE(nullptr, w);
+        PumpUntil([] { return false; }, 1000);  // time for a job to begin, were one started
+        EXPECT_EQ(url, TextOf(GetDlgItem(w, IDC_URL)));
+        EXPECT_EQ(firstStatus, TextOf(GetDlgItem(w, IDC_STATUS)));
+        EXPECT_EQ(1u, program.Dialogs().size()) << "no message";
+        if (autoStart) {
+            EXPECT_EQ("", TextOf(GetDlgItem(w, IDC_FOLDER)));
+            PostMessageA(w, WM_CLOSE, 0, 0);
+            EXPECT_TRUE(program.WaitEnded(20000));
+            continue;
+        }
+        EXPECT_FALSE(PathFileExistsA((folder + "\\Sample clip.flv").c_str()));
+        SendMessageTimeoutA(GetDlgItem(w, IDC_AUTO_CLOSE), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+        HWND download = GetDlgItem(w, IDC_DOWNLOAD);
+        PumpUntil([&] {
+            PostMessageA(w, WM_NULL, 0, 0);  // as input would, so the enable rules run
+            return IsWindowEnabled(download) != FALSE;
+        }, 10000);
+        SendMessageTimeoutA(download, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+        ASSERT_TRUE(program.WaitEnded(60000)) << "the window did not close by itself after the download";
+        std::ifstream in(folder + "\\Sample clip.flv", std::ios::binary);
+        in.seekg(0, std::ios::end);
+        EXPECT_EQ(2000000, static_cast<long>(in.tellg()));
+        DWORD autoClose = 0;
+        ASSERT_TRUE(ReadDword(key + "\\Settings", "AutoClose", &autoClose));
+        EXPECT_EQ(1u, autoClose);
+    }
     SHDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
     RemoveTree(folder);
 }

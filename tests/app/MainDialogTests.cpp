@@ -311,17 +311,18 @@ TEST_F(MainWindowTest, FoldersAreCreatedLevelByLevelOrReported) {
 TEST_F(MainWindowTest, AServerErrorForTheStreamIsAnError) {
     BoxWatcher boxes;
     RecordingMainDialog window;
-    std::string result;
+    std::string result, fileName = "unread";
     RunWindow(window, [&](HWND w) {
         StartJob(w, "http://www.youtube.com/watch?v=gone", folder);
         result = WaitForResult(w);
+        fileName = Text(w, IDC_FILE_NAME);
     });
     EXPECT_EQ("Error!", result);
     std::vector<std::string> texts = window.StatusTexts();
     EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const std::string& t) {
         return t.find("404") != std::string::npos;
     })) << "the server's answer is named";
-    EXPECT_EQ("", Text(window.Handle(), IDC_FILE_NAME));
+    EXPECT_EQ("", fileName);
     EXPECT_EQ("", Urls()[0]);
 }
 

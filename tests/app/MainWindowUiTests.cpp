@@ -2,10 +2,13 @@
 // drops and the settings it writes back.
 #include <gtest/gtest.h>
 #include <shlwapi.h>
+#include <commctrl.h>
+#include <algorithm>
 #include "app/FramehaulApp.h"
 #include "resources/resource.h"
 #include "tests/app/MainWindowHarness.h"
 #include "tests/common/BoxWatcher.h"
+#include "tests/common/ScreenPixels.h"
 #include "tests/common/TestSupport.h"
 #include "tests/common/TextDataObject.h"
 
@@ -61,10 +64,13 @@ TEST_F(MainWindowUiTest, DownloadIsEnabledOnlyWithBothBoxesFilled) {
 }
 
 TEST_F(MainWindowUiTest, DraggedTextReplacesTheAddressWithoutStartingAJob) {
+    SiteProxy proxy;  // a job started by mistake stays on this machine
+    BoxWatcher boxes;
     RecordingMainDialog window;
     TextData text("http://www.youtube.com/watch?v=dropped");
     DWORD moveEffect = 0, copyEffect = 0, dropped = 0;
     std::string shown;
+    HANDLE worker = INVALID_HANDLE_VALUE;
     RunWindow(window, [&](HWND w) {
         SetText(w, IDC_FOLDER, folder);
         moveEffect = window.DragOver(&text, 0);
@@ -72,13 +78,14 @@ TEST_F(MainWindowUiTest, DraggedTextReplacesTheAddressWithoutStartingAJob) {
         dropped = window.Drop(&text, 0);
         shown = Text(w, IDC_URL);
         Sleep(200);
+        worker = window.WorkerHandle();  // while the window is open: closing ends any job
     });
     EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_MOVE), moveEffect);
     EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_COPY), copyEffect);
     EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_MOVE), dropped);
     EXPECT_EQ("http://www.youtube.com/watch?v=dropped", shown);
-    EXPECT_EQ(nullptr, window.WorkerHandle());
-    EXPECT_EQ(1u, window.StatusTexts().size() <= 1 ? 1u : 0u) << "no job reported anything";
+    EXPECT_EQ(nullptr, worker);
+    EXPECT_TRUE(window.StatusTexts().empty()) << "no job reported anything";
 }
 
 TEST_F(MainWindowUiTest, AnEmptyDraggedTextIsRefused) {
@@ -208,6 +215,119 @@ TEST_F(MainWindowUiTest, PlayStartsTheConfiguredProgramWithTheQuotedPath) {
     std::string got = line;
     while (!got.empty() && (got.back() == '\n' || got.back() == '\r' || got.back() == ' ')) got.pop_back();
     EXPECT_EQ("\"" + video + "\"", got);
+}
+
+// The boxes, the status line and the file name must be on the screen, not
+// only held by the controls, in every state of the window.
+TEST_F(MainWindowUiTest, EveryStateShowsItsTextsOnScreen) {
+    ASSERT_NE(0, SitePort()) << "the stand-in site is not running (FH_SITE_PORT)";
+    SiteProxy proxy;
+    App().settings.DefaultFolder = folder;  // for the Options dialog's two boxes
+    App().settings.Program = "C:\\Players\\player.exe";
+    BoxWatcher boxes;
+    RecordingMainDialog window;
+    std::vector<std::string> blank;
+    // Names the controls of a state that show no text; saves the screenshot.
+    auto look = [&](HWND w, const char* state, std::vector<int> ids) {
+        Sleep(300);  // the window thread paints what it was told
+        for (int id : ids)
+            if (!WaitFor([&] { return screen::ShowsText(GetDlgItem(w, id)); }, 3000))
+                blank.push_back(std::string(state) + " " + std::to_string(id));
+        screen::SaveWindowShot(w, std::string("main-") + state);
+    };
+    const std::string tiny = "http://www.youtube.com/watch?v=tiny";
+    RunWindow(window, [&](HWND w) {
+        SetText(w, IDC_URL, tiny);
+        SetText(w, IDC_FOLDER, folder);
+        look(w, "idle", {IDC_URL, IDC_FOLDER, IDC_STATUS});
+        PostMessageA(w, WM_COMMAND, ID_OPTIONS, 0);
+        HWND options = nullptr;
+        WaitFor([&] { return (options = FindWindowA("#32770", "Options")) && IsWindowVisible(options); }, 10000);
+        ASSERT_NE(nullptr, options);
+        look(options, "options", {IDC_FOLDER, IDC_PROGRAM});
+        PostMessageA(options, WM_COMMAND, IDCANCEL, 0);
+        WaitFor([&] { return !IsWindow(options); }, 5000);
+        // Enter in the address box presses Download.
+        HWND edit = reinterpret_cast<HWND>(SendDlgItemMessageA(w, IDC_URL, CBEM_GETEDITCONTROL, 0, 0));
+        PostMessageA(w, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);
+        PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 1);
+        PostMessageA(edit, WM_KEYUP, VK_RETURN, 0xC0000001);
+        EXPECT_EQ("Downloaded successfully!", WaitForResult(w));
+        look(w, "success", {IDC_URL, IDC_FOLDER, IDC_STATUS, IDC_FILE_NAME});
+
+        // The same file again: the question, then Cancel.
+        SetText(w, IDC_STATUS, "");
+        Click(w, IDC_DOWNLOAD);
+        HWND question = WaitForFileExistsDialog();
+        ASSERT_NE(nullptr, question);
+        look(question, "file-exists", {IDC_EXISTS_TEXT, IDC_FILE_NAME});
+        PostMessageA(question, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_EQ("Aborted!", WaitForResult(w));
+        look(w, "aborted", {IDC_URL, IDC_FOLDER, IDC_STATUS});
+
+        SetText(w, IDC_STATUS, "");  // so that the next result is the next job's
+        StartJob(w, "http://www.youtube.com/watch?v=noargs", folder);
+        EXPECT_EQ("Error!", WaitForResult(w));
+        look(w, "error", {IDC_URL, IDC_FOLDER, IDC_STATUS});
+
+        SetText(w, IDC_STATUS, "");
+        StartJob(w, "http://www.youtube.com/watch?v=slow", folder);
+        WaitFor([&] { return Text(w, IDC_STATUS).rfind("Downloading: ", 0) == 0; }, 20000);
+        look(w, "running", {IDC_URL, IDC_FOLDER, IDC_STATUS});
+        // While it runs, nothing can change its address or folder or start another.
+        HANDLE worker = window.WorkerHandle();
+        auto starts = [&] {
+            std::vector<std::string> texts = window.StatusTexts();
+            return std::count(texts.begin(), texts.end(), "Preparing for download...");
+        };
+        auto startsBefore = starts();
+        Click(w, IDC_DOWNLOAD);
+        Sleep(300);
+        EXPECT_FALSE(Enabled(w, IDC_URL) || Enabled(w, IDC_FOLDER) || Enabled(w, IDC_BROWSE));
+        EXPECT_TRUE(Visible(w, IDC_STOP) && Visible(w, IDC_PROGRESS) && !Visible(w, IDC_DOWNLOAD));
+        EXPECT_EQ(worker, window.WorkerHandle());
+        EXPECT_EQ(startsBefore, starts());
+        Click(w, IDC_STOP);
+        EXPECT_EQ("Aborted!", WaitForResult(w));
+    });
+    EXPECT_TRUE(blank.empty()) << ::testing::PrintToString(blank);
+}
+
+// The About box, from the system menu, the context menu's command and
+// during a job, belongs to the main window, which takes no input meanwhile.
+TEST_F(MainWindowUiTest, TheAboutBoxIsModalToTheMainWindow) {
+    ASSERT_NE(0, SitePort()) << "the stand-in site is not running (FH_SITE_PORT)";
+    SiteProxy proxy;
+    RecordingMainDialog window;
+    std::vector<std::string> wrong;
+    auto about = [&](HWND w, const char* how, UINT message, WPARAM command) {
+        PostMessageA(w, message, command, 0);
+        HWND box = nullptr;
+        WaitFor([&] {
+            box = FindWindowA("#32770", "About Framehaul");
+            return box && IsWindowVisible(box);
+        }, 10000);
+        if (!box) return wrong.push_back(std::string(how) + ": no About box");
+        if (GetWindow(box, GW_OWNER) != w) wrong.push_back(std::string(how) + ": not owned");
+        if (IsWindowEnabled(w)) wrong.push_back(std::string(how) + ": main window enabled");
+        Sleep(300);  // painted
+        for (int id : {IDC_VERSION_TEXT, IDC_WEBSITE_LINK, IDC_EMAIL_LINK})
+            if (!screen::ShowsText(GetDlgItem(box, id))) wrong.push_back(std::string(how) + ": blank " + std::to_string(id));
+        screen::SaveWindowShot(box, "about");
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        if (!WaitFor([&] { return !IsWindow(box) && IsWindowEnabled(w); }, 5000))
+            wrong.push_back(std::string(how) + ": not closed, or the main window stayed disabled");
+    };
+    RunWindow(window, [&](HWND w) {
+        about(w, "system menu", WM_SYSCOMMAND, IDM_SYS_ABOUT);
+        about(w, "context menu", WM_COMMAND, ID_APP_ABOUT);
+        StartJob(w, "http://www.youtube.com/watch?v=slow", folder);
+        WaitFor([&] { return Text(w, IDC_STATUS).rfind("Downloading: ", 0) == 0; }, 20000);
+        about(w, "during a job", WM_SYSCOMMAND, IDM_SYS_ABOUT);
+        Click(w, IDC_STOP);
+        WaitForResult(w);
+    });
+    EXPECT_TRUE(wrong.empty()) << ::testing::PrintToString(wrong);
 }
 
 }  // namespace

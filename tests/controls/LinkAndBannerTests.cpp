@@ -6,6 +6,7 @@
 #include <algorithm>
 #include "app/FramehaulApp.h"
 #include "controls/AboutDialog.h"
+#include "framework/Dpi.h"
 #include "resources/resource.h"
 #include "tests/controls/ControlsTestSupport.h"
 
@@ -184,6 +185,73 @@ TEST(AboutDialogTest, LinksPointAtTheWebSiteAndTheSupportMailOnTheDialogColour) 
     EXPECT_EQ(fonts.boldFont, reinterpret_cast<HFONT>(SendMessageA(version, WM_GETFONT, 0, 0)));
     EXPECT_EQ("Framehaul Version 1.1.3.0", GetControlText(version));
     EXPECT_EQ(TextWidthIn(fonts.boldUnderlineFont, FH_SUPPORT_EMAIL), WindowSize(about.EmailLink()).cx);
+}
+
+int FontHeight(HFONT font) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ previous = SelectObject(dc, font);
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, previous);
+    ReleaseDC(nullptr, dc);
+    return metrics.tmHeight;
+}
+
+// Holds at any display scale; the test run also runs it at 150 and 200 %.
+TEST(DisplayScaleTest, LinksFitTheirTextAndTheBannerFontsAndCursorGrowWithTheScale) {
+    const FontSet& fonts = FramehaulApp::Get().fonts;
+    HostDialog host;
+    ASSERT_TRUE(host.Create());
+    for (HWND link : {host.optionsLink.Handle(), host.supportLink.Handle()})
+        SendMessageA(link, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.boldUnderlineFont), TRUE);
+    host.supportLink.SetLink("", "", "Feature Requests?");  // the longest caption
+    ShownAbout about;
+    ASSERT_TRUE(about.Create());
+    int dpi = DialogDpi(host.Handle());
+    int bannerHeight = ScaleToDpi(CBannerDialog::kBannerHeight, dpi);
+    for (HWND link : {host.optionsLink.Handle(), host.supportLink.Handle(), about.WebsiteLink().Handle(),
+                      about.EmailLink().Handle()}) {
+        std::string text = GetControlText(link);
+        RECT frame, parent;
+        GetWindowRect(link, &frame);
+        MapWindowPoints(nullptr, GetParent(link), reinterpret_cast<POINT*>(&frame), 2);
+        GetClientRect(GetParent(link), &parent);
+        EXPECT_GE(frame.right - frame.left, TextWidthIn(fonts.boldUnderlineFont, text)) << text;
+        EXPECT_LE(frame.right, parent.right) << text;
+        EXPECT_GE(frame.bottom - frame.top, FontHeight(fonts.boldUnderlineFont)) << text;
+        if (GetParent(link) == host.Handle()) {
+            EXPECT_LT(frame.bottom, bannerHeight) << text << " off the banner";
+        }
+    }
+    // The About box's icon grows with its dialog's units, not beyond.
+    HWND icon = nullptr;
+    for (HWND child = GetWindow(about.Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) icon = child;
+    ASSERT_NE(nullptr, icon);
+    RECT iconFrame, versionFrame;
+    GetWindowRect(icon, &iconFrame);
+    GetWindowRect(about.Item(IDC_VERSION_TEXT), &versionFrame);
+    EXPECT_LT(iconFrame.right, versionFrame.left);
+    EXPECT_LE(iconFrame.right - iconFrame.left, ScaleToDpi(32, DialogDpi(about.Handle())));
+    // The bold fonts are as tall as the windows' own 8-point font.
+    HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageA(host.Handle(), WM_GETFONT, 0, 0));
+    EXPECT_NEAR(FontHeight(dialogFont), FontHeight(fonts.boldFont), 2);
+    // The grey line closes the banner at its scaled height.
+    RECT client;
+    GetClientRect(host.Handle(), &client);
+    Image banner = PrintClient(host.Handle(), client.right, bannerHeight + 2);
+    EXPECT_EQ(RGB(208, 208, 208), banner.At(client.right / 2, bannerHeight - 1));
+    EXPECT_NE(RGB(208, 208, 208), banner.At(client.right / 2, bannerHeight + 1));
+    // The hand is drawn for the scale, not stretched from the smallest.
+    SendMessageA(host.optionsLink, WM_SETCURSOR, reinterpret_cast<WPARAM>(host.optionsLink.Handle()),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    ICONINFO cursor = {};
+    ASSERT_TRUE(GetIconInfo(GetCursor(), &cursor));
+    BITMAP mask = {};
+    GetObjectA(cursor.hbmMask, sizeof(mask), &mask);
+    EXPECT_EQ(ScaleToDpi(32, dpi), mask.bmWidth);
+    DeleteObject(cursor.hbmMask);
+    if (cursor.hbmColor) DeleteObject(cursor.hbmColor);
 }
 
 }  // namespace

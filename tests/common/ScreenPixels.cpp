@@ -1,0 +1,114 @@
+#include "tests/common/ScreenPixels.h"
+#include <commctrl.h>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+
+namespace screen {
+
+COLORREF Shot::At(int x, int y) const {
+    uint32_t p = pixels[static_cast<size_t>(y) * width + x];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+}
+
+Shot Capture(const RECT& area) {
+    Shot shot;
+    int width = area.right - area.left, height = area.bottom - area.top;
+    if (width <= 0 || height <= 0) return shot;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screenDc = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screenDc);
+    HBITMAP dib = CreateDIBSection(screenDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (memory && dib) {
+        HGDIOBJ previous = SelectObject(memory, dib);
+        BitBlt(memory, 0, 0, width, height, screenDc, area.left, area.top, SRCCOPY);
+        GdiFlush();
+        const uint32_t* p = static_cast<const uint32_t*>(bits);
+        shot.width = width;
+        shot.height = height;
+        shot.pixels.assign(p, p + static_cast<size_t>(width) * height);
+        SelectObject(memory, previous);
+    }
+    if (dib) DeleteObject(dib);
+    if (memory) DeleteDC(memory);
+    ReleaseDC(nullptr, screenDc);
+    return shot;
+}
+
+Shot CaptureClient(HWND window) {
+    RECT client = {};
+    GetClientRect(window, &client);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    return Capture(client);
+}
+
+namespace {
+HWND TextArea(HWND control) {
+    char cls[32] = "";
+    GetClassNameA(control, cls, sizeof(cls));
+    if (lstrcmpiA(cls, WC_COMBOBOXEXA) != 0) return control;
+    HWND edit = reinterpret_cast<HWND>(SendMessageA(control, CBEM_GETEDITCONTROL, 0, 0));
+    return edit ? edit : control;
+}
+
+bool Unlike(COLORREF a, COLORREF b) {
+    return abs(GetRValue(a) - GetRValue(b)) > 64 || abs(GetGValue(a) - GetGValue(b)) > 64 ||
+           abs(GetBValue(a) - GetBValue(b)) > 64;
+}
+}  // namespace
+
+int InkColumns(HWND control) {
+    Shot shot = CaptureClient(TextArea(control));
+    if (shot.pixels.empty()) return 0;
+    std::map<uint32_t, int> counts;
+    for (uint32_t p : shot.pixels) ++counts[p];
+    uint32_t background = 0;
+    int most = 0;
+    for (const auto& entry : counts)
+        if (entry.second > most) most = entry.second, background = entry.first;
+    COLORREF back = RGB((background >> 16) & 0xFF, (background >> 8) & 0xFF, background & 0xFF);
+    int columns = 0;
+    for (int x = 0; x < shot.width; ++x)
+        for (int y = 0; y < shot.height; ++y)
+            if (Unlike(shot.At(x, y), back)) {
+                ++columns;
+                break;
+            }
+    return columns;
+}
+
+bool SaveWindowShot(HWND window, const std::string& name) {
+    const char* folder = getenv("FH_SCREENSHOT_DIR");
+    if (!folder || !*folder) return false;
+    CreateDirectoryA(folder, nullptr);
+    RECT frame;
+    GetWindowRect(window, &frame);
+    Shot shot = Capture(frame);
+    if (shot.pixels.empty()) return false;
+    for (uint32_t& p : shot.pixels) p |= 0xFF000000;  // opaque, for viewers that read alpha
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof(header);
+    header.biWidth = shot.width;
+    header.biHeight = -shot.height;
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    DWORD dataSize = static_cast<DWORD>(shot.pixels.size() * 4);
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;  // "BM"
+    file.bfOffBits = sizeof(file) + sizeof(header);
+    file.bfSize = file.bfOffBits + dataSize;
+    std::string path = std::string(folder) + "\\" + name + ".bmp";
+    FILE* out = fopen(path.c_str(), "wb");
+    if (!out) return false;
+    bool ok = fwrite(&file, sizeof(file), 1, out) == 1 && fwrite(&header, sizeof(header), 1, out) == 1 &&
+              fwrite(shot.pixels.data(), 1, dataSize, out) == dataSize;
+    return fclose(out) == 0 && ok;
+}
+
+}  // namespace screen
