@@ -194,6 +194,16 @@ Section "un.Framehaul" UnSecProgram
     SetRegView 32
   ${EndIf}
 
+  Delete "$SMPROGRAMS\Framehaul.lnk"
+  DeleteRegKey HKLM "${FH_UNINSTALL_KEY}"
+  ; The folder goes: a copy of the program started later elsewhere must
+  ; fill in its own folder, so the value goes when it names this one.
+  ReadRegStr $0 HKCU "${FH_APP_KEY}" "InstallDir"
+  ${If} $0 == $INSTDIR
+  ${OrIf} "$0\" == $INSTDIR
+    DeleteRegValue HKCU "${FH_APP_KEY}" "InstallDir"
+  ${EndIf}
+
   Delete "$INSTDIR\Framehaul.exe"
   Delete "$INSTDIR\${FH_IE_MODULE}"
   Delete "$INSTDIR\x64\${FH_IE_MODULE}"
@@ -202,16 +212,9 @@ Section "un.Framehaul" UnSecProgram
   Delete "$INSTDIR\SnagbarLink.html"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\${FH_UNINSTALLER}"
-  ; Only when empty: the user may keep downloads here.
+  ; Only when empty: the user may keep downloads here. Last, so that a
+  ; gone folder means a finished uninstall.
   RMDir "$INSTDIR"
-  Delete "$SMPROGRAMS\Framehaul.lnk"
-  DeleteRegKey HKLM "${FH_UNINSTALL_KEY}"
-  ; The folder is gone: a copy of the program started later elsewhere must
-  ; fill in its own folder, so the value goes when it names this one.
-  ReadRegStr $0 HKCU "${FH_APP_KEY}" "InstallDir"
-  ${If} $0 == $INSTDIR
-    DeleteRegValue HKCU "${FH_APP_KEY}" "InstallDir"
-  ${EndIf}
 SectionEnd
 
 Section /o "un.Remove my settings" UnSecSettings

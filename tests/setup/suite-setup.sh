@@ -235,11 +235,11 @@ rm -f "$reference"
 step "download started from the module"
 
 # 4. Silent uninstall. The uninstaller runs from a copy in the temporary
-# folder and returns at once: wait for the folder to go.
+# folder and returns at once: the folder goes last.
 spaces_dir=$(unix_path "$SPACES_WIN")
 timeout 60 wine "$SPACES_WIN\\Uninstall.exe" /S >/dev/null 2>&1
 for _ in $(seq 1 600); do [ -e "$spaces_dir" ] || break; sleep 0.1; done
-for _ in $(seq 1 100); do pgrep -f 'Au_\.exe' >/dev/null || break; sleep 0.1; done
+for _ in $(seq 1 100); do pgrep -f '~nsu' >/dev/null || break; sleep 0.1; done
 step "silent uninstall"
 why=""
 [ -e "$spaces_dir" ] && why="$why $(ls "$spaces_dir" | tr '\n' ' ') left in the folder;"
