@@ -40,15 +40,16 @@ const ExtensionValue kExtensionValues[] = {
 #include "browser/IeEntryTable.inc"
 };
 
-// A registry key closed when it goes out of scope.
+// A registry key closed when it goes out of scope. A view of 0 is the
+// process's own; KEY_WOW64_32KEY or KEY_WOW64_64KEY pick one on 64-bit Windows.
 class Key {
 public:
     ~Key() { if (key) RegCloseKey(key); }
-    bool Open(HKEY root, const std::string& path, REGSAM access) {
-        return RegOpenKeyExA(root, path.c_str(), 0, access, &key) == ERROR_SUCCESS;
+    bool Open(HKEY root, const std::string& path, REGSAM access, REGSAM view = 0) {
+        return RegOpenKeyExA(root, path.c_str(), 0, access | view, &key) == ERROR_SUCCESS;
     }
-    bool Create(HKEY root, const std::string& path) {
-        return RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+    bool Create(HKEY root, const std::string& path, REGSAM view = 0) {
+        return RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS | view,
                                nullptr, &key, nullptr) == ERROR_SUCCESS;
     }
     bool SetString(const char* name, const std::string& value) {
@@ -65,7 +66,11 @@ public:
         return RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS;
     }
     bool DeleteValue(const char* name) { return RegDeleteValueA(key, name) == ERROR_SUCCESS; }
-    bool DeleteSubKey(const char* name) { return RegDeleteKeyA(key, name) == ERROR_SUCCESS; }
+    // RegDeleteKeyA would look for the subkey in the process's own view.
+    bool DeleteSubKey(const char* name, REGSAM view = 0) {
+        LONG result = view ? RegDeleteKeyExA(key, name, view, 0) : RegDeleteKeyA(key, name);
+        return result == ERROR_SUCCESS;
+    }
 
 private:
     HKEY key = nullptr;
@@ -73,6 +78,47 @@ private:
 
 std::string InstallFile(const char* name) {
     return FramehaulApp::Get().GetInstallDir() + "\\" + name;
+}
+
+bool IsWow64() {
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+// The machine-wide entries go into every registry view a browser reads:
+// on 64-bit Windows the 32-bit and the 64-bit Internet Explorer each read
+// their own. On 32-bit Windows there is one view, the process's own.
+std::vector<REGSAM> MachineViews() {
+    if (IsWow64()) return {KEY_WOW64_32KEY, KEY_WOW64_64KEY};
+    return {0};
+}
+
+// True when E, in that view, holds "CLSID" and the entry's own value.
+bool HasEntry(REGSAM view, const char* value) {
+    Key key;
+    return key.Open(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey, KEY_QUERY_VALUE, view) &&
+           key.CanRead("CLSID") && key.CanRead(value);
+}
+
+// An entry counts as present only when every browser gets it.
+int InEveryView(const char* value) {
+    for (REGSAM view : MachineViews())
+        if (!HasEntry(view, value)) return 0;
+    return 1;
+}
+
+bool StartRegsvr32(const std::string& program, const std::string& module) {
+    std::string arguments = "/s /c \"" + module + "\"";
+    HINSTANCE started = ShellExecuteA(nullptr, nullptr, program.c_str(), arguments.c_str(), nullptr, SW_HIDE);
+    return reinterpret_cast<INT_PTR>(started) > 32;
+}
+
+// The 64-bit regsvr32 as a 32-bit process reaches it: "System32" would be
+// redirected to the 32-bit one.
+std::string NativeRegsvr32() {
+    char windows[MAX_PATH] = "";
+    GetSystemWindowsDirectoryA(windows, MAX_PATH);
+    return std::string(windows) + "\\Sysnative\\regsvr32.exe";
 }
 
 std::string MenuItemKey(const char* item) {
@@ -106,18 +152,18 @@ std::vector<const char*> PartNames(Part part) {
 }
 
 // Writes the values in order, stopping at the first failure.
-bool WriteValues(const std::vector<std::pair<const char*, std::string>>& values) {
+bool WriteValues(REGSAM view, const std::vector<std::pair<const char*, std::string>>& values) {
     Key key;
-    if (!key.Create(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey)) return false;
+    if (!key.Create(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey, view)) return false;
     for (const auto& value : values)
         if (!key.SetString(value.first, value.second)) return false;
     return true;
 }
 
 // Deletes the values in order, stopping at the first failure.
-bool DeleteValues(const std::vector<const char*>& names) {
+bool DeleteValues(REGSAM view, const std::vector<const char*>& names) {
     Key key;
-    if (!key.Open(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey, KEY_WRITE)) return false;
+    if (!key.Open(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey, KEY_WRITE, view)) return false;
     for (const char* name : names)
         if (!key.DeleteValue(name)) return false;
     return true;
@@ -132,12 +178,8 @@ BrowserIntegration::IntegrationState BrowserIntegration::QueryState(int* context
     Key page, link;
     *contextMenu = page.Open(HKEY_CURRENT_USER, MenuItemKey(kPageMenuItem), KEY_READ) &&
                    link.Open(HKEY_CURRENT_USER, MenuItemKey(kLinkMenuItem), KEY_READ);
-    Key forButton;
-    *toolbarButton = forButton.Open(HKEY_LOCAL_MACHINE, kExtensionKey, KEY_QUERY_VALUE) &&
-                     forButton.CanRead("CLSID") && forButton.CanRead("ButtonText");
-    Key forMenu;
-    *toolsMenu = forMenu.Open(HKEY_LOCAL_MACHINE, kExtensionKey, KEY_QUERY_VALUE) &&
-                 forMenu.CanRead("CLSID") && forMenu.CanRead("MenuText");
+    *toolbarButton = InEveryView("ButtonText");
+    *toolsMenu = InEveryView("MenuText");
     if (*contextMenu) return *toolbarButton && *toolsMenu ? Full : Partial;
     return *toolbarButton || *toolsMenu ? Partial : None;
 }
@@ -150,10 +192,12 @@ bool BrowserIntegration::Apply(int enable, int contextMenu, int toolbarButton, i
 bool BrowserIntegration::WriteEntries(int registerModule, int contextMenu, int toolbarButton, int toolsMenu) {
     // Every step runs, whatever the ones before it did.
     bool ok = WriteContextMenu(contextMenu != 0);
-    ok = WriteToolbarButton(toolbarButton != 0) && ok;
-    ok = WriteToolsMenu(toolsMenu != 0) && ok;
-    ok = WriteKeyLevel(toolbarButton || toolsMenu) && ok;
-    ok = (registerModule ? RegisterModule() : true) && ok;
+    for (REGSAM view : MachineViews()) {
+        ok = WriteToolbarButton(toolbarButton != 0, view) && ok;
+        ok = WriteToolsMenu(toolsMenu != 0, view) && ok;
+        ok = WriteKeyLevel(toolbarButton || toolsMenu, view) && ok;
+    }
+    ok = (registerModule ? RegisterModules() : true) && ok;
     return ok;
 }
 
@@ -171,25 +215,28 @@ bool BrowserIntegration::WriteContextMenu(bool set) {
     return true;
 }
 
-bool BrowserIntegration::WriteToolbarButton(bool set) {
-    if (set) return WriteValues(PartValues(Part::ToolbarButton, moduleName));
-    return DeleteValues(PartNames(Part::ToolbarButton));
+bool BrowserIntegration::WriteToolbarButton(bool set, REGSAM view) {
+    if (set) return WriteValues(view, PartValues(Part::ToolbarButton, moduleName));
+    return DeleteValues(view, PartNames(Part::ToolbarButton));
 }
 
-bool BrowserIntegration::WriteToolsMenu(bool set) {
-    if (set) return WriteValues(PartValues(Part::ToolsMenu, moduleName));
-    return DeleteValues(PartNames(Part::ToolsMenu));
+bool BrowserIntegration::WriteToolsMenu(bool set, REGSAM view) {
+    if (set) return WriteValues(view, PartValues(Part::ToolsMenu, moduleName));
+    return DeleteValues(view, PartNames(Part::ToolsMenu));
 }
 
-bool BrowserIntegration::WriteKeyLevel(bool set) {
-    if (set) return WriteValues(PartValues(Part::KeyLevel, moduleName));
+bool BrowserIntegration::WriteKeyLevel(bool set, REGSAM view) {
+    if (set) return WriteValues(view, PartValues(Part::KeyLevel, moduleName));
     Key extensions;
-    return extensions.Open(HKEY_LOCAL_MACHINE, kExtensionsParent, KEY_WRITE) &&
-           extensions.DeleteSubKey(kExtensionId);
+    return extensions.Open(HKEY_LOCAL_MACHINE, kExtensionsParent, KEY_WRITE, view) &&
+           extensions.DeleteSubKey(kExtensionId, view);
 }
 
-bool BrowserIntegration::RegisterModule() {
-    std::string arguments = "/s /c \"" + InstallFile(moduleName.c_str()) + "\"";
-    HINSTANCE started = ShellExecuteA(nullptr, nullptr, "regsvr32.exe", arguments.c_str(), nullptr, SW_HIDE);
-    return reinterpret_cast<INT_PTR>(started) > 32;
+// A 64-bit browser can only load the 64-bit build of the module, which the
+// install folder holds as x64\Snagbar.dll; only the 64-bit regsvr32 can
+// register it.
+bool BrowserIntegration::RegisterModules() {
+    bool ok = StartRegsvr32("regsvr32.exe", InstallFile(moduleName.c_str()));
+    if (IsWow64()) ok = StartRegsvr32(NativeRegsvr32(), InstallFile(("x64\\" + moduleName).c_str())) && ok;
+    return ok;
 }

@@ -2,6 +2,7 @@
 // toolbar button and a Tools menu item, all pointing at the HTML pages in
 // the install folder, and the registration of the extension module.
 #pragma once
+#include <windows.h>
 #include <string>
 
 class BrowserIntegration {
@@ -23,11 +24,13 @@ public:
     static const char* const kLinkMenuItem;
 
 private:
+    // Below HKEY_CURRENT_USER, which both kinds of browser share.
     bool WriteContextMenu(bool set);
-    bool WriteToolbarButton(bool set);
-    bool WriteToolsMenu(bool set);
-    bool WriteKeyLevel(bool set);
-    bool RegisterModule();
+    // Below HKEY_LOCAL_MACHINE, one registry view at a time.
+    bool WriteToolbarButton(bool set, REGSAM view);
+    bool WriteToolsMenu(bool set, REGSAM view);
+    bool WriteKeyLevel(bool set, REGSAM view);
+    bool RegisterModules();
 
     std::string moduleName;
 };

@@ -12,32 +12,63 @@ namespace {
 const std::string kDir = "C:\\Program Files\\Framehaul Test";
 const std::string kPageKey = std::string(BrowserIntegration::kMenuExtKey) + "\\Download Video on This Page";
 const std::string kLinkKey = std::string(BrowserIntegration::kMenuExtKey) + "\\Download Video This Links To";
+const char* const kClassKey = "CLSID\\{5E2C7B10-94D3-4F6A-B8E1-2A7C9D0F3B46}";
 
-bool HklmValue(const char* name, std::string* value) {
+// Both registry views of a 64-bit Windows; on 32-bit Windows both flags name
+// the one view there is, so every check below holds there too.
+const REGSAM kViews[] = {KEY_WOW64_32KEY, KEY_WOW64_64KEY};
+const char* ViewName(REGSAM view) { return view == KEY_WOW64_64KEY ? "64-bit view" : "32-bit view"; }
+
+bool OnWow64() {
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+// The extension key E in one view; closed when it goes out of scope.
+struct HklmKey {
+    HKEY key = nullptr;
+    HklmKey(REGSAM view, REGSAM access = KEY_READ) {
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey, 0, access | view, &key))
+            key = nullptr;
+    }
+    ~HklmKey() { if (key) RegCloseKey(key); }
+};
+
+bool HklmValue(REGSAM view, const char* name, std::string* value) {
+    HklmKey e(view);
     char buffer[2048] = "";
     DWORD type = 0, size = sizeof(buffer);
-    if (SHGetValueA(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey, name, &type, buffer, &size) != ERROR_SUCCESS)
+    if (!e.key || RegQueryValueExA(e.key, *name ? name : nullptr, nullptr, &type, reinterpret_cast<BYTE*>(buffer),
+                                   &size) != ERROR_SUCCESS)
         return false;
     *value = buffer;
     return type == REG_SZ;
 }
 
-bool HklmKeyExists() {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
+bool HklmKeyExists(REGSAM view) { return HklmKey(view).key != nullptr; }
+
+int HklmValueCount(REGSAM view) {
+    HklmKey e(view);
+    if (!e.key) return -1;
+    DWORD values = 0;
+    RegQueryInfoKeyA(e.key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr, nullptr);
+    return static_cast<int>(values);
 }
 
-int HklmValueCount() {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return -1;
-    DWORD values = 0;
-    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr, nullptr);
-    RegCloseKey(key);
-    return static_cast<int>(values);
+void DeleteHklmValue(REGSAM view, const char* name) {
+    HklmKey e(view, KEY_SET_VALUE);
+    ASSERT_TRUE(e.key != nullptr) << ViewName(view);
+    RegDeleteValueA(e.key, name);
+}
+
+void DeleteExtensionKey(REGSAM view) {
+    std::string path = BrowserIntegration::kExtensionKey;
+    HKEY parent;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.substr(0, path.rfind('\\')).c_str(), 0, KEY_ALL_ACCESS | view,
+                      &parent) != ERROR_SUCCESS)
+        return;
+    RegDeleteKeyExA(parent, path.substr(path.rfind('\\') + 1).c_str(), view, 0);
+    RegCloseKey(parent);
 }
 
 class BrowserIntegrationTest : public ::testing::Test {
@@ -54,7 +85,7 @@ protected:
     static void Clean() {
         SHDeleteKeyA(HKEY_CURRENT_USER, kPageKey.c_str());
         SHDeleteKeyA(HKEY_CURRENT_USER, kLinkKey.c_str());
-        SHDeleteKeyA(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey);
+        for (REGSAM view : kViews) DeleteExtensionKey(view);
     }
     int contextMenu = -1, toolbarButton = -1, toolsMenu = -1;
     BrowserIntegration integration;
@@ -92,22 +123,26 @@ TEST_F(BrowserIntegrationTest, EnablingAllWritesEveryEntry) {
         {"MenuText", "Download Video on This Page"},
         {"MenuStatusBar", "Download video on this web page using Framehaul"},
     };
-    for (const auto& value : expected) {
-        ASSERT_TRUE(HklmValue(value.first, &text)) << value.first;
-        EXPECT_EQ(value.second, text) << value.first;
+    for (REGSAM view : kViews) {
+        for (const auto& value : expected) {
+            ASSERT_TRUE(HklmValue(view, value.first, &text)) << value.first << " in the " << ViewName(view);
+            EXPECT_EQ(value.second, text) << value.first << " in the " << ViewName(view);
+        }
+        EXPECT_EQ(10, HklmValueCount(view)) << ViewName(view);
     }
-    EXPECT_EQ(10, HklmValueCount());
     EXPECT_EQ(BrowserIntegration::Full, integration.QueryState(&contextMenu, &toolbarButton, &toolsMenu));
 }
 
 TEST_F(BrowserIntegrationTest, ToolsMenuAloneIsPartial) {
     integration.Apply(1, 0, 0, 1);
     std::string text;
-    EXPECT_TRUE(HklmValue("MenuText", &text));
-    EXPECT_TRUE(HklmValue("CLSID", &text));
-    EXPECT_FALSE(HklmValue("ButtonText", &text));
-    EXPECT_FALSE(HklmValue("Icon", &text));
-    EXPECT_EQ(6, HklmValueCount());
+    for (REGSAM view : kViews) {
+        EXPECT_TRUE(HklmValue(view, "MenuText", &text)) << ViewName(view);
+        EXPECT_TRUE(HklmValue(view, "CLSID", &text)) << ViewName(view);
+        EXPECT_FALSE(HklmValue(view, "ButtonText", &text)) << ViewName(view);
+        EXPECT_FALSE(HklmValue(view, "Icon", &text)) << ViewName(view);
+        EXPECT_EQ(6, HklmValueCount(view)) << ViewName(view);
+    }
     EXPECT_EQ(BrowserIntegration::Partial, integration.QueryState(&contextMenu, &toolbarButton, &toolsMenu));
     EXPECT_EQ(0, contextMenu);
     EXPECT_EQ(0, toolbarButton);
@@ -116,10 +151,10 @@ TEST_F(BrowserIntegrationTest, ToolsMenuAloneIsPartial) {
 
 TEST_F(BrowserIntegrationTest, DisablingRemovesEverything) {
     integration.Apply(1, 1, 1, 1);
-    EXPECT_TRUE(integration.Apply(0, 1, 1, 1));
+    integration.Apply(0, 1, 1, 1);  // false: there was nothing to remove
     EXPECT_FALSE(KeyExists(kPageKey));
     EXPECT_FALSE(KeyExists(kLinkKey));
-    EXPECT_FALSE(HklmKeyExists());
+    for (REGSAM view : kViews) EXPECT_FALSE(HklmKeyExists(view)) << ViewName(view);
     EXPECT_EQ(BrowserIntegration::None, integration.QueryState(&contextMenu, &toolbarButton, &toolsMenu));
 }
 
@@ -127,12 +162,47 @@ TEST_F(BrowserIntegrationTest, ToolbarOffKeepsToolsMenuAndKeyLevel) {
     integration.Apply(1, 1, 1, 1);
     integration.Apply(1, 1, 0, 1);
     std::string text;
-    for (const char* gone : {"Default Visible", "ButtonText", "HotIcon", "Icon"})
-        EXPECT_FALSE(HklmValue(gone, &text)) << gone;
-    for (const char* kept : {"", "CLSID", "Script", "MenuCustomize", "MenuText", "MenuStatusBar"})
-        EXPECT_TRUE(HklmValue(kept, &text)) << kept;
+    for (REGSAM view : kViews) {
+        for (const char* gone : {"Default Visible", "ButtonText", "HotIcon", "Icon"})
+            EXPECT_FALSE(HklmValue(view, gone, &text)) << gone << " in the " << ViewName(view);
+        for (const char* kept : {"", "CLSID", "Script", "MenuCustomize", "MenuText", "MenuStatusBar"})
+            EXPECT_TRUE(HklmValue(view, kept, &text)) << kept << " in the " << ViewName(view);
+    }
     EXPECT_EQ(BrowserIntegration::Partial, integration.QueryState(&contextMenu, &toolbarButton, &toolsMenu));
     EXPECT_EQ(1, contextMenu);
+}
+
+// What the Options dialog shows must be what every browser gets.
+TEST_F(BrowserIntegrationTest, AnEntryMissingFromOneViewCountsAsAbsent) {
+    for (REGSAM view : kViews) {
+        integration.Apply(1, 1, 1, 1);
+        DeleteHklmValue(view, "ButtonText");
+        EXPECT_EQ(BrowserIntegration::Partial, integration.QueryState(&contextMenu, &toolbarButton, &toolsMenu))
+            << ViewName(view);
+        EXPECT_EQ(0, toolbarButton) << ViewName(view);
+        EXPECT_EQ(1, toolsMenu) << ViewName(view);
+        DeleteHklmValue(view, "MenuText");
+        integration.QueryState(&contextMenu, &toolbarButton, &toolsMenu);
+        EXPECT_EQ(0, toolsMenu) << ViewName(view);
+    }
+}
+
+// A value already missing in one view stops that view's removal, as on
+// 32-bit Windows, and nothing in the other view.
+TEST_F(BrowserIntegrationTest, EachViewStopsAtItsOwnFirstFailure) {
+    if (!OnWow64()) GTEST_SKIP() << "one registry view on 32-bit Windows";
+    for (REGSAM broken : kViews) {
+        REGSAM other = broken == KEY_WOW64_32KEY ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+        integration.Apply(1, 1, 1, 1);
+        DeleteHklmValue(broken, "Default Visible");
+        EXPECT_FALSE(integration.Apply(1, 1, 0, 1));
+        std::string text;
+        for (const char* kept : {"ButtonText", "HotIcon", "Icon", "MenuText"})
+            EXPECT_TRUE(HklmValue(broken, kept, &text)) << kept << " in the " << ViewName(broken);
+        for (const char* gone : {"Default Visible", "ButtonText", "HotIcon", "Icon"})
+            EXPECT_FALSE(HklmValue(other, gone, &text)) << gone << " in the " << ViewName(other);
+        EXPECT_TRUE(HklmValue(other, "MenuText", &text)) << ViewName(other);
+    }
 }
 
 TEST_F(BrowserIntegrationTest, MissingPageItemStopsTheContextMenuRemoval) {
@@ -169,6 +239,84 @@ TEST_F(BrowserIntegrationTest, InstallDirIsFilledInWhenMissing) {
     std::string text;
     ASSERT_TRUE(ReadString(kPageKey, "", &text));
     EXPECT_EQ(ProgramFolder() + "\\SnagbarPage.html", text);
+}
+
+// The real modules, installed in a folder whose name has a space, and
+// registered by the regsvr32 that Apply starts (both builds on 64-bit
+// Windows). Without the quotes regsvr32 would get "C:\Program". A folder of
+// its own: the regsvr32s that the other tests start may still be running.
+const std::string kModuleDir = "C:\\Program Files\\Framehaul Registration";
+
+class RegistrationTest : public BrowserIntegrationTest {
+protected:
+    void SetUp() override {
+        BrowserIntegrationTest::SetUp();
+        WriteString(App().GetProfile().AppKey(), "InstallDir", kModuleDir);
+        CreateDirectoryA(kModuleDir.c_str(), nullptr);
+        CreateDirectoryA((kModuleDir + "\\x64").c_str(), nullptr);
+        ASSERT_TRUE(CopyFileA(BuildFile(FH_SNAGBAR32).c_str(), (kModuleDir + "\\Snagbar.dll").c_str(), FALSE))
+            << FH_SNAGBAR32;
+        if (OnWow64()) {
+            ASSERT_TRUE(CopyFileA(BuildFile(FH_SNAGBAR64).c_str(), (kModuleDir + "\\x64\\Snagbar.dll").c_str(), FALSE))
+                << FH_SNAGBAR64;
+        }
+        Unregister();
+        ASSERT_EQ("", Registered(KEY_WOW64_32KEY));
+        ASSERT_EQ("", Registered(KEY_WOW64_64KEY));
+    }
+    void TearDown() override {
+        Unregister();
+        RemoveTree(kModuleDir);
+        BrowserIntegrationTest::TearDown();
+    }
+    static std::string BuildFile(std::string path) {
+        if (!path.empty() && path[0] == '/') path = "Z:" + path;
+        for (char& c : path) if (c == '/') c = '\\';
+        return path;
+    }
+    // The module file the class is registered with in that view, "" when none.
+    static std::string Registered(REGSAM view) {
+        HKEY key;
+        std::string path = std::string(kClassKey) + "\\InprocServer32";
+        if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS) return "";
+        char buffer[MAX_PATH] = "";
+        DWORD size = sizeof(buffer);
+        RegQueryValueExA(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
+        RegCloseKey(key);
+        return buffer;
+    }
+    static void Run(std::string commandLine) {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process;
+        if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+            return;
+        WaitForSingleObject(process.hProcess, 60000);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    static void Unregister() {
+        char folder[MAX_PATH] = "";
+        GetSystemDirectoryA(folder, MAX_PATH);
+        Run(std::string(folder) + "\\regsvr32.exe /u /s \"" + kModuleDir + "\\Snagbar.dll\"");
+        if (!OnWow64()) return;
+        GetSystemWindowsDirectoryA(folder, MAX_PATH);
+        Run(std::string(folder) + "\\Sysnative\\regsvr32.exe /u /s \"" + kModuleDir + "\\x64\\Snagbar.dll\"");
+    }
+    static bool BothRegistered() {
+        return Registered(KEY_WOW64_32KEY) == kModuleDir + "\\Snagbar.dll" &&
+               (!OnWow64() || Registered(KEY_WOW64_64KEY) == kModuleDir + "\\x64\\Snagbar.dll");
+    }
+};
+
+TEST_F(RegistrationTest, EnablingRegistersTheModulesAndDisablingDoesNot) {
+    integration.Apply(0, 1, 1, 1);  // false: there was nothing to remove
+    EXPECT_FALSE(PumpUntil([] { return !Registered(KEY_WOW64_32KEY).empty() || !Registered(KEY_WOW64_64KEY).empty(); },
+                           3000))
+        << "registered on disable";
+    EXPECT_TRUE(integration.Apply(1, 1, 1, 1));
+    EXPECT_TRUE(PumpUntil(BothRegistered, 60000))
+        << "32-bit view: " << Registered(KEY_WOW64_32KEY) << "; 64-bit view: " << Registered(KEY_WOW64_64KEY);
 }
 
 }  // namespace

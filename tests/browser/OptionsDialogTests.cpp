@@ -44,6 +44,13 @@ protected:
         SHDeleteKeyA(HKEY_CURRENT_USER, kLinkKey.c_str());
         SHDeleteKeyA(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey);
     }
+    // A stray page item without its link item: the dialog reads "no
+    // entries", yet removing the entries changes something, so the
+    // registry shows whether Apply ran and how.
+    static void LeaveOnlyThePageItem() {
+        BrowserIntegration().Apply(1, 1, 0, 0);
+        SHDeleteKeyA(HKEY_CURRENT_USER, kLinkKey.c_str());
+    }
     static void Tick(HWND w, int id, bool on) {
         SendDlgItemMessageA(w, id, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
         Click(w, id);
@@ -94,6 +101,7 @@ TEST_F(OptionsDialogTest, EnablingTicksAndEnablesAllThreeAndOkWritesThem) {
 }
 
 TEST_F(OptionsDialogTest, OkWithoutTouchingTheIntegrationWritesNoEntry) {
+    LeaveOnlyThePageItem();
     OptionsDialog options(nullptr);
     RunWindow(options, [&](HWND w) {
         Tick(w, IDC_ALWAYS_OVERWRITE, true);
@@ -102,7 +110,8 @@ TEST_F(OptionsDialogTest, OkWithoutTouchingTheIntegrationWritesNoEntry) {
         SetText(w, IDC_PROGRAM, "C:\\Player\\play.exe");
         Click(w, IDOK);
     });
-    EXPECT_FALSE(KeyExists(kPageKey));
+    EXPECT_TRUE(KeyExists(kPageKey));  // no Apply, not even one that removes
+    EXPECT_FALSE(KeyExists(kLinkKey));
     EXPECT_FALSE(ExtensionKeyExists());
     const AppSettings& settings = App().settings;
     EXPECT_EQ(1, settings.AlwaysOverwrite);
@@ -111,17 +120,21 @@ TEST_F(OptionsDialogTest, OkWithoutTouchingTheIntegrationWritesNoEntry) {
     EXPECT_EQ("C:\\Player\\play.exe", settings.Program);
 }
 
-TEST_F(OptionsDialogTest, TickingAndUntickingStillCountsAsAChangeThatRemovesNothing) {
-    BrowserIntegration().Apply(1, 1, 0, 0);
-    SHDeleteKeyA(HKEY_CURRENT_USER, kPageKey.c_str());  // only the link item is left, so the state reads None
+TEST_F(OptionsDialogTest, TickingAndUntickingStillCountsAsAChangeThatWritesNothing) {
+    LeaveOnlyThePageItem();
     OptionsDialog options(nullptr);
+    bool subsTicked = false;
     RunWindow(options, [&](HWND w) {
         Tick(w, IDC_IE_ENABLE, true);
+        // Unticking before the click is handled would make it read unticked.
+        subsTicked = WaitFor([&] { return Checked(w, IDC_IE_TOOLS_MENU); }, 5000);
         Tick(w, IDC_IE_ENABLE, false);
         Click(w, IDOK);
     });
-    // Removal stops at the missing page item, so the link item stays.
-    EXPECT_TRUE(KeyExists(kLinkKey));
+    ASSERT_TRUE(subsTicked);
+    // Apply ran with enable clear: the page item is removed, nothing written.
+    EXPECT_FALSE(KeyExists(kPageKey));
+    EXPECT_FALSE(KeyExists(kLinkKey));
     EXPECT_FALSE(ExtensionKeyExists());
 }
 

@@ -1,7 +1,8 @@
 #!/bin/bash
 # Checks Snagbar.dll under Wine: exports, class object and resources,
 # registration in both registry views, DownloadVideo with a stand-in
-# Framehaul.exe, the two HTML pages' scripts and the dist packaging.
+# Framehaul.exe, the two HTML pages' scripts, the dist packaging, and the
+# program's Internet Explorer entries as written on 64-bit Windows.
 # Prints "PASS <name>" or "FAIL <name>: <why>" per check; exits 1 when any
 # failed.
 #
@@ -397,5 +398,27 @@ if [ -n "$why" ]; then fail unregister-64-keeps-32 "$why"; else pass unregister-
 run64 regsvr wine regsvr32 /u /s "$I_WIN\\Snagbar.dll"
 left="$(run64 leftovers wine)$(run64 leftovers "$WINE64")"
 if [ -n "$left" ]; then fail unregister-both "left behind: $left"; else pass unregister-both; fi
+
+# ---------------------------------------------------------------- the program's entries on 64-bit Windows
+# The program's own tests of its browser entries, run by the 32-bit test
+# program in this prefix: there both registry views exist, and Apply must
+# fill and clean both and start both regsvr32s. Each case is one check; a
+# skipped case means the program did not see 64-bit Windows.
+wow64_entries() {
+  local exe=$W32/tests/browser/browser_tests.exe log=$PREFIX64/browser_tests.log rc
+  [ -f "$exe" ] || { fail wow64-entries "$exe missing (build target browser_tests)"; return; }
+  (cd "$(dirname "$exe")" && run64 timeout 300 wine browser_tests.exe \
+     --gtest_filter='BrowserIntegrationTest.*:RegistrationTest.*' >"$log" 2>&1)
+  rc=$?
+  tr -d '\r' <"$log" | sed -n -e 's/^\[       OK \] \([^ ]*\).*/PASS wow64-\1/p' \
+    -e 's/^\[  FAILED  \] \([^ ]*\) (.*/FAIL wow64-\1: see the lines below/p' \
+    -e 's/^\[  SKIPPED \] \([^ ]*\) (.*/FAIL wow64-\1: skipped, so not run as on 64-bit Windows/p'
+  if [ "$rc" != 0 ] || ! grep -q '^\[  PASSED  \]' "$log"; then
+    FAILED=1
+    tr -d '\r' <"$log" | grep -vE '^\[ *(RUN|OK) ' | tail -n 40
+    grep -qE '^\[  (FAILED|SKIPPED) \] [^ ]* \(' "$log" || fail wow64-entries "exit code $rc"
+  fi
+}
+wow64_entries
 
 exit $FAILED
