@@ -4,17 +4,41 @@
 #include <vector>
 #include "app/FramehaulApp.h"
 
-const char* const BrowserIntegration::kExtensionKey =
-    "SOFTWARE\\Microsoft\\Internet Explorer\\Extensions\\{5E2C7B10-94D3-4F6A-B8E1-2A7C9D0F3B46}";
-const char* const BrowserIntegration::kMenuExtKey = "Software\\Microsoft\\Internet Explorer\\MenuExt";
-const char* const BrowserIntegration::kPageMenuItem = "Download Video on This Page";
-const char* const BrowserIntegration::kLinkMenuItem = "Download Video This Links To";
+// The entries' keys and values live in one table that the setup program's
+// build reads too.
+#define FH_IE_MENU_EXT(key) const char* const BrowserIntegration::kMenuExtKey = key;
+#define FH_IE_MENU_ITEM(id, item, page, contexts) const char* const BrowserIntegration::k##id##MenuItem = item;
+#define FH_IE_EXTENSION(parent, id) const char* const BrowserIntegration::kExtensionKey = parent "\\" id;
+#include "browser/IeEntryTable.inc"
 
 namespace {
 
-const char* const kExtensionsParent = "SOFTWARE\\Microsoft\\Internet Explorer\\Extensions";
-const char* const kExtensionId = "{5E2C7B10-94D3-4F6A-B8E1-2A7C9D0F3B46}";
-const char* const kScriptExtensionClass = "{1FBA04EE-3024-11d2-8F1F-0000F87ABD16}";
+#define FH_IE_MODULE(file) const char* const kModuleName = file;
+#define FH_IE_EXTENSION(parent, id) const char* const kExtensionsParent = parent; const char* const kExtensionId = id;
+#include "browser/IeEntryTable.inc"
+
+struct MenuItem {
+    const char* item;
+    const char* page;
+    DWORD contexts;
+};
+const MenuItem kMenuItems[] = {
+#define FH_IE_MENU_ITEM(id, item, page, contexts) {item, page, contexts},
+#include "browser/IeEntryTable.inc"
+};
+
+enum class Part { ToolbarButton, ToolsMenu, KeyLevel };
+enum class Data { Text, InstallFile, Module };
+struct ExtensionValue {
+    Part part;
+    const char* name;
+    Data kind;
+    const char* data;
+};
+const ExtensionValue kExtensionValues[] = {
+#define FH_IE_EXTENSION_VALUE(part, name, kind, data) {Part::part, name, Data::kind, data},
+#include "browser/IeEntryTable.inc"
+};
 
 // A registry key closed when it goes out of scope. A view of 0 is the
 // process's own; KEY_WOW64_32KEY or KEY_WOW64_64KEY pick one on 64-bit Windows.
@@ -107,8 +131,28 @@ bool WriteMenuItem(const char* item, const std::string& script, DWORD contexts) 
            key.SetDword("Contexts", contexts);
 }
 
+// One part's values in table order, with their data for this install folder.
+std::vector<std::pair<const char*, std::string>> PartValues(Part part, const std::string& module) {
+    std::vector<std::pair<const char*, std::string>> values;
+    for (const ExtensionValue& value : kExtensionValues) {
+        if (value.part != part) continue;
+        std::string data = value.data;
+        if (value.kind == Data::InstallFile) data = InstallFile(value.data);
+        if (value.kind == Data::Module) data = InstallFile(module.c_str()) + value.data;
+        values.emplace_back(value.name, data);
+    }
+    return values;
+}
+
+std::vector<const char*> PartNames(Part part) {
+    std::vector<const char*> names;
+    for (const ExtensionValue& value : kExtensionValues)
+        if (value.part == part) names.push_back(value.name);
+    return names;
+}
+
 // Writes the values in order, stopping at the first failure.
-bool WriteValues(REGSAM view, std::initializer_list<std::pair<const char*, std::string>> values) {
+bool WriteValues(REGSAM view, const std::vector<std::pair<const char*, std::string>>& values) {
     Key key;
     if (!key.Create(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey, view)) return false;
     for (const auto& value : values)
@@ -117,7 +161,7 @@ bool WriteValues(REGSAM view, std::initializer_list<std::pair<const char*, std::
 }
 
 // Deletes the values in order, stopping at the first failure.
-bool DeleteValues(REGSAM view, std::initializer_list<const char*> names) {
+bool DeleteValues(REGSAM view, const std::vector<const char*>& names) {
     Key key;
     if (!key.Open(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey, KEY_WRITE, view)) return false;
     for (const char* name : names)
@@ -127,7 +171,7 @@ bool DeleteValues(REGSAM view, std::initializer_list<const char*> names) {
 
 }  // namespace
 
-BrowserIntegration::BrowserIntegration() : moduleName("Snagbar.dll") {}
+BrowserIntegration::BrowserIntegration() : moduleName(kModuleName) {}
 
 BrowserIntegration::IntegrationState BrowserIntegration::QueryState(int* contextMenu, int* toolbarButton,
                                                                     int* toolsMenu) {
@@ -159,35 +203,30 @@ bool BrowserIntegration::WriteEntries(int registerModule, int contextMenu, int t
 
 bool BrowserIntegration::WriteContextMenu(bool set) {
     if (set) {
-        bool page = WriteMenuItem(kPageMenuItem, InstallFile("SnagbarPage.html"), 0x7F);
-        bool link = WriteMenuItem(kLinkMenuItem, InstallFile("SnagbarLink.html"), 0x20);
-        return page && link;
+        bool ok = true;
+        for (const MenuItem& item : kMenuItems)
+            ok = WriteMenuItem(item.item, InstallFile(item.page), item.contexts) && ok;
+        return ok;
     }
     Key menuExt;
     if (!menuExt.Open(HKEY_CURRENT_USER, kMenuExtKey, KEY_WRITE)) return false;
-    return menuExt.DeleteSubKey(kPageMenuItem) && menuExt.DeleteSubKey(kLinkMenuItem);
+    for (const MenuItem& item : kMenuItems)
+        if (!menuExt.DeleteSubKey(item.item)) return false;
+    return true;
 }
 
 bool BrowserIntegration::WriteToolbarButton(bool set, REGSAM view) {
-    if (set) {
-        std::string module = InstallFile(moduleName.c_str());
-        return WriteValues(view, {{"Default Visible", "Yes"}, {"ButtonText", "Download Video"},
-                                  {"HotIcon", module + ",202"}, {"Icon", module + ",201"}});
-    }
-    return DeleteValues(view, {"Default Visible", "ButtonText", "HotIcon", "Icon"});
+    if (set) return WriteValues(view, PartValues(Part::ToolbarButton, moduleName));
+    return DeleteValues(view, PartNames(Part::ToolbarButton));
 }
 
 bool BrowserIntegration::WriteToolsMenu(bool set, REGSAM view) {
-    if (set)
-        return WriteValues(view, {{"MenuCustomize", "Tools"}, {"MenuText", "Download Video on This Page"},
-                                  {"MenuStatusBar", "Download video on this web page using Framehaul"}});
-    return DeleteValues(view, {"MenuCustomize", "MenuText", "MenuStatusBar"});
+    if (set) return WriteValues(view, PartValues(Part::ToolsMenu, moduleName));
+    return DeleteValues(view, PartNames(Part::ToolsMenu));
 }
 
 bool BrowserIntegration::WriteKeyLevel(bool set, REGSAM view) {
-    if (set)
-        return WriteValues(view, {{nullptr, "Framehaul"}, {"CLSID", kScriptExtensionClass},
-                                  {"Script", InstallFile("SnagbarPage.html")}});
+    if (set) return WriteValues(view, PartValues(Part::KeyLevel, moduleName));
     Key extensions;
     return extensions.Open(HKEY_LOCAL_MACHINE, kExtensionsParent, KEY_WRITE, view) &&
            extensions.DeleteSubKey(kExtensionId, view);

@@ -15,5 +15,6 @@ fi
 cmake -S . -B build/win -DCMAKE_BUILD_TYPE=Release -DFH_WIN64_DIR="$root/build/win64" \
       -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
 cmake --build build/win -j"$jobs"
-# What a user installs: build/win/dist/Framehaul/ and Framehaul.zip.
-cmake --build build/win --target dist
+# What a user installs: build/win/dist/Framehaul/ with Framehaul.zip, and the
+# setup program Framehaul-Setup-<version>.exe made from that folder.
+cmake --build build/win --target setup

@@ -1,0 +1,263 @@
+#!/bin/bash
+# The setup program in a fresh 32-bit prefix of its own, in one pass: a
+# silent install, the same setup again over it (first refused while the
+# program runs), a move into a folder with spaces, where Internet Explorer's
+# way in (cscript creating "Framehaul.IE") starts the installed program
+# that downloads from the stand-in site, and a silent uninstall that leaves
+# only the user's settings. Prints "PASS <name>" or "FAIL <name>: <why>" and
+# the seconds each step took; exits 1 when any failed.
+#
+# Usage: suite-setup.sh BUILD_WIN_DIR
+# Uses the caller's stand-in site (FH_SITE_PORT) and display when there are
+# any, never the caller's prefix.
+set -u
+HERE=$(cd "$(dirname "$0")" && pwd)
+ROOT=$(cd "$HERE/../.." && pwd)
+W32=$(cd "${1:?usage: suite-setup.sh BUILD_WIN_DIR}" && pwd)
+source "$ROOT/scripts/lib/wine-env.sh"
+
+FAILED=0
+SITE_PID=""
+RUN_PID=""
+STARTED=$(date +%s)
+pass() { echo "PASS $1"; }
+fail() { echo "FAIL $1: $2"; FAILED=1; }
+step() { echo "-- $1 ($(($(date +%s) - STARTED)) s)"; }
+
+APPKEY='HKCU\Software\Quorvane\Framehaul'
+UNINSTALL='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Framehaul'
+MENUEXT='HKCU\Software\Microsoft\Internet Explorer\MenuExt'
+EXTENSION='HKLM\Software\Microsoft\Internet Explorer\Extensions\{5E2C7B10-94D3-4F6A-B8E1-2A7C9D0F3B46}'
+CLSID='HKCR\CLSID\{5E2C7B10-94D3-4F6A-B8E1-2A7C9D0F3B46}'
+INTERNET='HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings'
+DEFAULT_WIN='C:\Program Files\Framehaul'
+SPACES_WIN='C:\Program Files\My Tools\Frame haul'
+DOWNLOADS_WIN='C:\fh_setup_downloads'
+FILES="Framehaul.exe Snagbar.dll SnagbarPage.html SnagbarLink.html README.txt Uninstall.exe"
+
+cleanup() {
+  [ -n "$RUN_PID" ] && kill "$RUN_PID" 2>/dev/null
+  [ -n "$SITE_PID" ] && kill "$SITE_PID" 2>/dev/null
+  fh_wine_stop
+}
+trap cleanup EXIT
+
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$W32/CMakeCache.txt")
+setup="$W32/dist/Framehaul-Setup-$version.exe"
+dist="$W32/dist/Framehaul"
+if [ -z "$version" ] || [ ! -f "$setup" ]; then
+  echo "FAIL setup-built: no $setup"
+  exit 1
+fi
+
+unset WINEPREFIX
+fh_wine_start || { echo "FAIL wine-environment: could not start Wine"; exit 1; }
+# Creating the shortcut must not add a menu entry to the Linux desktop.
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
+C="$WINEPREFIX/drive_c"
+step "prefix ready"
+if [ -z "${FH_SITE_PORT:-}" ]; then
+  portfile=$(mktemp)
+  "$ROOT/build/host/samplesite/fh_samplesite" --port 0 --port-file "$portfile" --lifetime 600 >/dev/null 2>&1 &
+  SITE_PID=$!
+  for _ in $(seq 1 100); do [ -s "$portfile" ] && break; sleep 0.05; done
+  FH_SITE_PORT=$(cat "$portfile")
+  rm -f "$portfile"
+fi
+
+# A registry value's data as `reg query` shows it, or nothing.
+regval() {
+  local args=(/v "$2"); [ -z "$2" ] && args=(/ve)
+  timeout 30 wine reg query "$1" "${args[@]}" 2>/dev/null | tr -d '\r' |
+    sed -n 's/^ *[^ ].*  *REG_[A-Z_]*  *//p' | head -1
+}
+haskey() { timeout 30 wine reg query "$1" >/dev/null 2>&1; }
+unix_path() { echo "$C/${1#C:\\}" | tr '\\' '/'; }
+
+# What the Options dialog writes with everything on, for folder $1.
+entries_differ() {
+  local d=$1 why=""
+  local expected="
+$MENUEXT\\Download Video on This Page||$d\\SnagbarPage.html
+$MENUEXT\\Download Video on This Page|Contexts|0x7f
+$MENUEXT\\Download Video This Links To||$d\\SnagbarLink.html
+$MENUEXT\\Download Video This Links To|Contexts|0x20
+$EXTENSION||Framehaul
+$EXTENSION|CLSID|{1FBA04EE-3024-11d2-8F1F-0000F87ABD16}
+$EXTENSION|Script|$d\\SnagbarPage.html
+$EXTENSION|Default Visible|Yes
+$EXTENSION|ButtonText|Download Video
+$EXTENSION|HotIcon|$d\\Snagbar.dll,202
+$EXTENSION|Icon|$d\\Snagbar.dll,201
+$EXTENSION|MenuCustomize|Tools
+$EXTENSION|MenuText|Download Video on This Page
+$EXTENSION|MenuStatusBar|Download video on this web page using Framehaul
+$CLSID\\InprocServer32||$d\\Snagbar.dll"
+  while IFS='|' read -r key name data; do
+    [ -z "$key" ] && continue
+    local got; got=$(regval "$key" "$name")
+    [ "$got" = "$data" ] || why="$why [$key ${name:-(default)}: '$got']"
+  done <<<"$expected"
+  local count; count=$(timeout 30 wine reg query "$EXTENSION" 2>/dev/null | grep -c REG_SZ)
+  [ "$count" = 10 ] || why="$why [$count values in the extension key]"
+  echo "$why"
+}
+
+# The installed files equal the built ones.
+files_differ() {
+  local dir; dir=$(unix_path "$1")
+  local f why=""
+  for f in $FILES; do
+    [ -f "$dir/$f" ] || { why="$why $f missing;"; continue; }
+    [ "$f" = Uninstall.exe ] || cmp -s "$dir/$f" "$dist/$f" || why="$why $f differs;"
+  done
+  # No 64-bit side in a 32-bit prefix, so no 64-bit module.
+  [ -e "$dir/x64" ] && why="$why x64 installed on 32-bit Windows;"
+  echo "$why"
+}
+
+install() {
+  timeout 180 wine "$setup" /S >/dev/null 2>&1
+}
+# /D= takes the rest of the command line unquoted, as a user types it; wine
+# would quote an argument with blanks, cmd /c passes the line as it is.
+install_to() {
+  cp "$setup" "$C/fh-setup.exe"
+  timeout 180 wine cmd /c "C:\fh-setup.exe /S /D=$1" >/dev/null 2>&1
+}
+
+# The user's own settings, which nothing of the setup may touch.
+fh_reg add "$APPKEY\\Settings" /v DefaultFolder /d "$DOWNLOADS_WIN" /f
+fh_reg add "$APPKEY\\Settings" /v AutoStart /t REG_DWORD /d 1 /f
+fh_reg add "$APPKEY\\Settings" /v AutoClose /t REG_DWORD /d 1 /f
+fh_reg add "$APPKEY\\Recent\\URLs" /v 1 /d 'http://www.youtube.com/watch?v=earlier' /f
+fh_reg add "$INTERNET" /v ProxyEnable /t REG_DWORD /d 1 /f
+fh_reg add "$INTERNET" /v ProxyServer /d "127.0.0.1:$FH_SITE_PORT" /f
+
+# 1. Silent install into the default folder.
+install; rc=$?
+step "silent install"
+why=$(files_differ "$DEFAULT_WIN")
+if [ $rc -eq 0 ] && [ -z "$why" ]; then pass install-files; else fail install-files "exit $rc;$why"; fi
+link="$C/ProgramData/Microsoft/Windows/Start Menu/Programs/Framehaul.lnk"
+if [ -f "$link" ] && grep -qa 'Framehaul\\Framehaul.exe' "$link"; then
+  pass start-menu-shortcut
+else
+  fail start-menu-shortcut "no $link pointing at Framehaul.exe"
+fi
+why=""
+for pair in "DisplayName|Framehaul" "DisplayVersion|$version" "Publisher|Quorvane" \
+            "DisplayIcon|$DEFAULT_WIN\\Framehaul.exe,0" "InstallLocation|$DEFAULT_WIN" \
+            "UninstallString|\"$DEFAULT_WIN\\Uninstall.exe\"" \
+            "QuietUninstallString|\"$DEFAULT_WIN\\Uninstall.exe\" /S"; do
+  got=$(regval "$UNINSTALL" "${pair%%|*}")
+  [ "$got" = "${pair#*|}" ] || why="$why ${pair%%|*}='$got'"
+done
+size=$(regval "$UNINSTALL" EstimatedSize)
+[ $((size)) -gt 100 ] 2>/dev/null || why="$why EstimatedSize='$size'"
+if [ -z "$why" ]; then pass add-remove-entry; else fail add-remove-entry "$why"; fi
+got=$(regval "$APPKEY" InstallDir)
+if [ "$got" = "$DEFAULT_WIN" ]; then pass install-dir; else fail install-dir "InstallDir is '$got'"; fi
+why=$(entries_differ "$DEFAULT_WIN")
+if [ -z "$why" ]; then pass ie-entries-written; else fail ie-entries-written "$why"; fi
+
+# 2. The same setup again: refused while the installed program runs, then
+# an upgrade in place over a damaged copy.
+default_dir=$(unix_path "$DEFAULT_WIN")
+timeout 120 wine "$DEFAULT_WIN\\Framehaul.exe" >/dev/null 2>&1 &
+RUN_PID=$!
+for _ in $(seq 1 200); do
+  pid=$(pgrep -P "$RUN_PID" | head -1)
+  [ -n "$pid" ] && grep -q 'Framehaul/Framehaul.exe' "/proc/$pid/maps" 2>/dev/null && break
+  sleep 0.1
+done
+echo damaged >"$default_dir/README.txt"
+install; rc=$?
+if [ $rc -ne 0 ] && [ "$(cat "$default_dir/README.txt")" = damaged ]; then
+  pass setup-refused-while-running
+else
+  fail setup-refused-while-running "exit $rc, README.txt $(head -c 20 "$default_dir/README.txt")"
+fi
+kill "$RUN_PID" 2>/dev/null; wait "$RUN_PID" 2>/dev/null; RUN_PID=""
+for _ in $(seq 1 100); do pgrep -f 'Files.Framehaul.Framehaul\.exe' >/dev/null || break; sleep 0.1; done
+install; rc=$?
+step "install over it"
+why=$(files_differ "$DEFAULT_WIN")
+got=$(regval "$UNINSTALL" InstallLocation)
+if [ $rc -eq 0 ] && [ -z "$why" ] && [ "$got" = "$DEFAULT_WIN" ]; then
+  pass upgrade-in-place
+else
+  fail upgrade-in-place "exit $rc;$why InstallLocation '$got'"
+fi
+
+# 3. Moved into a folder with spaces: the copy before is removed, and every
+# path that leads to the program names the new folder.
+install_to "$SPACES_WIN"; rc=$?
+step "install into a folder with spaces"
+why=$(files_differ "$SPACES_WIN")
+[ -e "$default_dir" ] && why="$why $DEFAULT_WIN still there;"
+for pair in "$APPKEY|InstallDir" "$UNINSTALL|InstallLocation"; do
+  got=$(regval "${pair%%|*}" "${pair#*|}")
+  [ "$got" = "$SPACES_WIN" ] || why="$why ${pair#*|}='$got';"
+done
+why="$why$(entries_differ "$SPACES_WIN")"
+if [ $rc -eq 0 ] && [ -z "$why" ]; then pass folder-with-spaces; else fail folder-with-spaces "exit $rc;$why"; fi
+
+# As Internet Explorer's pages do: the installed module starts the program
+# from InstallDir, which saves the video and closes (AutoClose).
+script=$(mktemp --suffix=.js)
+cat >"$script" <<'EOF'
+try {
+    new ActiveXObject("Framehaul.IE").DownloadVideo(WScript.Arguments(0));
+    WScript.Echo("returned");
+} catch (e) {
+    WScript.Echo("error " + e.message);
+    WScript.Quit(1);
+}
+EOF
+url='http://www.youtube.com/watch?v=sample'
+out=$(cd "$(dirname "$script")" && timeout 60 wine cscript //nologo "$(basename "$script")" "$url" 2>&1 | tr -d '\r')
+rm -f "$script"
+file="$(unix_path "$DOWNLOADS_WIN")/Sample clip.flv"
+for _ in $(seq 1 600); do
+  [ -f "$file" ] && [ "$(stat -c %s "$file")" -eq 2000000 ] && break
+  sleep 0.1
+done
+for _ in $(seq 1 300); do pgrep -f 'Frame haul.Framehaul\.exe' >/dev/null || break; sleep 0.1; done
+reference=$(mktemp)
+curl -s -o "$reference" "http://127.0.0.1:$FH_SITE_PORT/get_video?video_id=sample&l=30&t=OEgsToPDskJ&size=2000000"
+if [ "$out" = returned ] && [ -f "$file" ] && cmp -s "$file" "$reference"; then
+  pass browser-starts-installed-program
+else
+  fail browser-starts-installed-program "cscript: '$out'; no identical 'Sample clip.flv'"
+fi
+rm -f "$reference"
+step "download started from the module"
+
+# 4. Silent uninstall. The uninstaller runs from a copy in the temporary
+# folder and returns at once: the folder goes last.
+spaces_dir=$(unix_path "$SPACES_WIN")
+timeout 60 wine "$SPACES_WIN\\Uninstall.exe" /S >/dev/null 2>&1
+for _ in $(seq 1 600); do [ -e "$spaces_dir" ] || break; sleep 0.1; done
+for _ in $(seq 1 100); do pgrep -f '~nsu' >/dev/null || break; sleep 0.1; done
+step "silent uninstall"
+why=""
+[ -e "$spaces_dir" ] && why="$why $(ls "$spaces_dir" | tr '\n' ' ') left in the folder;"
+[ -e "$link" ] && why="$why shortcut left;"
+for key in "$UNINSTALL" "$MENUEXT\\Download Video on This Page" "$MENUEXT\\Download Video This Links To" \
+           "$EXTENSION" "$CLSID" 'HKCR\Framehaul.IE'; do
+  haskey "$key" && why="$why $key left;"
+done
+[ -n "$(regval "$APPKEY" InstallDir)" ] && why="$why InstallDir left;"
+if [ -z "$why" ]; then pass uninstall-removes-everything; else fail uninstall-removes-everything "$why"; fi
+# The program put the address it was sent before the one of earlier.
+if [ "$(regval "$APPKEY\\Settings" DefaultFolder)" = "$DOWNLOADS_WIN" ] &&
+   [ "$(regval "$APPKEY\\Recent\\URLs" 1)" = "$url" ] &&
+   [ "$(regval "$APPKEY\\Recent\\URLs" 2)" = 'http://www.youtube.com/watch?v=earlier' ]; then
+  pass uninstall-keeps-settings
+else
+  fail uninstall-keeps-settings "Settings or Recent\\URLs changed"
+fi
+
+echo "suite took $(($(date +%s) - STARTED)) s"
+exit $FAILED
