@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what building and testing need on Debian or Ubuntu, as root.
-# Does nothing when everything is there already.
+# Installs what building and testing need on Debian or Ubuntu. Does nothing
+# when everything is there already; installing needs root, so a user who is
+# not root is asked through sudo.
 set -eu
 packages=(mingw-w64 mingw-w64-tools wine wine32:i386 wine64 fonts-wine libwine-dev
           xvfb xauth x11-utils imagemagick cmake make g++ googletest libgtest-dev
@@ -11,7 +12,10 @@ for p in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 if [ "$(id -u)" -ne 0 ]; then
-  echo "install-deps: run as root (or with sudo) to install: ${missing[*]}" >&2
+  if command -v sudo >/dev/null 2>&1; then
+    exec sudo bash "$0" "$@"
+  fi
+  echo "install-deps: run as root to install: ${missing[*]}" >&2
   exit 1
 fi
 echo "install-deps: installing ${missing[*]}" >&2
