@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <vector>
 #include "app/FramehaulApp.h"
+#include "framework/Handles.h"
 
 // The entries' keys and values live in one table that the setup program's
 // build reads too.
@@ -40,40 +41,41 @@ const ExtensionValue kExtensionValues[] = {
 #include "browser/IeEntryTable.inc"
 };
 
-// A registry key closed when it goes out of scope. A view of 0 is the
-// process's own; KEY_WOW64_32KEY or KEY_WOW64_64KEY pick one on 64-bit Windows.
+// A registry key with the few value operations the entries need. A view of
+// 0 is the process's own; KEY_WOW64_32KEY or KEY_WOW64_64KEY pick one on
+// 64-bit Windows.
 class Key {
 public:
-    ~Key() { if (key) RegCloseKey(key); }
     bool Open(HKEY root, const std::string& path, REGSAM access, REGSAM view = 0) {
-        return RegOpenKeyExA(root, path.c_str(), 0, access | view, &key) == ERROR_SUCCESS;
+        return RegOpenKeyExA(root, path.c_str(), 0, access | view, key.Put()) == ERROR_SUCCESS;
     }
     bool Create(HKEY root, const std::string& path, REGSAM view = 0) {
         return RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS | view,
-                               nullptr, &key, nullptr) == ERROR_SUCCESS;
+                               nullptr, key.Put(), nullptr) == ERROR_SUCCESS;
     }
     bool SetString(const char* name, const std::string& value) {
-        return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+        return RegSetValueExA(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                               lstrlenA(value.c_str()) + 1) == ERROR_SUCCESS;
     }
     bool SetDword(const char* name, DWORD value) {
-        return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+        return RegSetValueExA(key.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                               sizeof(value)) == ERROR_SUCCESS;
     }
     bool CanRead(const char* name) {
         char buffer[1023];
         DWORD size = sizeof(buffer);
-        return RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS;
+        return RegQueryValueExA(key.Get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) ==
+               ERROR_SUCCESS;
     }
-    bool DeleteValue(const char* name) { return RegDeleteValueA(key, name) == ERROR_SUCCESS; }
+    bool DeleteValue(const char* name) { return RegDeleteValueA(key.Get(), name) == ERROR_SUCCESS; }
     // RegDeleteKeyA would look for the subkey in the process's own view.
     bool DeleteSubKey(const char* name, REGSAM view = 0) {
-        LONG result = view ? RegDeleteKeyExA(key, name, view, 0) : RegDeleteKeyA(key, name);
+        LONG result = view ? RegDeleteKeyExA(key.Get(), name, view, 0) : RegDeleteKeyA(key.Get(), name);
         return result == ERROR_SUCCESS;
     }
 
 private:
-    HKEY key = nullptr;
+    RegKey key;
 };
 
 std::string InstallFile(const char* name) {

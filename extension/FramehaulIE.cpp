@@ -2,6 +2,7 @@
 
 #include "extension/ProgramLauncher.h"
 #include "extension/SnagbarModule.h"
+#include "framework/Handles.h"
 
 #include <new>
 
@@ -100,13 +101,11 @@ STDMETHODIMP FramehaulIE::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count
 {
     if (!IsEqualIID(riid, IID_NULL))
         return DISP_E_UNKNOWNINTERFACE;
-    ITypeInfo* typeInfo = nullptr;
-    HRESULT hr = SnagbarModule::GetTypeInfo(&typeInfo);
+    ComPtr<ITypeInfo> typeInfo;
+    HRESULT hr = SnagbarModule::GetTypeInfo(typeInfo.Put());
     if (FAILED(hr))
         return hr;
-    hr = DispGetIDsOfNames(typeInfo, names, count, ids);
-    typeInfo->Release();
-    return hr;
+    return DispGetIDsOfNames(typeInfo.Get(), names, count, ids);
 }
 
 STDMETHODIMP FramehaulIE::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
@@ -114,14 +113,12 @@ STDMETHODIMP FramehaulIE::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPP
 {
     if (!IsEqualIID(riid, IID_NULL))
         return DISP_E_UNKNOWNINTERFACE;
-    ITypeInfo* typeInfo = nullptr;
-    HRESULT hr = SnagbarModule::GetTypeInfo(&typeInfo);
+    ComPtr<ITypeInfo> typeInfo;
+    HRESULT hr = SnagbarModule::GetTypeInfo(typeInfo.Put());
     if (FAILED(hr))
         return hr;
-    hr = typeInfo->Invoke(static_cast<IFramehaulIE*>(this), id, flags, params, result,
-                          exception, argError);
-    typeInfo->Release();
-    return hr;
+    return typeInfo->Invoke(static_cast<IFramehaulIE*>(this), id, flags, params, result,
+                            exception, argError);
 }
 
 STDMETHODIMP FramehaulIE::DownloadVideo(BSTR bsLink)

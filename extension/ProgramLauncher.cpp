@@ -1,6 +1,6 @@
 #include "extension/ProgramLauncher.h"
 
-#include "extension/RegKey.h"
+#include "framework/Handles.h"
 
 #include <shellapi.h>
 
@@ -59,7 +59,8 @@ bool ProgramLauncher::ReadInstallDir(std::string& folder)
 {
     folder.clear();
     RegKey key;
-    if (key.OpenA(HKEY_CURRENT_USER, ApplicationKey, KEY_QUERY_VALUE) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, ApplicationKey, 0, KEY_QUERY_VALUE, key.Put())
+            != ERROR_SUCCESS)
         return false;
     // The value may grow between asking its size and reading it.
     for (int attempt = 0; attempt < 3; ++attempt) {

@@ -1,6 +1,6 @@
 #include "extension/ServerRegistration.h"
 
-#include "extension/RegKey.h"
+#include "framework/Handles.h"
 
 #include <oleauto.h>
 
@@ -65,7 +65,8 @@ const Entry ClassEntries[] = {
 HRESULT WriteEntry(const Entry& entry, REGSAM view)
 {
     RegKey key;
-    LONG rc = key.CreateW(HKEY_CLASSES_ROOT, entry.key, KEY_WRITE | view);
+    LONG rc = RegCreateKeyExW(HKEY_CLASSES_ROOT, entry.key, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                              KEY_WRITE | view, nullptr, key.Put(), nullptr);
     if (rc == ERROR_SUCCESS && entry.data) {
         DWORD bytes = static_cast<DWORD>((std::wcslen(entry.data) + 1) * sizeof(wchar_t));
         rc = RegSetValueExW(key.Get(), entry.name, 0, REG_SZ,
@@ -88,14 +89,15 @@ HRESULT WriteEntries(const Entry (&entries)[N], REGSAM view)
 bool KeyExists(const wchar_t* path, REGSAM view)
 {
     RegKey key;
-    return key.OpenW(HKEY_CLASSES_ROOT, path, KEY_READ | view) == ERROR_SUCCESS;
+    return RegOpenKeyExW(HKEY_CLASSES_ROOT, path, 0, KEY_READ | view, key.Put()) == ERROR_SUCCESS;
 }
 
 // The class key goes with everything below it, whoever added it.
 void DeleteClassKey()
 {
     RegKey classes;
-    if (classes.OpenW(HKEY_CLASSES_ROOT, L"CLSID", KEY_ALL_ACCESS | OwnView) == ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID", 0, KEY_ALL_ACCESS | OwnView, classes.Put())
+            == ERROR_SUCCESS)
         RegDeleteTreeW(classes.Get(), FH_CLSID);
 }
 
@@ -107,15 +109,13 @@ std::wstring FolderOf(const std::wstring& path)
 
 HRESULT RegisterTypeLibrary(const std::wstring& modulePath)
 {
-    ITypeLib* library = nullptr;
-    HRESULT hr = LoadTypeLibEx(modulePath.c_str(), REGKIND_NONE, &library);
+    ComPtr<ITypeLib> library;
+    HRESULT hr = LoadTypeLibEx(modulePath.c_str(), REGKIND_NONE, library.Put());
     if (FAILED(hr))
         return hr;
     std::wstring helpFolder = FolderOf(modulePath);
-    hr = RegisterTypeLib(library, const_cast<wchar_t*>(modulePath.c_str()),
-                         helpFolder.empty() ? nullptr : &helpFolder[0]);
-    library->Release();
-    return hr;
+    return RegisterTypeLib(library.Get(), const_cast<wchar_t*>(modulePath.c_str()),
+                           helpFolder.empty() ? nullptr : &helpFolder[0]);
 }
 
 // Windows keeps one TypeLib key for both views, with a "win32" and a "win64"

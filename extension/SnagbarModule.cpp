@@ -4,6 +4,7 @@
 #include "extension/CriticalSection.h"
 #include "extension/FramehaulIE.h"
 #include "extension/Snagbar_h.h"
+#include "framework/Handles.h"
 
 #include <new>
 
@@ -18,6 +19,8 @@ CriticalSection factorySection;
 ClassFactory* classFactory = nullptr;
 
 CriticalSection typeInfoSection;
+// Not an owner: its destructor would release at process exit too, when
+// oleaut32 may already be gone; Detach gives it back at an unload.
 ITypeInfo* cachedTypeInfo = nullptr;
 
 } // namespace
@@ -95,12 +98,11 @@ HRESULT SnagbarModule::GetTypeInfo(ITypeInfo** typeInfo)
     *typeInfo = nullptr;
     CriticalSectionLock lock(typeInfoSection);
     if (!cachedTypeInfo) {
-        ITypeLib* library = nullptr;
-        HRESULT hr = LoadRegTypeLib(LIBID_SnagbarLib, 1, 0, LOCALE_NEUTRAL, &library);
+        ComPtr<ITypeLib> library;
+        HRESULT hr = LoadRegTypeLib(LIBID_SnagbarLib, 1, 0, LOCALE_NEUTRAL, library.Put());
         if (FAILED(hr))
             return hr;
         hr = library->GetTypeInfoOfGuid(IID_IFramehaulIE, &cachedTypeInfo);
-        library->Release();
         if (FAILED(hr))
             return hr;
     }

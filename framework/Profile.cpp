@@ -1,65 +1,58 @@
 #include "framework/Profile.h"
 #include <shlwapi.h>
 #include <vector>
+#include "framework/Handles.h"
 
 namespace {
-// Closes a registry key when it goes out of scope.
-struct KeyHolder {
-    HKEY key;
-    explicit KeyHolder(HKEY k) : key(k) {}
-    ~KeyHolder() { if (key) RegCloseKey(key); }
-    KeyHolder(const KeyHolder&) = delete;
-    KeyHolder& operator=(const KeyHolder&) = delete;
-};
-}
-
-HKEY Profile::OpenOrCreate(const char* key) const {
-    if (appKey.empty()) return nullptr;
+// The key below the application key, made when missing; empty on failure.
+RegKey OpenOrCreate(const std::string& appKey, const char* key) {
+    if (appKey.empty()) return RegKey();
     std::string path = appKey;
     if (key && *key) path += std::string("\\") + key;
-    HKEY result = nullptr;
+    HKEY opened = nullptr;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_READ | KEY_WRITE, nullptr, &result, nullptr) != ERROR_SUCCESS)
-        return nullptr;
-    return result;
+                        KEY_READ | KEY_WRITE, nullptr, &opened, nullptr) != ERROR_SUCCESS)
+        return RegKey();
+    return RegKey(opened);
 }
+}  // namespace
 
 DWORD Profile::ReadInt(const char* key, const char* name, DWORD defaultValue) const {
-    KeyHolder k(OpenOrCreate(key));
-    if (!k.key) return defaultValue;
+    RegKey k = OpenOrCreate(appKey, key);
+    if (!k) return defaultValue;
     DWORD type = 0, value = 0, size = sizeof(value);
     // Only a real DWORD counts: the bytes of a string or a short binary
     // value are not a number.
-    if (RegQueryValueExA(k.key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS
+    if (RegQueryValueExA(k.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS
         || type != REG_DWORD || size != sizeof(value))
         return defaultValue;
     return value;
 }
 
 std::string Profile::ReadString(const char* key, const char* name, const std::string& defaultValue) const {
-    KeyHolder k(OpenOrCreate(key));
-    if (!k.key) return defaultValue;
+    RegKey k = OpenOrCreate(appKey, key);
+    if (!k) return defaultValue;
     DWORD type = 0, size = 0;
-    if (RegQueryValueExA(k.key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS
+    if (RegQueryValueExA(k.Get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS
         || (type != REG_SZ && type != REG_EXPAND_SZ))
         return defaultValue;
     std::vector<char> data(size + 1, '\0');
-    if (RegQueryValueExA(k.key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
+    if (RegQueryValueExA(k.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
         return defaultValue;
     data[size] = '\0';  // stored data need not end in a zero
     return std::string(data.data());
 }
 
 bool Profile::WriteInt(const char* key, const char* name, DWORD value) const {
-    KeyHolder k(OpenOrCreate(key));
-    return k.key && RegSetValueExA(k.key, name, 0, REG_DWORD,
-                                   reinterpret_cast<const BYTE*>(&value), sizeof(value)) == ERROR_SUCCESS;
+    RegKey k = OpenOrCreate(appKey, key);
+    return k && RegSetValueExA(k.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                               sizeof(value)) == ERROR_SUCCESS;
 }
 
 bool Profile::WriteString(const char* key, const char* name, const std::string& value) const {
-    KeyHolder k(OpenOrCreate(key));
-    return k.key && RegSetValueExA(k.key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                   static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+    RegKey k = OpenOrCreate(appKey, key);
+    return k && RegSetValueExA(k.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                               static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
 }
 
 bool Profile::DeleteKey(const char* key) const {

@@ -19,6 +19,5 @@ public:
     bool DeleteKey(const char* key) const;
 
 private:
-    HKEY OpenOrCreate(const char* key) const;
     std::string appKey;
 };
