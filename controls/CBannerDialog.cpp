@@ -2,6 +2,7 @@
 #include "app/FramehaulApp.h"
 #include "framework/Dpi.h"
 #include "framework/Strings.h"
+#include "framework/WinApp.h"
 #include "resources/resource.h"
 
 namespace {
@@ -39,11 +40,10 @@ namespace {
 HBITMAP LoadBannerFor(int dpi, int* scaledFrom) {
     const struct { UINT id; int dpi; } images[] = {
         {IDB_BANNER, 96}, {IDB_BANNER_150, 144}, {IDB_BANNER_200, 192}};
-    HINSTANCE instance = WinApp::Get() ? WinApp::Get()->Instance() : GetModuleHandleA(nullptr);
     for (const auto& image : images) {
         if (image.dpi < dpi && image.id != IDB_BANNER_200) continue;
         *scaledFrom = image.dpi;
-        return LoadBitmapA(instance, MAKEINTRESOURCEA(image.id));
+        return LoadBitmapA(AppInstance(), MAKEINTRESOURCEA(image.id));
     }
     return nullptr;
 }

@@ -42,7 +42,7 @@ CLinkStatic::~CLinkStatic() {
 
 bool CLinkStatic::Attach(HWND window) {
     if (!window || hwnd) return false;
-    HINSTANCE instance = WinApp::Get() ? WinApp::Get()->Instance() : GetModuleHandleA(nullptr);
+    HINSTANCE instance = AppInstance();
     // The resource holds the hand at 100, 150 and 200 %: take the size of the
     // dialog's scale rather than let the system stretch the smallest.
     int size = ScaleToDpi(32, DialogDpi(GetParent(window)));

@@ -12,7 +12,7 @@ Dialog::~Dialog() {
 INT_PTR Dialog::DoModal() {
     ended = false;
     result = -1;
-    HINSTANCE instance = WinApp::Get() ? WinApp::Get()->Instance() : GetModuleHandleA(nullptr);
+    HINSTANCE instance = AppInstance();
     HWND owner = parent;
     // Without a parent the dialog still belongs to the application's main
     // window, as message boxes and the file dialog do: otherwise that window
@@ -45,7 +45,7 @@ INT_PTR Dialog::DoModal() {
 bool Dialog::Create() {
     if (hwnd) return false;
     ended = false;
-    HINSTANCE instance = WinApp::Get() ? WinApp::Get()->Instance() : GetModuleHandleA(nullptr);
+    HINSTANCE instance = AppInstance();
     return CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), parent, DialogProc,
                               reinterpret_cast<LPARAM>(this)) != nullptr;
 }

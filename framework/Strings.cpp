@@ -2,10 +2,9 @@
 #include "framework/WinApp.h"
 
 std::string LoadResString(UINT id) {
-    HINSTANCE instance = WinApp::Get() ? WinApp::Get()->Instance() : GetModuleHandleA(nullptr);
     // String resources are at most 4097 characters long.
     char buffer[4100];
-    int length = LoadStringA(instance, id, buffer, sizeof(buffer));
+    int length = LoadStringA(AppInstance(), id, buffer, sizeof(buffer));
     return length > 0 ? std::string(buffer, length) : std::string();
 }
 

@@ -19,3 +19,7 @@ WinApp::~WinApp() {
 void WinApp::SetRegistryKey(const char* company) {
     profile.SetAppKey(std::string("Software\\") + company + "\\" + appName);
 }
+
+HINSTANCE AppInstance() {
+    return WinApp::Get() ? WinApp::Get()->Instance() : GetModuleHandleA(nullptr);
+}

@@ -30,3 +30,7 @@ private:
     Profile profile;
     HWND mainWindow = nullptr;
 };
+
+// The application's instance, or the running module's where no application
+// object exists (a test program that makes windows without one).
+HINSTANCE AppInstance();
