@@ -1,6 +1,7 @@
 #include "controls/CBannerDialog.h"
 #include "app/FramehaulApp.h"
 #include "framework/Dpi.h"
+#include "framework/Handles.h"
 #include "framework/Strings.h"
 #include "framework/WinApp.h"
 #include "resources/resource.h"
@@ -13,22 +14,9 @@ const COLORREF kLineColor = RGB(208, 208, 208);
 
 bool CBannerDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        PaintBanner(dc);
-        EndPaint(hwnd, &ps);
-        *result = 0;
-        return true;
-    }
-    case WM_PRINTCLIENT: {
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        int saved = SaveDC(dc);
-        PaintBanner(dc);
-        RestoreDC(dc, saved);
-        *result = 0;
-        return true;
-    }
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+        return HandlePaint(message, wParam, result);
     default:
         return CDropDialog::HandleMessage(message, wParam, lParam, result);
     }
@@ -53,31 +41,29 @@ void DrawTiles(HDC dc, int width, int dpi) {
     int tileWidth = ScaleToDpi(CBannerDialog::kTileWidth, dpi);
     int height = ScaleToDpi(CBannerDialog::kBannerHeight, dpi);
     int imageDpi = 96;
-    HBITMAP banner = LoadBannerFor(dpi, &imageDpi);
+    GdiObject<HBITMAP> banner(LoadBannerFor(dpi, &imageDpi));
     if (!banner) return;
     int imageWidth = ScaleToDpi(CBannerDialog::kTileWidth, imageDpi);
     int imageHeight = ScaleToDpi(CBannerDialog::kBannerHeight, imageDpi);
-    for (int x = 0; x < width; x += tileWidth) {
-        HDC memory = CreateCompatibleDC(dc);
-        if (!memory) break;
-        HGDIOBJ previous = SelectObject(memory, banner);
-        if (imageWidth == tileWidth && imageHeight == height) {
-            BitBlt(dc, x, 0, tileWidth, height, memory, 0, 0, SRCCOPY);
-        } else {
-            // Between the drawn scales: shrink the next larger image smoothly.
-            int previousMode = SetStretchBltMode(dc, HALFTONE);
-            SetBrushOrgEx(dc, 0, 0, nullptr);
-            StretchBlt(dc, x, 0, tileWidth, height, memory, 0, 0, imageWidth, imageHeight, SRCCOPY);
-            SetStretchBltMode(dc, previousMode);
-        }
-        SelectObject(memory, previous);
-        DeleteDC(memory);
+    MemoryDc memory(CreateCompatibleDC(dc));
+    if (!memory) return;
+    GdiSelection selected(memory.Get(), banner.Get());
+    bool drawnAtThisScale = imageWidth == tileWidth && imageHeight == height;
+    if (!drawnAtThisScale) {
+        // Between the drawn scales: shrink the next larger image smoothly.
+        SetStretchBltMode(dc, HALFTONE);
+        SetBrushOrgEx(dc, 0, 0, nullptr);
     }
-    DeleteObject(banner);
+    for (int x = 0; x < width; x += tileWidth) {
+        if (drawnAtThisScale)
+            BitBlt(dc, x, 0, tileWidth, height, memory.Get(), 0, 0, SRCCOPY);
+        else
+            StretchBlt(dc, x, 0, tileWidth, height, memory.Get(), 0, 0, imageWidth, imageHeight, SRCCOPY);
+    }
 }
 }  // namespace
 
-void CBannerDialog::PaintBanner(HDC dc) {
+void CBannerDialog::OnPaint(HDC dc) {
     RECT client;
     GetClientRect(hwnd, &client);
     int dpi = DialogDpi(hwnd);
@@ -89,14 +75,10 @@ void CBannerDialog::PaintBanner(HDC dc) {
     SetBkColor(dc, kLineColor);
     ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &line, nullptr, 0, nullptr);
 
-    int previousMode = SetBkMode(dc, TRANSPARENT);
-    COLORREF previousColor = SetTextColor(dc, RGB(0, 0, 0));
-    HGDIOBJ previousFont = nullptr;
-    if (HFONT bold = FramehaulApp::Get().fonts.boldFont) previousFont = SelectObject(dc, bold);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(0, 0, 0));
+    if (HFONT bold = FramehaulApp::Get().fonts.boldFont) SelectObject(dc, bold);
     RECT text = {scaled(16), scaled(12), client.right - scaled(16 + kLogoWidth), scaled(52)};
     std::string pitch = LoadResString(IDS_BANNER_TEXT);
     DrawTextA(dc, pitch.c_str(), static_cast<int>(pitch.size()), &text, DT_WORDBREAK);
-    if (previousFont) SelectObject(dc, previousFont);
-    SetTextColor(dc, previousColor);
-    SetBkMode(dc, previousMode);
 }

@@ -16,6 +16,5 @@ protected:
     // Derived dialogs call this first; the banner itself exchanges nothing.
     void DoDataExchange(DataExchange&) override {}
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
-    // For a derived window that paints something else when minimised.
-    void PaintBanner(HDC dc);
+    void OnPaint(HDC dc) override;
 };

@@ -2,25 +2,15 @@
 #include <commctrl.h>
 #include <shellapi.h>
 #include "framework/Dpi.h"
+#include "framework/Handles.h"
 #include "framework/WinApp.h"
 #include "resources/resource.h"
 
 namespace {
-// Selects a window's font into a device context for as long as it lives.
-class FontSelection {
-public:
-    FontSelection(HDC dc, HWND window) : dc(dc) {
-        HFONT font = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
-        if (font) previous = SelectObject(dc, font);
-    }
-    ~FontSelection() { if (previous) SelectObject(dc, previous); }
-    FontSelection(const FontSelection&) = delete;
-    FontSelection& operator=(const FontSelection&) = delete;
-
-private:
-    HDC dc;
-    HGDIOBJ previous = nullptr;
-};
+// The font the window was given, or null for the system font.
+HGDIOBJ FontOf(HWND window) {
+    return reinterpret_cast<HGDIOBJ>(SendMessageA(window, WM_GETFONT, 0, 0));
+}
 
 TOOLINFOA ToolFor(HWND link, const std::string& text) {
     TOOLINFOA tool = {};
@@ -95,22 +85,9 @@ bool CLinkStatic::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     case WM_LBUTTONDOWN:
         OnLButtonDown();
         return false;  // the static sends STN_CLICKED
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        Paint(dc);
-        EndPaint(hwnd, &ps);
-        *result = 0;
-        return true;
-    }
-    case WM_PRINTCLIENT: {
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        int saved = SaveDC(dc);
-        Paint(dc);
-        RestoreDC(dc, saved);
-        *result = 0;
-        return true;
-    }
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+        return HandlePaint(message, wParam, result);
     case WM_SETFONT:
         *result = Default(message, wParam, lParam);
         FitWidthToText();
@@ -149,7 +126,7 @@ void CLinkStatic::Redraw() {
     InvalidateRect(hwnd, nullptr, TRUE);
 }
 
-void CLinkStatic::Paint(HDC dc) {
+void CLinkStatic::OnPaint(HDC dc) {
     std::string text = GetControlText(hwnd);
     RECT client;
     GetClientRect(hwnd, &client);
@@ -163,7 +140,7 @@ void CLinkStatic::Paint(HDC dc) {
     if ((style & SS_TYPEMASK) == SS_RIGHT) format |= DT_RIGHT;
     else if ((style & SS_TYPEMASK) == SS_CENTER) format |= DT_CENTER;
 
-    FontSelection font(dc, hwnd);
+    if (HGDIOBJ font = FontOf(hwnd)) SelectObject(dc, font);
     DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &client, format);
 }
 
@@ -174,12 +151,9 @@ void CLinkStatic::FitWidthToText() {
     MapWindowPoints(nullptr, GetParent(hwnd), reinterpret_cast<POINT*>(&frame), 2);
     std::string text = GetControlText(hwnd);
     SIZE extent = {};
-    if (HDC dc = GetDC(hwnd)) {
-        {
-            FontSelection font(dc, hwnd);
-            GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-        }
-        ReleaseDC(hwnd, dc);
+    if (WindowDc dc{hwnd}) {
+        GdiSelection font(dc.Get(), FontOf(hwnd));
+        GetTextExtentPoint32A(dc.Get(), text.c_str(), static_cast<int>(text.size()), &extent);
     }
     SetWindowPos(hwnd, nullptr, frame.left, frame.top, extent.cx, frame.bottom - frame.top, SWP_NOZORDER);
     // Resizing repaints only what was uncovered, and a narrower drawing

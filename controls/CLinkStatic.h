@@ -28,11 +28,11 @@ public:
 
 protected:
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    void OnPaint(HDC dc) override;
 
 private:
     void OnMouseMove(POINT point);
     void OnLButtonDown();
-    void Paint(HDC dc);
     void FitWidthToText();
     void Redraw();
     void UpdateTipText();

@@ -2,6 +2,7 @@
 #include <commctrl.h>
 #include <string>
 #include <vector>
+#include "framework/Handles.h"
 
 const RuntimeClass Wnd::classRecord = { "Wnd", nullptr };
 
@@ -48,6 +49,24 @@ void Wnd::Detach() {
 
 bool Wnd::HandleMessage(UINT, WPARAM, LPARAM, LRESULT*) {
     return false;
+}
+
+bool Wnd::HandlePaint(UINT message, WPARAM wParam, LRESULT* result) {
+    *result = 0;
+    if (message == WM_PRINTCLIENT) {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SavedDcState state(dc);
+        OnPaint(dc);
+        return true;
+    }
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    {
+        SavedDcState state(dc);
+        OnPaint(dc);
+    }
+    EndPaint(hwnd, &ps);
+    return true;
 }
 
 LRESULT Wnd::Default(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -48,6 +48,13 @@ protected:
     // The window's own processing of the message being handled.
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
 
+    // For a class's table, at WM_PAINT and WM_PRINTCLIENT: both draw through
+    // OnPaint, so what is printed is what is shown.
+    bool HandlePaint(UINT message, WPARAM wParam, LRESULT* result);
+    // Draws the client area. The DC's state (objects, colours, modes) is put
+    // back afterwards, so it may be changed freely.
+    virtual void OnPaint(HDC) {}
+
     HWND hwnd = nullptr;
 
     // Binding used by windows that are not subclassed (dialogs).
