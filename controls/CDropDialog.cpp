@@ -1,7 +1,5 @@
 #include "controls/CDropDialog.h"
 
-FH_IMPLEMENT_RUNTIME_CLASS(CDropDialog, Dialog)
-
 DWORD CDropDialog::OnDragEnter(OleDataObject&, DWORD, POINT) { return DROPEFFECT_NONE; }
 DWORD CDropDialog::OnDragOver(OleDataObject&, DWORD, POINT) { return DROPEFFECT_NONE; }
 void CDropDialog::OnDragLeave() {}

@@ -11,7 +11,7 @@ class CDropDialog : public Dialog {
 public:
     CDropDialog(UINT templateId, HWND parent) : Dialog(templateId, parent) {}
 
-    FH_DECLARE_RUNTIME_CLASS()
+    FH_DECLARE_RUNTIME_CLASS(CDropDialog, Dialog)
 
     // Points are in the window's client coordinates.
     virtual DWORD OnDragEnter(OleDataObject& data, DWORD keyState, POINT point);

@@ -1,7 +1,5 @@
 #include "controls/CFileDialogEx.h"
 
-FH_IMPLEMENT_RUNTIME_CLASS(CFileDialogEx, FileDialog)
-
 namespace {
 const DWORD kSizeWithPlacesBar = 88;  // sizeof(OPENFILENAMEA) from Windows 2000 on
 const DWORD kSizeBefore2000 = 76;     // OPENFILENAME_SIZE_VERSION_400A

@@ -11,7 +11,7 @@ public:
     CFileDialogEx(bool open, const char* defaultExt, const char* fileName, DWORD flags,
                   const char* filter, HWND parent, DWORD structSize = 0);
 
-    FH_DECLARE_RUNTIME_CLASS()
+    FH_DECLARE_RUNTIME_CLASS(CFileDialogEx, FileDialog)
 
     static constexpr DWORD kBufferSize = 8192;
 

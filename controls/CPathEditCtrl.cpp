@@ -1,7 +1,5 @@
 #include "controls/CPathEditCtrl.h"
 
-FH_IMPLEMENT_RUNTIME_CLASS(CPathEditCtrl, Edit)
-
 bool CPathEditCtrl::OnReflect(UINT message, WPARAM wParam, LPARAM, LRESULT* result) {
     if (message < WM_CTLCOLORMSGBOX || message > WM_CTLCOLORSTATIC || textColor == kNoColor) return false;
     SetTextColor(reinterpret_cast<HDC>(wParam), textColor);

@@ -6,7 +6,7 @@
 
 class CPathEditCtrl : public Edit {
 public:
-    FH_DECLARE_RUNTIME_CLASS()
+    FH_DECLARE_RUNTIME_CLASS(CPathEditCtrl, Edit)
 
     static constexpr COLORREF kNoColor = 0xFFFFFFFF;
     COLORREF textColor = kNoColor;

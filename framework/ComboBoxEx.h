@@ -7,8 +7,7 @@
 
 class ComboBoxEx : public Wnd {
 public:
-    static inline const RuntimeClass classRecord = { "ComboBoxEx", &Wnd::classRecord };
-    const RuntimeClass* GetRuntimeClass() const override { return &classRecord; }
+    FH_DECLARE_RUNTIME_CLASS(ComboBoxEx, Wnd)
 
     // The edit field of a box with the drop-down style, or null.
     HWND GetEditControl() const {

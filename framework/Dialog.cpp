@@ -1,8 +1,6 @@
 #include "framework/Dialog.h"
 #include "framework/WinApp.h"
 
-const RuntimeClass Dialog::classRecord = { "Dialog", &Wnd::classRecord };
-
 Dialog::Dialog(UINT id, HWND parentWindow) : templateId(id), parent(parentWindow) {}
 
 Dialog::~Dialog() {

@@ -9,8 +9,7 @@ public:
     Dialog(UINT templateId, HWND parent);
     ~Dialog() override;
 
-    static const RuntimeClass classRecord;
-    const RuntimeClass* GetRuntimeClass() const override { return &classRecord; }
+    FH_DECLARE_RUNTIME_CLASS(Dialog, Wnd)
 
     // Creates the dialog, runs it until EndDialog, destroys it; returns the
     // result given to EndDialog, or -1 when the dialog cannot be created.

@@ -4,6 +4,5 @@
 
 class Edit : public Wnd {
 public:
-    static inline const RuntimeClass classRecord = { "Edit", &Wnd::classRecord };
-    const RuntimeClass* GetRuntimeClass() const override { return &classRecord; }
+    FH_DECLARE_RUNTIME_CLASS(Edit, Wnd)
 };

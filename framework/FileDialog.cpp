@@ -16,8 +16,6 @@ std::string WithBackslash(std::string folder) {
 }
 }
 
-const RuntimeClass FileDialog::classRecord = { "FileDialog", &Wnd::classRecord };
-
 FileDialog::FileDialog(bool open, const char* defaultExt, const char* fileName, DWORD flags,
                        const char* filter, HWND parent)
     : ofn(), openForm(open) {

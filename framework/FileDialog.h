@@ -13,8 +13,7 @@ public:
     FileDialog(bool open, const char* defaultExt, const char* fileName, DWORD flags,
                const char* filter, HWND parent);
 
-    static const RuntimeClass classRecord;
-    const RuntimeClass* GetRuntimeClass() const override { return &classRecord; }
+    FH_DECLARE_RUNTIME_CLASS(FileDialog, Wnd)
 
     // IDOK when a file was chosen, IDCANCEL otherwise.
     virtual INT_PTR DoModal();

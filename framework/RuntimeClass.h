@@ -13,11 +13,14 @@ struct RuntimeClass {
     }
 };
 
-// In a class body: declares its record and the virtual accessor.
-#define FH_DECLARE_RUNTIME_CLASS() \
-    static const RuntimeClass classRecord; \
+// In a class body: its record, chained to its base class's, and the
+// virtual accessor. Defined in the body so that classes that live in a
+// header alone need no source file for it.
+#define FH_DECLARE_RUNTIME_CLASS(Class, Base) \
+    static inline const RuntimeClass classRecord = { #Class, &Base::classRecord }; \
     const RuntimeClass* GetRuntimeClass() const override { return &classRecord; }
 
-// In a source file: defines the record with its base class's record.
-#define FH_IMPLEMENT_RUNTIME_CLASS(Class, Base) \
-    const RuntimeClass Class::classRecord = { #Class, &Base::classRecord };
+// The same for the root of a hierarchy.
+#define FH_DECLARE_ROOT_RUNTIME_CLASS(Class) \
+    static inline const RuntimeClass classRecord = { #Class, nullptr }; \
+    virtual const RuntimeClass* GetRuntimeClass() const { return &classRecord; }

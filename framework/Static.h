@@ -4,6 +4,5 @@
 
 class Static : public Wnd {
 public:
-    static inline const RuntimeClass classRecord = { "Static", &Wnd::classRecord };
-    const RuntimeClass* GetRuntimeClass() const override { return &classRecord; }
+    FH_DECLARE_RUNTIME_CLASS(Static, Wnd)
 };

@@ -4,8 +4,6 @@
 #include <vector>
 #include "framework/Handles.h"
 
-const RuntimeClass Wnd::classRecord = { "Wnd", nullptr };
-
 namespace {
 const char* const kObjectProp = "Framehaul.Wnd";
 const UINT_PTR kSubclassId = 0x46484e44;  // "FHND"

@@ -14,8 +14,7 @@ public:
     Wnd(const Wnd&) = delete;
     Wnd& operator=(const Wnd&) = delete;
 
-    static const RuntimeClass classRecord;
-    virtual const RuntimeClass* GetRuntimeClass() const { return &classRecord; }
+    FH_DECLARE_ROOT_RUNTIME_CLASS(Wnd)
     bool IsKindOf(const RuntimeClass* cls) const { return GetRuntimeClass()->IsDerivedFrom(cls); }
 
     // The object bound to a window, or null.
