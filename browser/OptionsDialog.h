@@ -10,7 +10,7 @@ class OptionsDialog : public Dialog {
 public:
     explicit OptionsDialog(HWND parent);
 
-    CFolderHistoryCombo folderBox{1};
+    CFolderHistoryCombo folderBox{CPathComboBoxEx::kAcceptFiles};
     std::string defaultFolder;
     int autoStart;
     int contextMenu = 0;

@@ -12,7 +12,8 @@ public:
     enum PathFilter { kAcceptFiles = 1, kAcceptFolders = 2 };
 
     // pathFilter as it stands when the edit field is attached also picks
-    // the autocompletion source: files only (1), folders (2), else both.
+    // the autocompletion source: files only (kAcceptFiles), folders only
+    // (kAcceptFolders), else both.
     explicit CPathComboBoxEx(int pathFilter) : pathFilter(pathFilter) {}
 
     // Same path: equal but for letter case; where double-byte text is

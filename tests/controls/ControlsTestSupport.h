@@ -29,7 +29,7 @@ public:
     CLinkStatic optionsLink;
     CLinkStatic supportLink;
     CUrlHistoryCombo urlBox;
-    CFolderHistoryCombo folderBox{1};
+    CFolderHistoryCombo folderBox{CPathComboBoxEx::kAcceptFiles};
     std::vector<std::pair<int, int>> commands;  // id, notification code
 
 protected:

@@ -173,11 +173,12 @@ TEST_F(HistoryComboTest, DropWidthOfAnEmptyBoxWithoutImagesIsTwoWsAndEightPixels
 TEST_F(HistoryComboTest, DroppedNamesQualifyByThePathFilter) {
     struct Case { int filter; std::vector<std::string> names; std::string shown; };
     const std::string folder = Folder("Beta");
+    const int files = CPathComboBoxEx::kAcceptFiles, folders = CPathComboBoxEx::kAcceptFolders;
     const Case cases[] = {
-        {2, {file, folder}, folder},
-        {2, {file}, "before"},
-        {3, {file, folder}, file},
-        {1, {folder, file}, file},
+        {folders, {file, folder}, folder},
+        {folders, {file}, "before"},
+        {files | folders, {file, folder}, file},
+        {files, {folder, file}, file},
         {0, {file, folder}, "before"},
     };
     for (const Case& c : cases) {
