@@ -7,15 +7,18 @@
 #include <unknwn.h>
 #include <wininet.h>
 
-// A handle closed by Traits::Close; Traits::Empty() is the value that holds
-// nothing (null, or INVALID_HANDLE_VALUE for files).
-template <typename Traits>
+// What an empty owner holds: null, or for a file INVALID_HANDLE_VALUE, which
+// is what CreateFile fails with.
+template <typename H>
+H NullHandle() { return nullptr; }
+inline HANDLE InvalidFileHandle() { return INVALID_HANDLE_VALUE; }
+
+// A handle given back by Close when the owner goes.
+template <typename H, auto Close, H (*Empty)() = NullHandle<H>>
 class UniqueHandle {
 public:
-    using Handle = typename Traits::Handle;
-
     UniqueHandle() = default;
-    explicit UniqueHandle(Handle h) : handle(h) {}
+    explicit UniqueHandle(H h) : handle(h) {}
     ~UniqueHandle() { Reset(); }
     UniqueHandle(UniqueHandle&& other) noexcept : handle(other.Detach()) {}
     UniqueHandle& operator=(UniqueHandle&& other) noexcept {
@@ -25,65 +28,37 @@ public:
     UniqueHandle(const UniqueHandle&) = delete;
     UniqueHandle& operator=(const UniqueHandle&) = delete;
 
-    Handle Get() const { return handle; }
-    explicit operator bool() const { return handle != Traits::Empty(); }
+    H Get() const { return handle; }
+    explicit operator bool() const { return handle != Empty(); }
     // For a call that hands its handle back through a pointer; whatever was
     // held is closed first.
-    Handle* Put() {
+    H* Put() {
         Reset();
         return &handle;
     }
     // Closes what is held and takes h.
-    void Reset(Handle h = Traits::Empty()) {
-        if (handle != Traits::Empty()) Traits::Close(handle);
+    void Reset(H h = Empty()) {
+        if (handle != Empty()) Close(handle);
         handle = h;
     }
     // Gives up ownership without closing.
-    Handle Detach() {
-        Handle h = handle;
-        handle = Traits::Empty();
+    H Detach() {
+        H h = handle;
+        handle = Empty();
         return h;
     }
 
 private:
-    Handle handle = Traits::Empty();
+    H handle = Empty();
 };
 
-struct RegKeyTraits {
-    using Handle = HKEY;
-    static HKEY Empty() { return nullptr; }
-    static void Close(HKEY key) { RegCloseKey(key); }
-};
-struct FileTraits {
-    using Handle = HANDLE;
-    static HANDLE Empty() { return INVALID_HANDLE_VALUE; }
-    static void Close(HANDLE file) { CloseHandle(file); }
-};
-struct InternetTraits {
-    using Handle = HINTERNET;
-    static HINTERNET Empty() { return nullptr; }
-    static void Close(HINTERNET handle) { InternetCloseHandle(handle); }
-};
+using RegKey = UniqueHandle<HKEY, RegCloseKey>;
+using FileHandle = UniqueHandle<HANDLE, CloseHandle, InvalidFileHandle>;
+using InternetHandle = UniqueHandle<HINTERNET, InternetCloseHandle>;
 template <typename T>
-struct GdiObjectTraits {
-    using Handle = T;
-    static T Empty() { return nullptr; }
-    static void Close(T object) { DeleteObject(object); }
-};
-struct MemoryDcTraits {
-    using Handle = HDC;
-    static HDC Empty() { return nullptr; }
-    static void Close(HDC dc) { DeleteDC(dc); }
-};
-
-using RegKey = UniqueHandle<RegKeyTraits>;
-// A file from CreateFile, which fails with INVALID_HANDLE_VALUE, not null.
-using FileHandle = UniqueHandle<FileTraits>;
-using InternetHandle = UniqueHandle<InternetTraits>;
-template <typename T>
-using GdiObject = UniqueHandle<GdiObjectTraits<T>>;
+using GdiObject = UniqueHandle<T, DeleteObject>;
 // A DC from CreateCompatibleDC.
-using MemoryDc = UniqueHandle<MemoryDcTraits>;
+using MemoryDc = UniqueHandle<HDC, DeleteDC>;
 
 // A window's DC from GetDC, released again.
 class WindowDc {
