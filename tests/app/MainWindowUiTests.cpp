@@ -233,6 +233,10 @@ TEST_F(MainWindowUiTest, EveryStateShowsItsTextsOnScreen) {
         for (int id : ids)
             if (!WaitFor([&] { return screen::ShowsText(GetDlgItem(w, id)); }, 3000))
                 blank.push_back(std::string(state) + " " + std::to_string(id));
+        // A folder box shows the icon of the folder it holds, listed or not.
+        bool folderBox = std::count(ids.begin(), ids.end(), IDC_FOLDER) > 0;
+        if (folderBox && !WaitFor([&] { return screen::ShowsIcon(GetDlgItem(w, IDC_FOLDER)); }, 3000))
+            blank.push_back(std::string(state) + " folder icon");
         screen::SaveWindowShot(w, std::string("main-") + state);
     };
     const std::string tiny = "http://www.youtube.com/watch?v=tiny";
