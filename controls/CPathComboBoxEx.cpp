@@ -67,6 +67,27 @@ bool CPathComboBoxEx::Attach(HWND window) {
     return true;
 }
 
+bool CPathComboBoxEx::OnReflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    // The owner hears of the change too: its own rules may depend on it.
+    if (message == WM_COMMAND && HIWORD(wParam) == CBN_EDITCHANGE) ShowTextIcon();
+    return CItemComboBoxEx::OnReflect(message, wParam, lParam, result);
+}
+
+void CPathComboBoxEx::ShowTextIcon() {
+    // The box draws beside its edit field the icon of the selected item, and
+    // with none selected that of its edit item: a path typed, dropped, picked
+    // or restored from the settings is shown by that one, which only the
+    // program can give.
+    std::string text = GetText();
+    COMBOBOXEXITEMA item = {};
+    item.mask = CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
+    item.iItem = -1;
+    // Not -1: that asks the owner for an image, and unanswered it is image 0.
+    item.iImage = item.iSelectedImage = text.empty() ? I_IMAGENONE : GetPathIconIndex(text, SHGFI_SMALLICON);
+    SendMessageA(hwnd, CBEM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    InvalidateRect(reinterpret_cast<HWND>(SendMessageA(hwnd, CBEM_GETCOMBOCONTROL, 0, 0)), nullptr, TRUE);
+}
+
 void CPathComboBoxEx::AttachEdit() {
     if (edit.Handle()) return;
     HWND field = GetEditControl();

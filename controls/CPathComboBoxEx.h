@@ -27,6 +27,7 @@ public:
     virtual int SelectPath(const std::string& path, bool add);
 
     bool Attach(HWND window) override;
+    bool OnReflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
     // Whether every double-byte character of a matches the one of b at the
     // same place, byte for byte (the rest may differ in letter case).
@@ -41,6 +42,8 @@ protected:
 
 private:
     void AttachEdit();
+    // Gives the edit field the small system icon of the path it holds.
+    void ShowTextIcon();
     void OnDropFiles(HDROP drop);
     bool Qualifies(const char* name) const;
 };

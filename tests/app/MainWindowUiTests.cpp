@@ -233,11 +233,19 @@ TEST_F(MainWindowUiTest, EveryStateShowsItsTextsOnScreen) {
         for (int id : ids)
             if (!WaitFor([&] { return screen::ShowsText(GetDlgItem(w, id)); }, 3000))
                 blank.push_back(std::string(state) + " " + std::to_string(id));
+        // A folder box shows the icon of the folder it holds, listed or not.
+        bool folderBox = std::count(ids.begin(), ids.end(), IDC_FOLDER) > 0;
+        if (folderBox && !WaitFor([&] { return screen::ShowsIcon(GetDlgItem(w, IDC_FOLDER)); }, 3000))
+            blank.push_back(std::string(state) + " folder icon");
         screen::SaveWindowShot(w, std::string("main-") + state);
     };
     const std::string tiny = "http://www.youtube.com/watch?v=tiny";
+    bool iconWhenEmpty = true;
     RunWindow(window, [&](HWND w) {
         SetText(w, IDC_URL, tiny);
+        SetText(w, IDC_FOLDER, "");
+        Sleep(300);
+        iconWhenEmpty = screen::ShowsIcon(GetDlgItem(w, IDC_FOLDER));
         SetText(w, IDC_FOLDER, folder);
         look(w, "idle", {IDC_URL, IDC_FOLDER, IDC_STATUS});
         PostMessageA(w, WM_COMMAND, ID_OPTIONS, 0);
@@ -291,6 +299,7 @@ TEST_F(MainWindowUiTest, EveryStateShowsItsTextsOnScreen) {
         EXPECT_EQ("Aborted!", WaitForResult(w));
     });
     EXPECT_TRUE(blank.empty()) << ::testing::PrintToString(blank);
+    EXPECT_FALSE(iconWhenEmpty) << "an empty folder box drew an icon";
 }
 
 // The About box, from the system menu, the context menu's command and

@@ -1,6 +1,7 @@
 #include "tests/common/ScreenPixels.h"
 #include <commctrl.h>
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 
@@ -61,26 +62,50 @@ bool Unlike(COLORREF a, COLORREF b) {
     return abs(GetRValue(a) - GetRValue(b)) > 64 || abs(GetGValue(a) - GetGValue(b)) > 64 ||
            abs(GetBValue(a) - GetBValue(b)) > 64;
 }
-}  // namespace
 
-int InkColumns(HWND control) {
-    Shot shot = CaptureClient(TextArea(control));
-    if (shot.pixels.empty()) return 0;
+// The area's most common colour.
+COLORREF Background(const Shot& shot) {
     std::map<uint32_t, int> counts;
     for (uint32_t p : shot.pixels) ++counts[p];
     uint32_t background = 0;
     int most = 0;
     for (const auto& entry : counts)
         if (entry.second > most) most = entry.second, background = entry.first;
-    COLORREF back = RGB((background >> 16) & 0xFF, (background >> 8) & 0xFF, background & 0xFF);
+    return RGB((background >> 16) & 0xFF, (background >> 8) & 0xFF, background & 0xFF);
+}
+
+// Columns x in [from, to) with a pixel clearly unlike back.
+int ColumnsUnlike(const Shot& shot, COLORREF back, int from, int to) {
     int columns = 0;
-    for (int x = 0; x < shot.width; ++x)
+    for (int x = std::max(from, 0); x < std::min(to, shot.width); ++x)
         for (int y = 0; y < shot.height; ++y)
             if (Unlike(shot.At(x, y), back)) {
                 ++columns;
                 break;
             }
     return columns;
+}
+}  // namespace
+
+int InkColumns(HWND control) {
+    Shot shot = CaptureClient(TextArea(control));
+    if (shot.pixels.empty()) return 0;
+    return ColumnsUnlike(shot, Background(shot), 0, shot.width);
+}
+
+int IconInkColumns(HWND box) {
+    HWND combo = reinterpret_cast<HWND>(SendMessageA(box, CBEM_GETCOMBOCONTROL, 0, 0));
+    HWND edit = reinterpret_cast<HWND>(SendMessageA(box, CBEM_GETEDITCONTROL, 0, 0));
+    if (!combo || !edit) return 0;
+    RECT inside = {}, field = {};
+    GetClientRect(combo, &inside);
+    MapWindowPoints(combo, nullptr, reinterpret_cast<POINT*>(&inside), 2);
+    InflateRect(&inside, -3, -3);  // off the sunken border
+    GetWindowRect(edit, &field);
+    Shot shot = Capture(inside);
+    if (shot.pixels.empty()) return 0;
+    // Short of the edit field by two columns: a focus frame starts there.
+    return ColumnsUnlike(shot, Background(shot), 0, field.left - inside.left - 2);
 }
 
 bool SaveWindowShot(HWND window, const std::string& name) {
