@@ -1,5 +1,6 @@
 #include "controls/CFolderPicker.h"
 #include <shlobj.h>
+#include "framework/Handles.h"
 
 CFolderPicker::CFolderPicker(const std::string& title, UINT flags, HWND ownerWindow)
     : promptText(title),
@@ -8,8 +9,8 @@ CFolderPicker::CFolderPicker(const std::string& title, UINT flags, HWND ownerWin
 
 INT_PTR CFolderPicker::DoModal() {
     chosenFolder.clear();
-    IMalloc* shellMalloc = nullptr;
-    if (FAILED(SHGetMalloc(&shellMalloc)) || !shellMalloc) return IDCANCEL;
+    ComPtr<IMalloc> shellMalloc;
+    if (FAILED(SHGetMalloc(shellMalloc.Put())) || !shellMalloc) return IDCANCEL;
 
     char displayName[MAX_PATH] = "";
     BROWSEINFOA info = {};
@@ -27,7 +28,6 @@ INT_PTR CFolderPicker::DoModal() {
         if (SHGetPathFromIDListA(chosen, path)) chosenFolder = path;
         shellMalloc->Free(chosen);
     }
-    shellMalloc->Release();
     return chosenFolder.empty() ? IDCANCEL : IDOK;
 }
 

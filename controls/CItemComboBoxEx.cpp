@@ -1,5 +1,6 @@
 #include "controls/CItemComboBoxEx.h"
 #include <algorithm>
+#include "framework/Handles.h"
 
 namespace {
 // The locale whose collation goes with the ANSI code page.
@@ -98,13 +99,10 @@ void CItemComboBoxEx::FitDropWidth() {
         if (ImageList_GetImageInfo(images, 0, &info)) iconWidth = info.rcImage.right - info.rcImage.left + 1;
 
     int widest = 0, w = 0;
-    if (HDC dc = GetDC(hwnd)) {
-        HFONT font = reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0));
-        HGDIOBJ previous = font ? SelectObject(dc, font) : nullptr;
-        for (int i = 0; i < GetCount(); ++i) widest = std::max(widest, TextWidth(dc, GetItemText(i)));
-        w = TextWidth(dc, "W");
-        if (previous) SelectObject(dc, previous);
-        ReleaseDC(hwnd, dc);
+    if (WindowDc dc{hwnd}) {
+        GdiSelection font(dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageA(hwnd, WM_GETFONT, 0, 0)));
+        for (int i = 0; i < GetCount(); ++i) widest = std::max(widest, TextWidth(dc.Get(), GetItemText(i)));
+        w = TextWidth(dc.Get(), "W");
     }
     int width = widest + 2 * w + iconWidth + 8;
 

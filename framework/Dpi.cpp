@@ -1,5 +1,6 @@
 #include "framework/Dpi.h"
 #include <algorithm>
+#include "framework/Handles.h"
 
 namespace {
 // Dialog base units (average character width, line height) at 100 %.
@@ -35,19 +36,17 @@ int DialogDpi(HWND dialog) {
 
 int DialogFontDpi(const char* face, int points) {
     // Measured as the dialog manager measures a template's font.
-    HDC screen = GetDC(nullptr);
+    WindowDc screen(nullptr);
     if (!screen) return 96;
-    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    HFONT font = CreateFontA(-MulDiv(points, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
-    HGDIOBJ previous = SelectObject(screen, font);
+    int dpi = GetDeviceCaps(screen.Get(), LOGPIXELSY);
+    GdiObject<HFONT> font(CreateFontA(-MulDiv(points, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                      DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                      DEFAULT_PITCH, face));
+    GdiSelection selected(screen.Get(), font.Get());
     TEXTMETRICA metrics = {};
     SIZE letters = {};
     const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-    bool measured = GetTextMetricsA(screen, &metrics) &&
-                    GetTextExtentPoint32A(screen, alphabet, 52, &letters) && letters.cx > 0;
-    SelectObject(screen, previous);
-    DeleteObject(font);
-    ReleaseDC(nullptr, screen);
+    bool measured = GetTextMetricsA(screen.Get(), &metrics) &&
+                    GetTextExtentPoint32A(screen.Get(), alphabet, 52, &letters) && letters.cx > 0;
     return measured ? DpiOfBaseUnits((letters.cx / 26 + 1) / 2, metrics.tmHeight) : dpi;
 }
