@@ -60,54 +60,47 @@ using GdiObject = UniqueHandle<T, DeleteObject>;
 // A DC from CreateCompatibleDC.
 using MemoryDc = UniqueHandle<HDC, DeleteDC>;
 
-// A window's DC from GetDC, released again.
-class WindowDc {
+// Something taken for a while (a window's DC, a DC's selection or state),
+// given back by Undo(context, value) when this goes; a value of zero means
+// nothing was taken.
+template <typename Context, typename Value, auto Undo>
+class ScopedUndo {
 public:
-    explicit WindowDc(HWND window) : window(window), dc(GetDC(window)) {}
-    ~WindowDc() {
-        if (dc) ReleaseDC(window, dc);
+    ScopedUndo(Context context, Value value) : context(context), value(value) {}
+    ~ScopedUndo() {
+        if (value) Undo(context, value);
     }
-    WindowDc(const WindowDc&) = delete;
-    WindowDc& operator=(const WindowDc&) = delete;
+    ScopedUndo(const ScopedUndo&) = delete;
+    ScopedUndo& operator=(const ScopedUndo&) = delete;
 
-    HDC Get() const { return dc; }
-    explicit operator bool() const { return dc != nullptr; }
+    Value Get() const { return value; }
+    explicit operator bool() const { return value != Value(); }
 
 private:
-    HWND window;
-    HDC dc;
+    Context context;
+    Value value;
+};
+
+inline void Reselect(HDC dc, HGDIOBJ previous) { SelectObject(dc, previous); }
+
+// A window's DC from GetDC, released again.
+class WindowDc : public ScopedUndo<HWND, HDC, ReleaseDC> {
+public:
+    explicit WindowDc(HWND window) : ScopedUndo(window, GetDC(window)) {}
 };
 
 // An object selected into a DC for as long as this lives; a null object
 // selects nothing.
-class GdiSelection {
+class GdiSelection : public ScopedUndo<HDC, HGDIOBJ, Reselect> {
 public:
-    GdiSelection(HDC dc, HGDIOBJ object) : dc(dc), previous(object ? SelectObject(dc, object) : nullptr) {}
-    ~GdiSelection() {
-        if (previous) SelectObject(dc, previous);
-    }
-    GdiSelection(const GdiSelection&) = delete;
-    GdiSelection& operator=(const GdiSelection&) = delete;
-
-private:
-    HDC dc;
-    HGDIOBJ previous;
+    GdiSelection(HDC dc, HGDIOBJ object) : ScopedUndo(dc, object ? SelectObject(dc, object) : nullptr) {}
 };
 
 // Everything a drawing routine may change in a DC (selected objects,
 // colours, modes, brush origin), put back as it was when this goes.
-class SavedDcState {
+class SavedDcState : public ScopedUndo<HDC, int, RestoreDC> {
 public:
-    explicit SavedDcState(HDC dc) : dc(dc), saved(SaveDC(dc)) {}
-    ~SavedDcState() {
-        if (saved) RestoreDC(dc, saved);
-    }
-    SavedDcState(const SavedDcState&) = delete;
-    SavedDcState& operator=(const SavedDcState&) = delete;
-
-private:
-    HDC dc;
-    int saved;
+    explicit SavedDcState(HDC dc) : ScopedUndo(dc, SaveDC(dc)) {}
 };
 
 // One reference to a COM object, released when this goes.
