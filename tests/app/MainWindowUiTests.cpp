@@ -257,7 +257,14 @@ TEST_F(MainWindowUiTest, EveryStateShowsItsTextsOnScreen) {
         WaitFor([&] { return !IsWindow(options); }, 5000);
         // Enter in the address box presses Download.
         HWND edit = reinterpret_cast<HWND>(SendDlgItemMessageA(w, IDC_URL, CBEM_GETEDITCONTROL, 0, 0));
+        // The main window gets its activation back from the closed dialog
+        // asynchronously; the key goes in once the address box has the focus.
+        auto editHasFocus = [&] {
+            GUITHREADINFO gui{sizeof(gui)};
+            return GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &gui) && gui.hwndFocus == edit;
+        };
         PostMessageA(w, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);
+        WaitFor([&] { return IsWindowEnabled(w) && editHasFocus(); }, 5000);
         PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 1);
         PostMessageA(edit, WM_KEYUP, VK_RETURN, 0xC0000001);
         EXPECT_EQ("Downloaded successfully!", WaitForResult(w));
