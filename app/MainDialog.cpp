@@ -19,6 +19,7 @@ MainDialog::MainDialog(HWND parent) : CBannerDialog(IDD_MAIN, parent) {
     folder = settings.DefaultFolder;
     keepOnTop = settings.AlwaysOnTop;
     abortFlag = &stopRequest;
+    InitializeCriticalSection(&textLock);
     HINSTANCE instance = FramehaulApp::Get().Instance();
     bigIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME));
     smallIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 16, 16, 0));
@@ -32,6 +33,7 @@ MainDialog::~MainDialog() {
         CloseHandle(worker);
     }
     if (smallIcon) DestroyIcon(smallIcon);
+    DeleteCriticalSection(&textLock);
 }
 
 void MainDialog::DoDataExchange(DataExchange& dx) {
@@ -163,6 +165,10 @@ bool MainDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     switch (message) {
     case WM_DOWNLOAD_FINISHED:
         OnJobFinished();
+        return true;
+    case WM_TIMER:
+        if (wParam != kProgressTimer) break;
+        FlushProgressText();
         return true;
     case WM_SYSCOMMAND:
         switch (wParam & 0xFFF0) {

@@ -32,6 +32,14 @@ public:
     bool CreateSession(TransferObserver* observer, const char* agent = nullptr);
     void SetChunkSize(DWORD bytes) { chunkSize = bytes ? bytes : 1; }
     DWORD ChunkSize() const { return chunkSize; }
+    // How long a request waits for the server's answer or for more of its
+    // body before it fails with WinINet's time-out text: Windows' documented
+    // default, set on every request so that Wine (which waits without end)
+    // behaves the same. Tests shorten it.
+    static constexpr DWORD kReceiveTimeout = 30000;
+    void SetReceiveTimeout(DWORD milliseconds) { receiveTimeout = milliseconds; }
+    // The observer's stop flag is set.
+    bool StopRequested() const;
 
     // True when the server's data ended and all of it was written; false
     // when the address could not be opened, the stop flag was set, reading
@@ -45,6 +53,7 @@ public:
 
 private:
     enum class LoopEnd { DataEnded, Stopped, Failed };
+    class Run;
     // The state of one transfer; none of it outlives Download.
     struct Transfer {
         long long start = 0;              // wall clock, whole seconds
@@ -55,12 +64,19 @@ private:
         std::string failure;              // status text of a failed loop
     };
 
-    HINTERNET OpenAddress(const std::string& address, HttpErrors httpErrors);
-    LoopEnd ReadLoop(HINTERNET response, TransferOutput& output, Transfer& transfer);
-    void ReportProgress(const Transfer& transfer);
-    bool StopRequested() const;
+    // The transfer runs on a thread of its own, which touches only its Run,
+    // so that a stop is answered while a call waits on the server.
+    static DWORD WINAPI RunThread(void* run);
+    bool WaitFor(Run& run);
+    static void RunTransfer(Run& run);
+    static HINTERNET OpenAddress(Run& run, HINTERNET* connection);
+    static LoopEnd ReadLoop(Run& run, HINTERNET response, Transfer& transfer);
+    static void ReportProgress(TransferObserver* to, const Transfer& transfer);
 
     std::unique_ptr<DownloadSession> session;
+    bool sessionCreated = false;
+    std::string agentName;
     DWORD chunkSize = 4096;
+    DWORD receiveTimeout = kReceiveTimeout;
     TransferObserver* observer = nullptr;
 };
