@@ -276,8 +276,12 @@ HINTERNET HttpDownloader::OpenAddress(Run& run, HINTERNET* connection) {
                                     : nullptr;
     DWORD timeout = run.receiveTimeout;
     if (request) InternetSetOptionA(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof(timeout));
+    DWORD sentAt = GetTickCount();
     if (!request || !HttpSendRequestA(request, nullptr, 0, nullptr, 0)) {
-        std::string reason = LastInternetErrorText();
+        // Wine's WinINet reports a server that never answered as a
+        // connection ended; it waited the whole time-out for it.
+        bool waitedOut = request && GetTickCount() - sentAt >= timeout;
+        std::string reason = waitedOut ? InternetErrorText(ERROR_INTERNET_TIMEOUT) : LastInternetErrorText();
         if (request) InternetCloseHandle(request);
         ReportTextTo(to, TransferObserver::TextStatus, "%s", reason.c_str());
         return nullptr;
@@ -331,14 +335,24 @@ void HttpDownloader::RunTransfer(Run& run) {
 HttpDownloader::LoopEnd HttpDownloader::ReadLoop(Run& run, HINTERNET response, Transfer& transfer) {
     char* chunk = transfer.chunk.data();
     TransferObserver* to = run.Observer();
+    bool lastWaitedOut = false;
     for (;;) {
         if (run.Stopped()) return LoopEnd::Stopped;
         DWORD read = 0;
+        DWORD calledAt = GetTickCount();
         if (!InternetReadFile(response, chunk, run.chunkSize, &read)) {
             transfer.failure = LastInternetErrorText();
             return LoopEnd::Failed;
         }
+        bool waitedOut = GetTickCount() - calledAt >= run.receiveTimeout;
         if (read == 0) {
+            if (transfer.length && transfer.received >= transfer.length) return LoopEnd::DataEnded;
+            // Wine's WinINet ends a read that timed out with the bytes it
+            // had, and the next one as if the data had ended.
+            if (waitedOut || lastWaitedOut) {
+                transfer.failure = InternetErrorText(ERROR_INTERNET_TIMEOUT);
+                return LoopEnd::Failed;
+            }
             if (transfer.received >= transfer.length) return LoopEnd::DataEnded;
             // The connection ended before the announced length: a cut-off
             // body is not a complete one.
@@ -350,6 +364,7 @@ HttpDownloader::LoopEnd HttpDownloader::ReadLoop(Run& run, HINTERNET response, T
             return LoopEnd::Failed;
         }
         transfer.received += read;
+        lastWaitedOut = waitedOut;
         if (to) ReportProgress(to, transfer);
     }
 }

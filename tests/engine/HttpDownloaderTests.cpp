@@ -142,3 +142,43 @@ TEST_F(TransferTest, OpenFailureAndFullDiskReportTheirTexts) {
     EXPECT_EQ(0, recorder.Count("end"));
     EXPECT_TRUE(boxes.Texts().empty());
 }
+
+namespace {
+DWORD WINAPI StopLater(void* flag) {
+    Sleep(1500);
+    static_cast<std::atomic<int>*>(flag)->store(1);
+    return 0;
+}
+}  // namespace
+
+// A server that stops sending: a stop lets go of the waiting call at once,
+// in the answer's body and before any answer; without a stop the receive
+// time-out ends the transfer with WinINet's time-out text.
+TEST_F(TransferTest, ASilentServerIsLeftOnStopAndTimesOut) {
+    for (const char* address : {"/bytes?size=300000&stall=100000", "/bytes?size=1000&silent=1"}) {
+        observer.reset(new Recorder);
+        HttpDownloader downloader;
+        downloader.CreateSession(observer.get());
+        PageBuffer buffer;
+        HANDLE stopper = CreateThread(nullptr, 0, StopLater, &observer->stop, 0, nullptr);
+        DWORD start = GetTickCount();
+        EXPECT_FALSE(downloader.Download(SiteUrl(address), buffer)) << address;
+        DWORD took = GetTickCount() - start;
+        WaitForSingleObject(stopper, INFINITE);
+        CloseHandle(stopper);
+        EXPECT_GE(took, 1400u) << address;
+        EXPECT_LT(took, 5000u) << address;  // the real figure is in the benchmark
+        EXPECT_EQ("", observer->LastStatus()) << address;
+    }
+    observer.reset(new Recorder);
+    HttpDownloader downloader;
+    downloader.CreateSession(observer.get());
+    downloader.SetReceiveTimeout(1500);
+    PageBuffer buffer;
+    EXPECT_FALSE(downloader.Download(SiteUrl("/bytes?size=300000&stall=100000"), buffer));
+    EXPECT_EQ(98304u, buffer.Text().size());  // whole 4096-byte reads before the silence
+    EXPECT_EQ(InternetErrorText(ERROR_INTERNET_TIMEOUT), observer->LastStatus());
+    EXPECT_NE("", observer->LastStatus());
+    EXPECT_FALSE(downloader.Download(SiteUrl("/bytes?size=10&silent=1"), buffer));
+    EXPECT_EQ(InternetErrorText(ERROR_INTERNET_TIMEOUT), observer->LastStatus());
+}
