@@ -105,7 +105,7 @@ bool Connection::SendBody(const Response& response, std::uint64_t count) {
                                                std::min<std::uint64_t>(slice, count - sent)), data);
     if (piece == 0 || !socket.SendAll(data, piece)) return false;
     sent += piece;
-    SentBodyBytes() += piece;
+    if (response.counted) SentBodyBytes() += piece;
   }
   return true;
 }

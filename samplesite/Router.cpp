@@ -23,6 +23,7 @@ bool IsSafeId(const std::string& id) {
 
 // Parameters that only shape how a body is sent are shared by every generated endpoint.
 void ApplyDelivery(const HttpRequest& request, Response& response) {
+  response.counted = true;
   response.sendLength = request.Param("nolength") != "1";
   response.bytesPerSecond = request.NumberParam("rate", 0);
   if (request.HasParam("stall")) response.stallAfter = request.NumberParam("stall", 0);
