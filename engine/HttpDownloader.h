@@ -43,8 +43,11 @@ public:
 
     // True when the server's data ended and all of it was written; false
     // when the address could not be opened, the stop flag was set, reading
-    // or writing failed, or (HttpErrors::Fail) the server answered with an
-    // error status.
+    // or writing failed, the server sent nothing for the receive time-out,
+    // or (HttpErrors::Fail) the server answered with an error status. Waits
+    // for the transfer, but after a stop at most about a quarter second for
+    // a call still waiting on the server. A transfer that did not end with
+    // its data takes the session along; the next one opens a new session.
     bool Download(const std::string& address, TransferOutput& output,
                   HttpErrors httpErrors = HttpErrors::Accept);
 
@@ -64,8 +67,16 @@ private:
         std::string failure;              // status text of a failed loop
     };
 
-    // The transfer runs on a thread of its own, which touches only its Run,
-    // so that a stop is answered while a call waits on the server.
+    // The transfer runs on a thread of its own, which touches only its Run
+    // and alone uses the transfer's handles. A synchronous WinINet call that
+    // waits on a silent server ends only by itself: with data, the end of
+    // the connection, or the request's receive time-out. Closing its handle
+    // from another thread does not end it under Wine, and Windows documents
+    // closing a handle as safe only while no call uses it. So a stop does
+    // not wait for such a call: the job lets go of the thread, which ends
+    // when the call returns, at the latest after the receive time-out every
+    // request carries (INTERNET_OPTION_RECEIVE_TIMEOUT, set before the
+    // request is sent, as Windows documents it).
     static DWORD WINAPI RunThread(void* run);
     bool WaitFor(Run& run);
     static void RunTransfer(Run& run);
