@@ -291,7 +291,7 @@ TEST_F(MainWindowTest, AFailedFastTransferLetsTheWindowClose) {
         StartJob(w, "http://www.youtube.com/watch?v=full", fullFolder);
         result = WaitForResult(w, 5000);
         PostMessageA(w, WM_CLOSE, 0, 0);
-        closed = WaitFor([&] { return !IsWindow(w); }, 1000);
+        closed = WaitFor([&] { return !IsWindow(w); }, 3000);
     });
     EXPECT_EQ("Error!", result);
     EXPECT_TRUE(closed);
