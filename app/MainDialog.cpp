@@ -19,6 +19,7 @@ MainDialog::MainDialog(HWND parent) : CBannerDialog(IDD_MAIN, parent) {
     folder = settings.DefaultFolder;
     keepOnTop = settings.AlwaysOnTop;
     abortFlag = &stopRequest;
+    InitializeCriticalSection(&textLock);
     HINSTANCE instance = FramehaulApp::Get().Instance();
     bigIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME));
     // The caption's size at the display's scale, not the 16 pixels of 100 %.
@@ -34,6 +35,7 @@ MainDialog::~MainDialog() {
         CloseHandle(worker);
     }
     if (smallIcon) DestroyIcon(smallIcon);
+    DeleteCriticalSection(&textLock);
 }
 
 void MainDialog::DoDataExchange(DataExchange& dx) {
@@ -165,6 +167,10 @@ bool MainDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     switch (message) {
     case WM_DOWNLOAD_FINISHED:
         OnJobFinished();
+        return true;
+    case WM_TIMER:
+        if (wParam != kProgressTimer) break;
+        FlushProgressText();
         return true;
     case WM_SYSCOMMAND:
         switch (wParam & 0xFFF0) {

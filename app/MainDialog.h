@@ -17,6 +17,8 @@
 
 // Posted once by the job's worker as its last act.
 const UINT WM_DOWNLOAD_FINISHED = WM_USER + 401;
+// While a job runs: shows progress that a paused transfer held back.
+const UINT_PTR kProgressTimer = 1;
 
 class MainDialog : public CBannerDialog, public TransferObserver {
 public:
@@ -85,6 +87,10 @@ private:
     void SetStatus(UINT stringId);
     // A text of the transfer on the status line, as "Downloading: %s".
     void ShowJobText(const char* text);
+    // Shows a progress text held back for longer than a tenth of a second
+    // (UI thread, on a timer while a job runs): a transfer that pauses
+    // sends no next text that would show it.
+    void FlushProgressText();
     static DWORD TextDropEffect(OleDataObject& data, DWORD keyState);
 
     HICON bigIcon;
@@ -108,7 +114,9 @@ private:
     // What the observer last put on screen, so that calls which would
     // change nothing are skipped (worker thread only).
     int shownBarPosition = -1;
+    std::string lastStatusText;
+    // Shared with the window thread's timer, under textLock.
+    CRITICAL_SECTION textLock;
     DWORD lastProgressTextTick = 0;
     std::string pendingProgressText;  // the last progress text not yet shown
-    std::string lastStatusText;
 };

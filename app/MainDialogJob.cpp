@@ -14,6 +14,20 @@ namespace {
 // Progress texts faster than this change nothing a person can read, and
 // each costs a synchronous call into the window thread.
 const DWORD kProgressTextInterval = 100;
+// How often the window looks for a held-back progress text.
+const UINT kFlushInterval = 50;
+
+// Holds a critical section for the life of the object.
+class Hold {
+public:
+    explicit Hold(CRITICAL_SECTION& section) : section(section) { EnterCriticalSection(&section); }
+    ~Hold() { LeaveCriticalSection(&section); }
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
+
+private:
+    CRITICAL_SECTION& section;
+};
 }
 
 void MainDialog::OnDownload() {
@@ -43,6 +57,7 @@ void MainDialog::OnDownload() {
         return;
     }
     worker = thread;
+    SetTimer(hwnd, kProgressTimer, kFlushInterval, nullptr);
     ResumeThread(worker);
 }
 
@@ -80,8 +95,11 @@ int MainDialog::RunJob() {
     ShowWindow(bar, SW_SHOW);
     shownBarPosition = 0;
     lastStatusText.clear();
-    pendingProgressText.clear();
-    lastProgressTextTick = GetTickCount() - kProgressTextInterval;
+    {
+        Hold hold(textLock);
+        pendingProgressText.clear();
+        lastProgressTextTick = GetTickCount() - kProgressTextInterval;
+    }
 
     if (!EnsureFolder(folder)) {
         ShowMessage(hwnd, IDS_CANNOT_CREATE_FOLDER, folder);
@@ -114,6 +132,7 @@ int MainDialog::RunJob() {
 }
 
 void MainDialog::OnJobFinished() {
+    KillTimer(hwnd, kProgressTimer);
     ShowWindow(Item(IDC_PROGRESS), SW_HIDE);
     if (worker) {
         WaitForSingleObject(worker, INFINITE);
@@ -139,27 +158,44 @@ int MainDialog::OnBegin() {
 
 int MainDialog::OnEnd() {
     // The last progress text of a transfer is always shown.
-    if (!pendingProgressText.empty()) ShowJobText(pendingProgressText.c_str());
+    std::string pending;
+    {
+        Hold hold(textLock);
+        pending.swap(pendingProgressText);
+    }
+    if (!pending.empty()) ShowJobText(pending.c_str());
     return 0;
 }
 
 void MainDialog::ShowJobText(const char* text) {
-    // The text may be the pending one itself: format it before clearing that.
-    std::string line = FormatWithValue("Downloading: %s", text);
-    pendingProgressText.clear();
-    SetDlgItemTextA(hwnd, IDC_STATUS, line.c_str());
+    SetDlgItemTextA(hwnd, IDC_STATUS, FormatWithValue("Downloading: %s", text).c_str());
+}
+
+void MainDialog::FlushProgressText() {
+    std::string pending;
+    {
+        Hold hold(textLock);
+        if (pendingProgressText.empty() || GetTickCount() - lastProgressTextTick < kProgressTextInterval) return;
+        pending.swap(pendingProgressText);
+        lastProgressTextTick = GetTickCount();
+    }
+    ShowJobText(pending.c_str());
 }
 
 int MainDialog::OnText(int kind, const char* text) {
     if (phase != PhaseVideo) return 0;
     if (!text) text = "";
     if (kind == TextProgress) {
-        DWORD now = GetTickCount();
-        if (now - lastProgressTextTick < kProgressTextInterval) {
-            pendingProgressText = text;
-            return 0;
+        {
+            Hold hold(textLock);
+            DWORD now = GetTickCount();
+            if (now - lastProgressTextTick < kProgressTextInterval) {
+                pendingProgressText = text;
+                return 0;
+            }
+            lastProgressTextTick = now;
+            pendingProgressText.clear();
         }
-        lastProgressTextTick = now;
         ShowJobText(text);
         return 0;
     }
@@ -167,6 +203,10 @@ int MainDialog::OnText(int kind, const char* text) {
     // received"); the repetition tells nothing new and would hide the progress.
     if (lastStatusText == text) return 0;
     lastStatusText = text;
+    {
+        Hold hold(textLock);
+        pendingProgressText.clear();
+    }
     ShowJobText(text);
     return 0;
 }

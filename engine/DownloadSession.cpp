@@ -5,6 +5,7 @@
 
 namespace {
 thread_local DownloadSession* reportingSession = nullptr;
+thread_local TransferObserver* reportingObserver = nullptr;
 
 // Status information that WinINet hands over as text, cut at its length
 // (it need not end in a zero).
@@ -36,20 +37,23 @@ bool DownloadSession::Open(const std::string& agent) {
     return true;
 }
 
-DownloadSession::Reporting::Reporting(DownloadSession& session) : previous(reportingSession) {
+DownloadSession::Reporting::Reporting(DownloadSession& session, TransferObserver* observer)
+    : previous(reportingSession), previousObserver(reportingObserver) {
     reportingSession = &session;
+    reportingObserver = observer ? observer : session.observer;
 }
 
 DownloadSession::Reporting::~Reporting() {
     reportingSession = previous;
+    reportingObserver = previousObserver;
 }
 
 void CALLBACK DownloadSession::StatusCallback(HINTERNET, DWORD_PTR, DWORD status, void* info,
                                               DWORD infoLength) {
-    if (reportingSession) reportingSession->OnStatus(status, info, infoLength);
+    if (reportingSession) reportingSession->OnStatus(reportingObserver, status, info, infoLength);
 }
 
-void DownloadSession::OnStatus(DWORD status, const void* info, DWORD infoLength) {
+void DownloadSession::OnStatus(TransferObserver* observer, DWORD status, const void* info, DWORD infoLength) {
     if (!observer) return;
     const int kind = TransferObserver::TextStatus;
     switch (status) {

@@ -22,24 +22,26 @@ public:
     DWORD OpenError() const { return openError; }
 
     // While an object of this lives, WinINet's callbacks on this thread
-    // report to the session. The request handles share one context value,
-    // so the callback cannot find its session from the handle it is given;
-    // in synchronous mode WinINet calls back on the requesting thread.
+    // report to the session's observer, or to `observer` when one is given.
+    // The request handles share one context value, so the callback cannot
+    // find its session from the handle it is given; in synchronous mode
+    // WinINet calls back on the requesting thread.
     class Reporting {
     public:
-        explicit Reporting(DownloadSession& session);
+        explicit Reporting(DownloadSession& session, TransferObserver* observer = nullptr);
         ~Reporting();
         Reporting(const Reporting&) = delete;
         Reporting& operator=(const Reporting&) = delete;
 
     private:
         DownloadSession* previous;
+        TransferObserver* previousObserver;
     };
 
 private:
     static void CALLBACK StatusCallback(HINTERNET, DWORD_PTR context, DWORD status,
                                         void* info, DWORD infoLength);
-    void OnStatus(DWORD status, const void* info, DWORD infoLength);
+    void OnStatus(TransferObserver* observer, DWORD status, const void* info, DWORD infoLength);
 
     TransferObserver* observer;
     HINTERNET handle = nullptr;

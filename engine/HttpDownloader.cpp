@@ -9,6 +9,13 @@
 
 namespace {
 
+// How often the waiting job looks at its stop flag, and how long a stopped
+// transfer gets to end by itself (it normally does at its next chunk)
+// before the job lets go of it.
+const DWORD kStopPoll = 50;
+const DWORD kStopGrace = 250;
+const DWORD kWsaTimedOut = 10060;
+
 // The Content-Length header as a number; 0 when it is missing or not a
 // number.
 unsigned long long ContentLength(HINTERNET response) {
@@ -37,6 +44,14 @@ std::string HttpErrorAnswer(HINTERNET response) {
     return answer;
 }
 
+// WinINet's reason for the last failure. Wine's WinINet passes a socket
+// time-out on as the socket's own error; Windows reports it as
+// ERROR_INTERNET_TIMEOUT, whose text is the one to show.
+std::string LastInternetErrorText() {
+    DWORD error = GetLastError();
+    return InternetErrorText(error == kWsaTimedOut ? static_cast<DWORD>(ERROR_INTERNET_TIMEOUT) : error);
+}
+
 // Whole seconds of the wall clock. Cheaper than time(), which is called
 // for every chunk.
 long long WallClockSeconds() {
@@ -44,37 +59,6 @@ long long WallClockSeconds() {
     GetSystemTimeAsFileTime(&now);
     return static_cast<long long>((static_cast<ULONGLONG>(now.dwHighDateTime) << 32 | now.dwLowDateTime) /
                                   10000000ull);
-}
-
-struct StoppedTransfer {
-    HINTERNET request;
-    DownloadSession* session;
-};
-
-DWORD WINAPI CloseInBackground(void* param) {
-    StoppedTransfer* stopped = static_cast<StoppedTransfer*>(param);
-    InternetCloseHandle(stopped->request);
-    delete stopped->session;
-    delete stopped;
-    return 0;
-}
-
-// Closes a stopped transfer's request and then its session. Wine's WinINet
-// reads the rest of a response before it closes the request, which on a fast
-// stream takes as long as the download would; a stop must not wait for that.
-// The session goes with the request, so that no other request runs in it
-// while the closing goes on; the closing thread reports nothing, as status
-// texts reach the observer only on the thread that runs the transfer.
-void CloseStoppedTransfer(HINTERNET request, std::unique_ptr<DownloadSession> session) {
-    StoppedTransfer* stopped = new StoppedTransfer{request, session.get()};
-    HANDLE closer = CreateThread(nullptr, 0, CloseInBackground, stopped, 0, nullptr);
-    if (closer) {
-        session.release();
-        CloseHandle(closer);
-    } else {
-        delete stopped;
-        InternetCloseHandle(request);
-    }
 }
 
 // Closes a WinINet handle when it goes out of scope.
@@ -87,15 +71,102 @@ struct InternetHandle {
     InternetHandle& operator=(const InternetHandle&) = delete;
 };
 
+std::string Part(const char* text, DWORD length) {
+    return text ? std::string(text, length) : std::string();
+}
+
 }  // namespace
+
+// What a Download and the thread running its transfer share. The thread
+// reports and writes through it; once the job has let go of it (a stop that
+// a waiting call could not answer, or the transfer's end) nothing reaches
+// the job's observer or output any more, and the thread closes its request
+// on its own. Deleted by the last of its two owners.
+class HttpDownloader::Run final : public TransferObserver, public TransferOutput {
+public:
+    Run(const HttpDownloader& downloader, const std::string& address, TransferOutput& output,
+        HttpErrors httpErrors)
+        : address(address), httpErrors(httpErrors), chunkSize(downloader.chunkSize),
+          receiveTimeout(downloader.receiveTimeout), session(downloader.session.get()),
+          done(CreateEventA(nullptr, TRUE, FALSE, nullptr)), target(downloader.observer), output(&output) {
+        InitializeCriticalSection(&lock);
+    }
+    ~Run() {
+        DeleteCriticalSection(&lock);
+        if (done) CloseHandle(done);
+    }
+    Run(const Run&) = delete;
+    Run& operator=(const Run&) = delete;
+
+    TransferObserver* Observer() { return target ? this : nullptr; }
+    int OnBegin() override { return Forward([&] { target->OnBegin(); }); }
+    int OnEnd() override { return Forward([&] { target->OnEnd(); }); }
+    int OnText(int kind, const char* text) override { return Forward([&] { target->OnText(kind, text); }); }
+    int OnProgress(int kind, unsigned value) override { return Forward([&] { target->OnProgress(kind, value); }); }
+    bool Write(const char* data, size_t count) override {
+        bool written = false;
+        Forward([&] { written = output->Write(data, count); });
+        return written;
+    }
+    std::string ErrorText() const override { return output->ErrorText(); }
+
+    bool Stopped() {
+        bool stopped = true;
+        Forward([&] { stopped = target && target->abortFlag && target->abortFlag->load(std::memory_order_relaxed); });
+        return stopped;
+    }
+    // From here on nothing reaches the job, and the thread still has a
+    // request to close.
+    void LetGo() {
+        EnterCriticalSection(&lock);
+        attached = false;
+        LeaveCriticalSection(&lock);
+        closesLater = true;
+    }
+    void Finish(LoopEnd how) {
+        end = how;
+        SetEvent(done);
+    }
+    void Release() {
+        if (InterlockedDecrement(&owners) == 0) delete this;
+    }
+
+    const std::string address;
+    const HttpErrors httpErrors;
+    const DWORD chunkSize;
+    const DWORD receiveTimeout;
+    DownloadSession* const session;
+    // The session, once the job has handed it over so that it outlives
+    // the closing of this request.
+    std::unique_ptr<DownloadSession> ownedSession;
+    LoopEnd end = LoopEnd::Failed;
+    bool closesLater = false;  // read by the job once `done` is set or it let go
+    const HANDLE done;
+    LONG owners = 2;
+
+private:
+    template <typename Call>
+    int Forward(Call call) {
+        EnterCriticalSection(&lock);
+        if (attached) call();
+        LeaveCriticalSection(&lock);
+        return 0;
+    }
+
+    TransferObserver* const target;
+    TransferOutput* const output;
+    CRITICAL_SECTION lock;
+    bool attached = true;
+};
 
 HttpDownloader::~HttpDownloader() = default;
 
 bool HttpDownloader::CreateSession(TransferObserver* transferObserver, const char* agent) {
     observer = transferObserver;
-    std::string name = agent ? agent : WinApp::Get() ? WinApp::Get()->AppName() : "Framehaul";
+    agentName = agent ? agent : WinApp::Get() ? WinApp::Get()->AppName() : "Framehaul";
+    sessionCreated = true;
     session.reset(new DownloadSession(observer));
-    bool opened = session->Open(name);
+    bool opened = session->Open(agentName);
     // Process-wide: more parallel connections per server than WinINet's
     // defaults allow.
     DWORD connections = 5;
@@ -115,93 +186,198 @@ bool HttpDownloader::StopRequested() const {
     return observer && observer->abortFlag && observer->abortFlag->load(std::memory_order_relaxed) != 0;
 }
 
-// Opens the address; on failure reports why (after any handle is closed, so
-// that the reason is the last status text) and returns null.
-HINTERNET HttpDownloader::OpenAddress(const std::string& address, HttpErrors httpErrors) {
-    HINTERNET response = InternetOpenUrlA(session->Handle(), address.c_str(), nullptr, 0,
-                                          INTERNET_FLAG_TRANSFER_BINARY, kInternetContext);
-    if (!response) {
-        ReportText(TransferObserver::TextStatus, "%s", InternetErrorText(GetLastError()).c_str());
-        return nullptr;
-    }
-    std::string answer = httpErrors == HttpErrors::Fail ? HttpErrorAnswer(response) : std::string();
-    if (answer.empty()) return response;
-    InternetCloseHandle(response);
-    ReportText(TransferObserver::TextStatus, "%s", FormatResString(IDS_SERVER_ANSWERED, answer).c_str());
-    return nullptr;
-}
-
 bool HttpDownloader::Download(const std::string& address, TransferOutput& output, HttpErrors httpErrors) {
+    // The session of a transfer that failed or stopped went with it; the
+    // next transfer gets a new one.
+    if (!session && sessionCreated) {
+        session.reset(new DownloadSession(observer));
+        session->Open(agentName);
+    }
     if (!session || !session->Handle()) {
         DWORD error = session ? session->OpenError() : ERROR_INTERNET_INCORRECT_HANDLE_TYPE;
         ReportText(TransferObserver::TextStatus, "%s", InternetErrorText(error).c_str());
         return false;
     }
-    DownloadSession::Reporting reporting(*session);
-    InternetHandle response(OpenAddress(address, httpErrors));
-    if (!response.handle) return false;
-
-    Transfer transfer;
-    transfer.start = WallClockSeconds();
-    transfer.chunk.resize(chunkSize + 1);
-    transfer.length = ContentLength(response.handle);
-    transfer.totalKb = static_cast<unsigned>((transfer.length + 512) / 1024);
-    if (observer) {
-        observer->OnBegin();
-        observer->OnProgress(TransferObserver::ProgressTotal, transfer.totalKb);
+    Run* run = new Run(*this, address, output, httpErrors);
+    HANDLE thread = run->done ? CreateThread(nullptr, 0, RunThread, run, 0, nullptr) : nullptr;
+    if (!thread) {
+        run->owners = 1;
+        RunTransfer(*run);
+    } else {
+        CloseHandle(thread);
     }
-    LoopEnd end = ReadLoop(response.handle, output, transfer);
-    bool loopEnded = end == LoopEnd::DataEnded || end == LoopEnd::Stopped;
-    if (loopEnded && observer) observer->OnEnd();
-    if (end == LoopEnd::Stopped) {
-        // After a stop the downloader has no session any more.
-        CloseStoppedTransfer(response.handle, std::move(session));
-        response.handle = nullptr;
-    }
-    response.Close();
-    std::vector<char>().swap(transfer.chunk);
-    // A failure's reason comes after the closing's own status texts, so it
-    // is the text left standing.
-    if (loopEnded) ReportText(TransferObserver::TextStatus, "%s", "");
-    else ReportText(TransferObserver::TextStatus, "%s", transfer.failure.c_str());
-    return end == LoopEnd::DataEnded;
+    bool answered = WaitFor(*run);
+    bool succeeded = answered && run->end == LoopEnd::DataEnded;
+    // A request that did not end with its data is closed by the transfer's
+    // thread after the job has its answer; the session goes with it, so
+    // that it is closed after the request.
+    if (run->closesLater) run->ownedSession = std::move(session);
+    run->Release();
+    return succeeded;
 }
 
-HttpDownloader::LoopEnd HttpDownloader::ReadLoop(HINTERNET response, TransferOutput& output,
-                                                 Transfer& transfer) {
+// True when the transfer ended by itself; false when a stop had to let go
+// of a call still waiting on the server.
+bool HttpDownloader::WaitFor(Run& run) {
+    DWORD stopSeen = 0;
+    bool stopping = false;
+    while (WaitForSingleObject(run.done, kStopPoll) != WAIT_OBJECT_0) {
+        if (!StopRequested()) continue;
+        DWORD now = GetTickCount();
+        if (!stopping) {
+            stopping = true;
+            stopSeen = now;
+        } else if (now - stopSeen >= kStopGrace) {
+            run.LetGo();
+            // The stop is the job's answer; the status line is left as a
+            // finished transfer leaves it.
+            ReportText(TransferObserver::TextStatus, "%s", "");
+            return false;
+        }
+    }
+    return true;
+}
+
+DWORD WINAPI HttpDownloader::RunThread(void* param) {
+    Run* run = static_cast<Run*>(param);
+    RunTransfer(*run);
+    run->Release();
+    return 0;
+}
+
+// Opens the address with the receive time-out set on the request before it
+// is sent (Wine takes the request's time-out for its socket when it reads
+// the answer; set later, or on the session, it is not used); on failure
+// reports why (after any handle is closed, so that the reason is the last
+// status text) and returns null.
+HINTERNET HttpDownloader::OpenAddress(Run& run, HINTERNET* connection) {
+    URL_COMPONENTSA parts = {};
+    parts.dwStructSize = sizeof(parts);
+    parts.dwHostNameLength = parts.dwUserNameLength = parts.dwPasswordLength = 1;
+    parts.dwUrlPathLength = parts.dwExtraInfoLength = 1;
+    TransferObserver* to = run.Observer();
+    if (!InternetCrackUrlA(run.address.c_str(), 0, 0, &parts) ||
+        (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)) {
+        ReportTextTo(to, TransferObserver::TextStatus, "%s",
+                     InternetErrorText(ERROR_INTERNET_UNRECOGNIZED_SCHEME).c_str());
+        return nullptr;
+    }
+    std::string host = Part(parts.lpszHostName, parts.dwHostNameLength);
+    std::string user = Part(parts.lpszUserName, parts.dwUserNameLength);
+    std::string password = Part(parts.lpszPassword, parts.dwPasswordLength);
+    std::string path = Part(parts.lpszUrlPath, parts.dwUrlPathLength) + Part(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+    *connection = InternetConnectA(run.session->Handle(), host.c_str(), parts.nPort,
+                                   user.empty() ? nullptr : user.c_str(), password.empty() ? nullptr : password.c_str(),
+                                   INTERNET_SERVICE_HTTP, 0, kInternetContext);
+    const char* accept[] = {"*/*", nullptr};
+    DWORD flags = INTERNET_FLAG_TRANSFER_BINARY | (parts.nScheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0);
+    HINTERNET request = *connection ? HttpOpenRequestA(*connection, nullptr, path.empty() ? "/" : path.c_str(), nullptr,
+                                                       nullptr, accept, flags, kInternetContext)
+                                    : nullptr;
+    DWORD timeout = run.receiveTimeout;
+    if (request) InternetSetOptionA(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof(timeout));
+    DWORD sentAt = GetTickCount();
+    if (!request || !HttpSendRequestA(request, nullptr, 0, nullptr, 0)) {
+        // Wine's WinINet reports a server that never answered as a
+        // connection ended; it waited the whole time-out for it.
+        bool waitedOut = request && GetTickCount() - sentAt >= timeout;
+        std::string reason = waitedOut ? InternetErrorText(ERROR_INTERNET_TIMEOUT) : LastInternetErrorText();
+        if (request) InternetCloseHandle(request);
+        ReportTextTo(to, TransferObserver::TextStatus, "%s", reason.c_str());
+        return nullptr;
+    }
+    std::string answer = run.httpErrors == HttpErrors::Fail ? HttpErrorAnswer(request) : std::string();
+    if (answer.empty()) return request;
+    InternetCloseHandle(request);
+    ReportTextTo(to, TransferObserver::TextStatus, "%s", FormatResString(IDS_SERVER_ANSWERED, answer).c_str());
+    return nullptr;
+}
+
+void HttpDownloader::RunTransfer(Run& run) {
+    TransferObserver* to = run.Observer();
+    DownloadSession::Reporting reporting(*run.session, to);
+    HINTERNET connectionHandle = nullptr;
+    HINTERNET opened = OpenAddress(run, &connectionHandle);
+    InternetHandle connection(connectionHandle);
+    InternetHandle response(opened);
+    if (!response.handle) {
+        connection.Close();
+        run.Finish(LoopEnd::Failed);
+        return;
+    }
+    Transfer transfer;
+    transfer.start = WallClockSeconds();
+    transfer.chunk.resize(run.chunkSize + 1);
+    transfer.length = ContentLength(response.handle);
+    transfer.totalKb = static_cast<unsigned>((transfer.length + 512) / 1024);
+    if (to) {
+        to->OnBegin();
+        to->OnProgress(TransferObserver::ProgressTotal, transfer.totalKb);
+    }
+    LoopEnd end = ReadLoop(run, response.handle, transfer);
+    if ((end == LoopEnd::DataEnded || end == LoopEnd::Stopped) && to) to->OnEnd();
+    std::vector<char>().swap(transfer.chunk);
+    if (end == LoopEnd::DataEnded) {
+        response.Close();
+        connection.Close();
+        ReportTextTo(to, TransferObserver::TextStatus, "%s", "");
+        run.Finish(end);
+        return;
+    }
+    ReportTextTo(to, TransferObserver::TextStatus, "%s", end == LoopEnd::Stopped ? "" : transfer.failure.c_str());
+    // Wine's WinINet reads the rest of a response that is still arriving
+    // before it closes the request; the job has its answer first, and the
+    // closing reports nothing.
+    run.LetGo();
+    run.Finish(end);
+}
+
+HttpDownloader::LoopEnd HttpDownloader::ReadLoop(Run& run, HINTERNET response, Transfer& transfer) {
     char* chunk = transfer.chunk.data();
+    TransferObserver* to = run.Observer();
+    bool lastWaitedOut = false;
     for (;;) {
-        if (StopRequested()) return LoopEnd::Stopped;
+        if (run.Stopped()) return LoopEnd::Stopped;
         DWORD read = 0;
-        if (!InternetReadFile(response, chunk, chunkSize, &read)) {
-            transfer.failure = InternetErrorText(GetLastError());
+        DWORD calledAt = GetTickCount();
+        if (!InternetReadFile(response, chunk, run.chunkSize, &read)) {
+            transfer.failure = LastInternetErrorText();
             return LoopEnd::Failed;
         }
+        bool waitedOut = GetTickCount() - calledAt >= run.receiveTimeout;
         if (read == 0) {
+            if (transfer.length && transfer.received >= transfer.length) return LoopEnd::DataEnded;
+            // Wine's WinINet ends a read that timed out with the bytes it
+            // had, and the next one as if the data had ended.
+            if (waitedOut || lastWaitedOut) {
+                transfer.failure = InternetErrorText(ERROR_INTERNET_TIMEOUT);
+                return LoopEnd::Failed;
+            }
             if (transfer.received >= transfer.length) return LoopEnd::DataEnded;
             // The connection ended before the announced length: a cut-off
             // body is not a complete one.
             transfer.failure = InternetErrorText(ERROR_INTERNET_CONNECTION_ABORTED);
             return LoopEnd::Failed;
         }
-        if (!output.Write(chunk, read)) {
-            transfer.failure = output.ErrorText();
+        if (!run.Write(chunk, read)) {
+            transfer.failure = run.ErrorText();
             return LoopEnd::Failed;
         }
         transfer.received += read;
-        if (observer) ReportProgress(transfer);
+        lastWaitedOut = waitedOut;
+        if (to) ReportProgress(to, transfer);
     }
 }
 
-void HttpDownloader::ReportProgress(const Transfer& transfer) {
+void HttpDownloader::ReportProgress(TransferObserver* to, const Transfer& transfer) {
     double elapsed = static_cast<double>(WallClockSeconds() - transfer.start);
     double receivedKb = transfer.received / 1024.0;
     int shownKb = static_cast<int>(receivedKb);
     int totalKb = static_cast<int>(transfer.totalKb);
     if (elapsed > 0)
-        ReportText(TransferObserver::TextProgress, "%d KB / %d KB, %0.1f KB/s", shownKb, totalKb,
-                   receivedKb / elapsed);
+        ReportTextTo(to, TransferObserver::TextProgress, "%d KB / %d KB, %0.1f KB/s", shownKb, totalKb,
+                     receivedKb / elapsed);
     else
-        ReportText(TransferObserver::TextProgress, "%d KB / %d KB", shownKb, totalKb);
-    observer->OnProgress(TransferObserver::ProgressPosition, static_cast<unsigned>(transfer.received / 1024));
+        ReportTextTo(to, TransferObserver::TextProgress, "%d KB / %d KB", shownKb, totalKb);
+    to->OnProgress(TransferObserver::ProgressPosition, static_cast<unsigned>(transfer.received / 1024));
 }

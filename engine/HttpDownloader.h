@@ -32,11 +32,22 @@ public:
     bool CreateSession(TransferObserver* observer, const char* agent = nullptr);
     void SetChunkSize(DWORD bytes) { chunkSize = bytes ? bytes : 1; }
     DWORD ChunkSize() const { return chunkSize; }
+    // How long a request waits for the server's answer or for more of its
+    // body before it fails with WinINet's time-out text: Windows' documented
+    // default, set on every request so that Wine (which waits without end)
+    // behaves the same. Tests shorten it.
+    static constexpr DWORD kReceiveTimeout = 30000;
+    void SetReceiveTimeout(DWORD milliseconds) { receiveTimeout = milliseconds; }
+    // The observer's stop flag is set.
+    bool StopRequested() const;
 
     // True when the server's data ended and all of it was written; false
     // when the address could not be opened, the stop flag was set, reading
-    // or writing failed, or (HttpErrors::Fail) the server answered with an
-    // error status.
+    // or writing failed, the server sent nothing for the receive time-out,
+    // or (HttpErrors::Fail) the server answered with an error status. Waits
+    // for the transfer, but after a stop at most about a quarter second for
+    // a call still waiting on the server. A transfer that did not end with
+    // its data takes the session along; the next one opens a new session.
     bool Download(const std::string& address, TransferOutput& output,
                   HttpErrors httpErrors = HttpErrors::Accept);
 
@@ -45,6 +56,7 @@ public:
 
 private:
     enum class LoopEnd { DataEnded, Stopped, Failed };
+    class Run;
     // The state of one transfer; none of it outlives Download.
     struct Transfer {
         long long start = 0;              // wall clock, whole seconds
@@ -55,12 +67,27 @@ private:
         std::string failure;              // status text of a failed loop
     };
 
-    HINTERNET OpenAddress(const std::string& address, HttpErrors httpErrors);
-    LoopEnd ReadLoop(HINTERNET response, TransferOutput& output, Transfer& transfer);
-    void ReportProgress(const Transfer& transfer);
-    bool StopRequested() const;
+    // The transfer runs on a thread of its own, which touches only its Run
+    // and alone uses the transfer's handles. A synchronous WinINet call that
+    // waits on a silent server ends only by itself: with data, the end of
+    // the connection, or the request's receive time-out. Closing its handle
+    // from another thread does not end it under Wine, and Windows documents
+    // closing a handle as safe only while no call uses it. So a stop does
+    // not wait for such a call: the job lets go of the thread, which ends
+    // when the call returns, at the latest after the receive time-out every
+    // request carries (INTERNET_OPTION_RECEIVE_TIMEOUT, set before the
+    // request is sent, as Windows documents it).
+    static DWORD WINAPI RunThread(void* run);
+    bool WaitFor(Run& run);
+    static void RunTransfer(Run& run);
+    static HINTERNET OpenAddress(Run& run, HINTERNET* connection);
+    static LoopEnd ReadLoop(Run& run, HINTERNET response, Transfer& transfer);
+    static void ReportProgress(TransferObserver* to, const Transfer& transfer);
 
     std::unique_ptr<DownloadSession> session;
+    bool sessionCreated = false;
+    std::string agentName;
     DWORD chunkSize = 4096;
+    DWORD receiveTimeout = kReceiveTimeout;
     TransferObserver* observer = nullptr;
 };

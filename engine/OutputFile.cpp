@@ -64,15 +64,6 @@ std::string UntitledStem() {
     return at == std::string::npos ? format + ticks : format.replace(at, 2, ticks);
 }
 
-// Owns a file handle.
-struct FileHandle {
-    HANDLE handle;
-    explicit FileHandle(HANDLE h) : handle(h) {}
-    ~FileHandle() { if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-};
-
 }  // namespace
 
 bool EnsureFolder(const std::string& folder) {
@@ -134,16 +125,17 @@ bool DownloadToFile(HttpDownloader& downloader, const std::string& streamUrl, co
                     HWND owner) {
     // A typed name such as "nul" or "com1.flv" names a device: nothing would
     // be saved, and opening some devices can block.
-    bool device = NamesDevice(PathFindFileNameA(path.c_str()));
-    SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
-    FileHandle file(device ? INVALID_HANDLE_VALUE
-                           : CreateFileA(path.c_str(), GENERIC_WRITE, 0, &inheritable, CREATE_ALWAYS,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.handle == INVALID_HANDLE_VALUE) {
+    if (NamesDevice(PathFindFileNameA(path.c_str()))) {
         ShowMessage(owner, IDS_CANNOT_CREATE_FILE, path);
         return false;
     }
     downloader.SetChunkSize(4096);
-    FileOutput output(file.handle, path);
-    return downloader.Download(streamUrl, output, HttpDownloader::HttpErrors::Fail);
+    // The file is made when the stream's first bytes arrive: an error
+    // answer, a failed connection or a stop before that leaves an existing
+    // file as it was.
+    FileOutput output(path);
+    bool done = downloader.Download(streamUrl, output, HttpDownloader::HttpErrors::Fail);
+    if (done) done = output.Create();  // an empty stream still makes its file
+    if (output.CreateFailed()) ShowMessage(owner, IDS_CANNOT_CREATE_FILE, path);
+    return done;
 }

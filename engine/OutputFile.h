@@ -26,8 +26,9 @@ std::string OutputPathFor(const std::string& folder, const std::string& stem);
 // AlwaysOverwrite. False when the user cancelled the dialog.
 bool PrepareOutputPath(const std::string& folder, const VideoInfo& info, HWND owner, std::string* path);
 
-// Creates (or truncates) the file and transfers the stream into it; an HTTP
-// error answer counts as a failed transfer. Shows 2118 when the file cannot
-// be created. The file is closed, never deleted, whatever the outcome.
+// Transfers the stream into the file, which is created (or emptied) when
+// the first bytes arrive; an HTTP error answer counts as a failed transfer.
+// Shows 2118 when the file cannot be created. The file is closed, never
+// deleted, whatever the outcome.
 bool DownloadToFile(HttpDownloader& downloader, const std::string& streamUrl, const std::string& path,
                     HWND owner);

@@ -53,7 +53,8 @@ bool ResolveVideo(HttpDownloader& downloader, const std::string& address, VideoI
     }
     std::string page;
     if (!FetchPage(downloader, address, &page)) {
-        ShowMessage(owner, IDS_CANNOT_OPEN_PAGE, address);
+        // Whoever pressed Stop or closed the window knows why.
+        if (!downloader.StopRequested()) ShowMessage(owner, IDS_CANNOT_OPEN_PAGE, address);
         return false;
     }
     bool resolved = parser->Resolve(page, info);

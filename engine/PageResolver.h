@@ -20,6 +20,7 @@ std::unique_ptr<VideoPageParser> CreatePageParser(const std::string& address);
 bool FetchPage(HttpDownloader& downloader, const std::string& address, std::string* page);
 
 // The job's step: accepts the address, fetches and parses the page. On
-// failure shows 2115, 2116 or 2117 (owned by owner) and returns false.
+// failure shows 2115, 2116 or 2117 (owned by owner; no 2116 after a stop)
+// and returns false.
 bool ResolveVideo(HttpDownloader& downloader, const std::string& address, VideoInfo& info,
                   HWND owner);

@@ -13,7 +13,23 @@ std::string PageBuffer::ErrorText() const {
     return "The page is larger than " + std::to_string(limit / (1024 * 1024)) + " MB.";
 }
 
+FileOutput::~FileOutput() {
+    if (owned && file != INVALID_HANDLE_VALUE) CloseHandle(file);
+}
+
+bool FileOutput::Create() {
+    if (file != INVALID_HANDLE_VALUE) return true;
+    if (!owned || createFailed) return false;
+    SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
+    file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) return true;
+    lastError = GetLastError();
+    createFailed = true;
+    return false;
+}
+
 bool FileOutput::Write(const char* data, size_t count) {
+    if (!Create()) return false;
     while (count > 0) {
         DWORD part = count > 0x40000000u ? 0x40000000u : static_cast<DWORD>(count);
         DWORD written = 0;

@@ -35,17 +35,30 @@ private:
     std::string text;
 };
 
-// An open file handle, not owned, with the path that names it in error
-// texts.
+// A file, with the path that names it in error texts.
 class FileOutput : public TransferOutput {
 public:
+    // An open file handle, not owned.
     FileOutput(HANDLE file, const std::string& path) : file(file), path(path) {}
+    // The file at path, created (an existing one emptied) only when the
+    // first bytes arrive or Create is called, so that a transfer which
+    // brings nothing leaves an existing file as it was. Closed with this
+    // object.
+    explicit FileOutput(const std::string& path) : path(path), owned(true) {}
+    ~FileOutput();
+    FileOutput(const FileOutput&) = delete;
+    FileOutput& operator=(const FileOutput&) = delete;
 
     bool Write(const char* data, size_t count) override;
     std::string ErrorText() const override;
+    // Creates the file unless it is open already; false when it cannot be.
+    bool Create();
+    bool CreateFailed() const { return createFailed; }
 
 private:
-    HANDLE file;
+    HANDLE file = INVALID_HANDLE_VALUE;
     std::string path;
+    bool owned = false;
+    bool createFailed = false;
     DWORD lastError = ERROR_SUCCESS;
 };

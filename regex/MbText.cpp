@@ -68,11 +68,12 @@ size_t FindChar(const std::string& text, char c, size_t from, LeadByteFn isLeadB
     return std::string::npos;
 }
 
-size_t Find(const std::string& text, const std::string& needle, size_t from,
-            LeadByteFn isLeadByte) {
-    if (isLeadByte == nullptr) return text.find(needle, from);
-    if (from > text.size()) return std::string::npos;
-    CharWalker walker(text, isLeadByte);
+namespace {
+
+// The first occurrence of `needle` at a character boundary at or after
+// `start`, which must itself be a boundary.
+size_t FindFromBoundary(const std::string& text, const std::string& needle, size_t start,
+                        const CharWalker& walker) {
     // A needle whose last byte is a lead byte would end inside a character
     // unless the text ends right there.
     size_t n = 0;
@@ -81,14 +82,23 @@ size_t Find(const std::string& text, const std::string& needle, size_t from,
     const bool danglingLead =
         n + 1 == needle.size() && walker.Table().IsLead(static_cast<unsigned char>(needle[n]));
 
-    for (size_t i = walker.BoundaryAtOrAfter(from); i + needle.size() <= text.size();
-         i += walker.Length(i)) {
+    for (size_t i = start; i + needle.size() <= text.size(); i += walker.Length(i)) {
         if (text.compare(i, needle.size(), needle) == 0 &&
             (!danglingLead || i + needle.size() == text.size())) {
             return i;
         }
     }
     return std::string::npos;
+}
+
+}  // namespace
+
+size_t Find(const std::string& text, const std::string& needle, size_t from,
+            LeadByteFn isLeadByte) {
+    if (isLeadByte == nullptr) return text.find(needle, from);
+    if (from > text.size()) return std::string::npos;
+    CharWalker walker(text, isLeadByte);
+    return FindFromBoundary(text, needle, walker.BoundaryAtOrAfter(from), walker);
 }
 
 std::string ReplaceChars(const std::string& text, const char* set, char with,
@@ -101,10 +111,15 @@ std::string ReplaceChars(const std::string& text, const char* set, char with,
 std::string ReplaceAll(const std::string& text, const std::string& what, const std::string& with,
                        LeadByteFn isLeadByte) {
     if (what.empty()) return text;
+    CharWalker walker(text, isLeadByte);
     std::string out;
     size_t done = 0;
-    for (size_t hit = Find(text, what, 0, isLeadByte); hit != std::string::npos;
-         hit = Find(text, what, done, isLeadByte)) {
+    // A match ends on a character boundary, so the search goes on from
+    // there: one pass over the text, however many matches it holds.
+    auto next = [&](size_t from) {
+        return isLeadByte == nullptr ? text.find(what, from) : FindFromBoundary(text, what, from, walker);
+    };
+    for (size_t hit = next(0); hit != std::string::npos; hit = next(done)) {
         out.append(text, done, hit - done);
         out += with;
         done = hit + what.size();

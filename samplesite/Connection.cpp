@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "samplesite/HttpRequest.h"
+#include "samplesite/SentBytes.h"
 
 namespace samplesite {
 
@@ -33,6 +34,10 @@ bool Connection::Serve() {
   } else {
     SetErrorPage(response, 400);
     log.Write("-", head.substr(0, head.find('\n')), 400);
+  }
+  if (response.silent) {
+    HoldOpen();
+    return false;
   }
   // A small send buffer keeps little in flight when a reset is due, so that waiting for it
   // to be delivered is short and reliable (see PrepareReset).
@@ -100,6 +105,7 @@ bool Connection::SendBody(const Response& response, std::uint64_t count) {
                                                std::min<std::uint64_t>(slice, count - sent)), data);
     if (piece == 0 || !socket.SendAll(data, piece)) return false;
     sent += piece;
+    if (response.counted) SentBodyBytes() += piece;
   }
   return true;
 }

@@ -19,6 +19,8 @@ struct Response {
   std::optional<std::uint64_t> stallAfter;      // send this much, then go silent
   std::optional<std::uint64_t> resetAfter;      // send this much, then reset the connection
   bool quitAfter = false;                       // the whole site stops once this is sent
+  bool silent = false;                          // no answer at all; the connection is held open
+  bool counted = false;                         // its body adds to /stats (not /stats itself)
 };
 
 }  // namespace samplesite

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "samplesite/SentBytes.h"
 #include "samplesite/StreamBytes.h"
 #include "samplesite/WatchPages.h"
 
@@ -22,6 +23,7 @@ bool IsSafeId(const std::string& id) {
 
 // Parameters that only shape how a body is sent are shared by every generated endpoint.
 void ApplyDelivery(const HttpRequest& request, Response& response) {
+  response.counted = true;
   response.sendLength = request.Param("nolength") != "1";
   response.bytesPerSecond = request.NumberParam("rate", 0);
   if (request.HasParam("stall")) response.stallAfter = request.NumberParam("stall", 0);
@@ -73,6 +75,9 @@ void Router::Route(const HttpRequest& request, Response& response) const {
     Page(request, response);
   } else if (path == "/bytes") {
     Bytes(request, response);
+  } else if (path == "/stats") {
+    response.contentType = "text/plain";
+    response.body.AddText("body_bytes_sent " + std::to_string(SentBodyBytes().load()) + "\n");
   } else if (path == "/quit") {
     response.contentType = "text/plain";
     response.body.AddText("bye\n");
@@ -81,6 +86,7 @@ void Router::Route(const HttpRequest& request, Response& response) const {
     SetErrorPage(response, 404);
   }
   response.sendBody = request.Method() != "HEAD";
+  response.silent = request.Param("silent") == "1";
 }
 
 void Router::Watch(const HttpRequest& request, Response& response) const {

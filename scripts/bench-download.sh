@@ -8,7 +8,12 @@
 #      on one CPU and once free to use all of them (see below);
 #   2. the program's resident memory during a 1 GB download against its
 #      memory when idle;
-#   3. the time from clicking Stop to the status line reading "Aborted!".
+#   3. the time from clicking Stop to the status line reading "Aborted!";
+#   4. a server that goes silent mid-stream: Stop to "Aborted!", Close to
+#      the end of the process, how long a stall without Stop takes to end
+#      the job (the receive time-out), and after repeated Download/Stop
+#      cycles on one window the process's threads and the bytes the site
+#      still sends in the 5 seconds after the last stop.
 # Prints figures only; nothing here passes or fails on a time. It does fail
 # (exit 1) when a download did not produce the expected file.
 #
@@ -23,9 +28,10 @@
 # Environment: FH_BENCH_RUNS (runs per 200 MB figure, best taken; default 3),
 # FH_BENCH_STOPS and FH_BENCH_FAST_STOPS (Stop repetitions on the 2 MB/s
 # and on the full-speed stream; default 5 and 3), FH_BENCH_PARTS (some of
-# "speed memory stop"; default all three), FH_BENCH_CPUS (some of "one all"
+# "speed memory stop stall"; default all four), FH_BENCH_CPUS (some of "one all"
 # for the 200 MB figures; default both), FH_BENCH_PROGRAM (another build of
-# Framehaul.exe to measure), FH_BENCH_NO_BUILD=1 (skip the build).
+# Framehaul.exe to measure), FH_BENCH_NO_BUILD=1 (skip the build),
+# FH_BENCH_CYCLES (Download/Stop cycles per stream; default 5).
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/lib/wine-env.sh"
@@ -34,7 +40,7 @@ program=${FH_BENCH_PROGRAM:-$root/build/win/app/Framehaul.exe}
 runs=${FH_BENCH_RUNS:-3}
 stops=${FH_BENCH_STOPS:-5}
 fast_stops=${FH_BENCH_FAST_STOPS:-3}
-parts=${FH_BENCH_PARTS:-speed memory stop}
+parts=${FH_BENCH_PARTS:-speed memory stop stall}
 cpu_settings=${FH_BENCH_CPUS:-one all}
 bench_bin="$root/build/win/tests/bench"
 settle_ms=1500
@@ -49,6 +55,7 @@ failures=0
 declare -A figures=()
 idle_kb="" peak_kb="" hwm_kb="" samples=0 same_bytes=- throttled_ms="" fast_ms=""
 throttled_unclosed=- fast_unclosed=-
+stall_ms="" close_ms="" timeout_s="" cycle_rows=()
 
 cleanup() {
   if [ -n "$site_pid" ]; then kill "$site_pid" 2>/dev/null; wait "$site_pid" 2>/dev/null; site_pid=""; fi
@@ -101,10 +108,12 @@ build() {
 }
 
 # A watch page whose swfArgs ask the site for a stream of SIZE bytes
-# (and RATE bytes a second when given). Usage: write_page ID TITLE SIZE [RATE]
+# (and RATE bytes a second, and silence after STALL bytes, when given).
+# Usage: write_page ID TITLE SIZE [RATE [STALL]]
 write_page() {
   local args="video_id:'$1',size:'$3'"
   [ -n "${4:-}" ] && args="$args,rate:'$4'"
+  [ -n "${5:-}" ] && args="$args,stall:'$5'"
   cat >"$out/pages/$1.html" <<EOF
 <html><head><title>YouTube - $2</title></head>
 <body><script type="text/javascript">
@@ -342,6 +351,68 @@ time_stops() {
   done
 }
 
+site_sent() { curl --noproxy '*' -s "http://127.0.0.1:$port/stats" | sed -n 's/^body_bytes_sent //p'; }
+threads_of() { ls "/proc/$1/task" 2>/dev/null | wc -l; }
+
+# Starts the program on a watch page and sets `tpid` (its `timeout`) and
+# `pid` (the process running it). Usage: start_program ID
+start_program() {
+  timeout 300 wine "$program" "$(watch_url "$1")" >/dev/null 2>&1 &
+  tpid=$!
+  pid=$(program_pid $tpid)
+}
+
+# Close while the stream is silent: ms from asking the window to close to
+# the end of its process. Usage: time_closes ID TITLE COUNT
+time_closes() {
+  local i t0
+  close_ms=""
+  for i in $(seq 1 "$3"); do
+    start_program "$1"
+    if [ -z "$pid" ] || ! driver downloading 60000 >/dev/null 2>&1; then fail "Close on $1: no download"; wait_pid $tpid 1; continue; fi
+    sleep 1.5
+    t0=$(now)
+    driver close 1000 >/dev/null 2>&1
+    while kill -0 "$pid" 2>/dev/null && [ "$(calc %d "($(now) - $t0) * 1000")" -lt 60000 ]; do sleep 0.01; done
+    close_ms="$close_ms $(calc %.0f "($(now) - $t0) * 1000")"
+    wait_pid $tpid 20 || fail "Close on $1: the process did not end"
+    rm -f "$out/downloads/$2.flv"
+  done
+}
+
+# Seconds from "Downloading: " to the end of a job whose stream goes
+# silent and nobody presses Stop (the window closes itself then, as
+# AutoClose is on only after success: it is asked to close once "Error!"
+# shows). Usage: time_silence ID
+time_silence() {
+  local t0 line
+  start_program "$1"
+  if [ -z "$pid" ] || ! driver downloading 60000 >/dev/null 2>&1; then fail "silence on $1: no download"; wait_pid $tpid 1; return; fi
+  t0=$(now)
+  line=$(timeout 120 wine "$bench_bin/window_driver.exe" result "$(basename "$program")" 100000 2>&1 | tr -d '\r')
+  timeout_s="$(calc %.1f "$(now) - $t0") ($line)"
+  driver close 1000 >/dev/null 2>&1
+  wait_pid $tpid 20 || fail "silence on $1: the window did not close"
+}
+
+# Download/Stop cycles on one window; records threads of the process after
+# the first and after the last stop, and the site's bytes in the 5 s after
+# the last stop. Usage: cycle_row ID LABEL COUNT
+cycle_row() {
+  local first last before after
+  start_program "$1"
+  [ -n "$pid" ] || { fail "cycles on $1: no process"; return; }
+  driver cycles 60000 $settle_ms 1 >"$out/cycles.txt" 2>&1 || fail "cycles on $1: $(tail -1 "$out/cycles.txt")"
+  sleep 1; first=$(threads_of "$pid")
+  driver cycles 60000 $settle_ms $(($3 - 1)) >>"$out/cycles.txt" 2>&1 || fail "cycles on $1: $(tail -1 "$out/cycles.txt")"
+  sleep 1; before=$(site_sent); last=$(threads_of "$pid")
+  sleep 5; after=$(site_sent)
+  cycle_rows+=("$(printf '  %-28s %8s %8s %14s' "$2" "$first" "$last" "$((after - before))")")
+  driver close 1000 >/dev/null 2>&1
+  wait_pid $tpid 30 || fail "cycles on $1: the window did not close"
+  rm -f "$out/downloads/"*.flv
+}
+
 mbps() { calc %.1f "$1 / $2 / 1e6" "$2"; }
 row() { printf '  %-44s %9s %8s %11s %8s\n' "$@"; }
 # One table row of a figure under both CPU settings, seconds and MB/s.
@@ -420,6 +491,18 @@ report_stop() {
        "at 2 MB/s, $fast_unclosed at full speed"
 }
 
+report_stall() {
+  echo "A stream that goes silent after 1 MB (all CPUs)   [goal: Stop and Close under 1 s]"
+  printf '  %-34s %-30s median %s\n' "Stop to \"Aborted!\", ms:" "${stall_ms# }" "$(median $stall_ms)"
+  printf '  %-34s %-30s median %s\n' "Close to the process's end, ms:" "${close_ms# }" "$(median $close_ms)"
+  printf '  %-34s %s\n' "no Stop: \"Downloading\" to result, s:" "${timeout_s:--}"
+  echo "  After Download/Stop cycles on one window (Stop $settle_ms ms into each):"
+  printf '  %-28s %8s %8s %14s\n' "stream" "threads" "threads" "site bytes in"
+  printf '  %-28s %8s %8s %14s\n' "" "1 stop" "$cycles stops" "5 s after"
+  local row
+  for row in "${cycle_rows[@]}"; do echo "$row"; done
+}
+
 report() {
   echo
   echo "Download benchmark: $(date '+%Y-%m-%d %H:%M'), $(nproc) CPUs, load average at start $load_at_start"
@@ -427,6 +510,7 @@ report() {
   case " $parts " in *" speed "*) report_speed ;; esac
   case " $parts " in *" memory "*) report_memory ;; esac
   case " $parts " in *" stop "*) report_stop ;; esac
+  case " $parts " in *" stall "*) report_stall ;; esac
   [ "$failures" -eq 0 ] || echo "$failures step(s) FAILED; see the messages above."
 }
 
@@ -437,6 +521,7 @@ write_page bench0 "Bench tiny" $tiny
 write_page bench200 "Bench 200" $big
 write_page bench1g "Bench 1G" $huge
 write_page benchlive "Bench live" $huge 2000000
+write_page benchstall "Bench stall" $huge "" 1000000
 for f in "$program" "$bench_bin/wininet_loop.exe" "$bench_bin/window_driver.exe" "$bench_bin/engine_profile.exe"; do
   [ -f "$f" ] || { note "missing $f"; exit 1; }
 done
@@ -456,6 +541,16 @@ case " $parts " in *" stop "*)
   time_stops benchlive "Bench live" "$stops"; throttled_ms=$stop_ms throttled_unclosed=$unclosed
   note "Stop timing, full-speed stream..."
   time_stops bench1g "Bench 1G" "$fast_stops"; fast_ms=$stop_ms fast_unclosed=$unclosed ;;
+esac
+cycles=${FH_BENCH_CYCLES:-5}
+case " $parts " in *" stall "*)
+  note "Silent stream: Stop, Close, no Stop, cycles..."
+  time_stops benchstall "Bench stall" "$stops"; stall_ms=$stop_ms
+  time_closes benchstall "Bench stall" 3
+  time_silence benchstall
+  cycle_row benchstall "silent after 1 MB" "$cycles"
+  cycle_row benchlive "2 MB/s" "$cycles"
+  cycle_row bench1g "full speed" "$cycles" ;;
 esac
 report
 [ "$failures" -eq 0 ]

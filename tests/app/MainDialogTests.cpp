@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 #include <algorithm>
+#include <cstdlib>
+#include <functional>
 #include <fstream>
 #include "app/FramehaulApp.h"
 #include "resources/resource.h"
@@ -235,6 +237,67 @@ TEST_F(MainWindowTest, StopOnAFullSpeedStreamEndsTheJobPromptly) {
     EXPECT_EQ(0u, data.nFileSizeHigh);
 }
 
+// A server that goes silent, before its page, before its stream or in the
+// middle of it: the progress that came in is shown, and Stop is answered
+// at once with "Aborted!", no message box, and an old file left as it was.
+TEST_F(MainWindowTest, StopIsAnsweredWhileTheServerIsSilent) {
+    App().settings.AlwaysOverwrite = 1;
+    std::ofstream(folder + "\\Mute clip.flv") << "old";
+    BoxWatcher boxes;
+    RecordingMainDialog window;
+    std::vector<std::string> results, statusAfterStall;
+    std::vector<DWORD> stopTimes;
+    auto stopWhen = [&](HWND w, const std::function<bool()>& ready) {
+        WaitFor(ready, 20000);
+        Sleep(1000);
+        statusAfterStall.push_back(Text(w, IDC_STATUS));
+        DWORD start = GetTickCount();
+        Click(w, IDC_STOP);
+        results.push_back(WaitForResult(w, 20000));
+        stopTimes.push_back(GetTickCount() - start);
+    };
+    RunWindow(window, [&](HWND w) {
+        StartJob(w, kSample + "&silent=1", folder);
+        stopWhen(w, [&] { return Text(w, IDC_STATUS) == "Preparing for download..."; });
+        StartJob(w, "http://www.youtube.com/watch?v=mute", folder);
+        stopWhen(w, [&] { return Text(w, IDC_STATUS).rfind("Downloading: ", 0) == 0; });
+        StartJob(w, "http://www.youtube.com/watch?v=stall", folder);
+        stopWhen(w, [&] { return window.BarPositions().size() > 5; });
+        PostMessageA(w, WM_CLOSE, 0, 0);
+    });
+    EXPECT_EQ((std::vector<std::string>{"Aborted!", "Aborted!", "Aborted!"}), results);
+    for (DWORD took : stopTimes) EXPECT_LT(took, 3000u);  // the real figure is in the benchmark
+    EXPECT_TRUE(boxes.Texts().empty());
+    EXPECT_EQ("old", ReadFile(folder + "\\Mute clip.flv"));
+    // Whole 4096-byte reads of the 100,000 bytes sent before the silence.
+    EXPECT_EQ(98304u, ReadFile(folder + "\\Stall clip.flv").size());
+    ASSERT_EQ(3u, statusAfterStall.size());
+    EXPECT_EQ(0u, statusAfterStall[2].rfind("Downloading: 96 KB / 488 KB", 0)) << statusAfterStall[2];
+}
+
+// A transfer that fails on a full disk while the stream still comes at
+// full speed neither delays its "Error!" nor the window's closing.
+TEST_F(MainWindowTest, AFailedFastTransferLetsTheWindowClose) {
+    const char* full = std::getenv("FH_DISK_FULL_FILE");
+    ASSERT_TRUE(full && *full) << "FH_DISK_FULL_FILE is not set";
+    std::string fullFolder(full);
+    fullFolder.resize(fullFolder.rfind('\\'));
+    App().settings.AlwaysOverwrite = 1;
+    BoxWatcher boxes;
+    RecordingMainDialog window;
+    std::string result;
+    bool closed = false;
+    RunWindow(window, [&](HWND w) {
+        StartJob(w, "http://www.youtube.com/watch?v=full", fullFolder);
+        result = WaitForResult(w, 5000);
+        PostMessageA(w, WM_CLOSE, 0, 0);
+        closed = WaitFor([&] { return !IsWindow(w); }, 3000);
+    });
+    EXPECT_EQ("Error!", result);
+    EXPECT_TRUE(closed);
+    EXPECT_NE(std::string::npos, window.StatusTexts()[window.StatusTexts().size() - 2].find("Disk full"));
+}
+
 TEST_F(MainWindowTest, ClosingDuringAJobStopsItThenCloses) {
     BoxWatcher boxes;
     RecordingMainDialog window;
@@ -309,6 +372,8 @@ TEST_F(MainWindowTest, FoldersAreCreatedLevelByLevelOrReported) {
 }
 
 TEST_F(MainWindowTest, AServerErrorForTheStreamIsAnError) {
+    App().settings.AlwaysOverwrite = 1;
+    std::ofstream(folder + "\\Gone clip.flv") << "old";
     BoxWatcher boxes;
     RecordingMainDialog window;
     std::string result, fileName = "unread";
@@ -324,6 +389,7 @@ TEST_F(MainWindowTest, AServerErrorForTheStreamIsAnError) {
     })) << "the server's answer is named";
     EXPECT_EQ("", fileName);
     EXPECT_EQ("", Urls()[0]);
+    EXPECT_EQ("old", ReadFile(folder + "\\Gone clip.flv"));  // kept: the server sent no video
 }
 
 TEST_F(MainWindowTest, AWorkerThatCannotStartLeavesTheWindowIdle) {

@@ -5,6 +5,17 @@
 // Usage:
 //   window_driver wait  EXE TIMEOUT_MS            the window is up and visible
 //   window_driver close EXE TIMEOUT_MS            asks the window to close
+//   window_driver downloading EXE TIMEOUT_MS      the status line reads
+//                                                 "Downloading: "
+//   window_driver result EXE TIMEOUT_MS           the status line shows a
+//                                                 job's result; prints it
+//   window_driver cycles EXE TIMEOUT_MS SETTLE_MS COUNT
+//                                                 COUNT times: Download
+//                                                 (unless a job runs),
+//                                                 Stop SETTLE_MS after
+//                                                 "Downloading: ", wait
+//                                                 for "Aborted!"; prints
+//                                                 each Stop's time
 //   window_driver stop  EXE TIMEOUT_MS SETTLE_MS  Stop, SETTLE_MS after the
 //                                                 status line first reads
 //                                                 "Downloading: ";
@@ -133,6 +144,10 @@ bool IsAborted(const std::string& text) {
     return text == kAborted;
 }
 
+bool IsResult(const std::string& text) {
+    return text == kAborted || text == "Error!" || text == "Downloaded successfully!";
+}
+
 int TimeStop(HWND window, DWORD timeout, DWORD settle) {
     std::string text;
     if (!WaitForStatus(window, IsDownloading, GetTickCount() + timeout, &text)) {
@@ -165,11 +180,38 @@ int TimeStop(HWND window, DWORD timeout, DWORD settle) {
     return 0;
 }
 
+// Repeated Download/Stop on one window: what a stopped transfer leaves
+// behind adds up here.
+int Cycles(HWND window, DWORD timeout, DWORD settle, int count) {
+    for (int i = 0; i < count; ++i) {
+        if (!IsWindowVisible(GetDlgItem(window, IDC_STOP)))
+            PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_DOWNLOAD, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_DOWNLOAD)));
+        std::string text;
+        if (!WaitForStatus(window, IsDownloading, GetTickCount() + timeout, &text)) {
+            std::fprintf(stderr, "cycle %d: no download started; status \"%s\"\n", i + 1, text.c_str());
+            return 1;
+        }
+        Sleep(settle);
+        LARGE_INTEGER clicked, shown;
+        QueryPerformanceCounter(&clicked);
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_STOP, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_STOP)));
+        if (!WaitForStatus(window, IsAborted, GetTickCount() + kAbortWait, &text)) {
+            std::fprintf(stderr, "cycle %d: no \"%s\"; status \"%s\"\n", i + 1, kAborted, text.c_str());
+            return 1;
+        }
+        QueryPerformanceCounter(&shown);
+        std::printf("cycle %d stop_to_aborted_ms=%.1f\n", i + 1, Milliseconds(clicked, shown));
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: window_driver wait|close|stop EXE TIMEOUT_MS [SETTLE_MS]\n");
+        std::fprintf(stderr, "usage: window_driver wait|close|downloading|result|stop|cycles EXE TIMEOUT_MS [SETTLE_MS [COUNT]]\n");
         return 2;
     }
     std::string mode = argv[1];
@@ -181,6 +223,18 @@ int main(int argc, char** argv) {
     }
     if (mode == "wait") return 0;
     if (mode == "close") return PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : 1;
+    if (mode == "downloading") {
+        std::string text;
+        return WaitForStatus(window, IsDownloading, GetTickCount() + timeout, &text) ? 0 : 1;
+    }
+    if (mode == "result") {
+        std::string text;
+        bool shown = WaitForStatus(window, IsResult, GetTickCount() + timeout, &text);
+        std::printf("%s\n", text.c_str());
+        return shown ? 0 : 1;
+    }
+    if (mode == "cycles" && argc == 6)
+        return Cycles(window, timeout, static_cast<DWORD>(std::strtoul(argv[4], nullptr, 10)), std::atoi(argv[5]));
     if (mode == "stop" && argc == 5) return TimeStop(window, timeout, static_cast<DWORD>(std::strtoul(argv[4], nullptr, 10)));
     std::fprintf(stderr, "unknown mode %s\n", argv[1]);
     return 2;

@@ -54,6 +54,20 @@ TEST_F(Cp932Test, TrailBytesAreNeitherSeparatorsNorBraces) {
     EXPECT_EQ(folder + "\\\x83\x5C\x83\x5C\x83\x5C.flv", OutputPathFor(folder, stem));
 }
 
+// Every NUL and control byte of a title becomes a blank in one pass over
+// it, however long the title.
+TEST_F(Cp932Test, AHugeHostileTitleIsNamedQuickly) {
+    std::string title;
+    for (int i = 0; i < 1000000; ++i) title += i % 3 ? std::string(1, '\0') : std::string("\x95\x5C\x01");
+    DWORD start = GetTickCount();
+    std::string name = MakeFileName(title);
+    DWORD took = GetTickCount() - start;
+    EXPECT_LT(took, 2000u);
+    ASSERT_EQ(title.size(), name.size());
+    EXPECT_EQ("\x95\x5C  ", name.substr(0, 4));
+    EXPECT_EQ(std::string::npos, name.find('\0'));
+}
+
 // Wine stores such names only when the host has the ja_JP.UTF-8 locale
 // (compiled with localedef and found through LOCPATH, if need be).
 TEST_F(Cp932Test, ShiftJisFoldersAndTitlesOnDisk) {

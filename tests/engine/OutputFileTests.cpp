@@ -152,17 +152,21 @@ TEST_F(OutputTest, DownloadToFileWritesTheStreamOrSaysWhyNot) {
     ASSERT_TRUE(DownloadToFile(downloader, SiteUrl("/get_video?size=70000"), path, nullptr));
     EXPECT_EQ(70000u, Mismatch(ReadFileBytes(path), true));
     EXPECT_EQ(70000u, ReadFileBytes(path).size());  // truncated first
-    // An error answer fails; the file it created stays, empty.
+    // An error answer, or a server that cannot be reached, fails and
+    // leaves the existing file as it was; an empty stream still makes its
+    // file.
     EXPECT_FALSE(DownloadToFile(downloader, SiteUrl("/get_video?status=404"), path, nullptr));
     EXPECT_EQ("The server answered: 404 Not Found", observer.LastStatus());
-    EXPECT_TRUE(PathFileExistsA(path.c_str()));
-    EXPECT_EQ("", ReadFileBytes(path));
+    EXPECT_FALSE(DownloadToFile(downloader, "http://127.0.0.1:1/get_video", path, nullptr));
+    EXPECT_EQ(70000u, Mismatch(ReadFileBytes(path), true));
+    ASSERT_TRUE(DownloadToFile(downloader, SiteUrl("/bytes?size=0"), folder + "\\empty.flv", nullptr));
+    EXPECT_TRUE(PathFileExistsA((folder + "\\empty.flv").c_str()));
     EXPECT_TRUE(boxes.Texts().empty());
     // Files that cannot be made, typed device names among them.
     for (const std::string& bad : {folder + "\\missing\\clip.flv", folder + "\\", folder + "\\nul", folder + "\\com1.flv"}) {
         size_t before = boxes.Texts().size();
         EXPECT_FALSE(DownloadToFile(downloader, SiteUrl("/get_video?size=10"), bad, nullptr));
-        ASSERT_TRUE(boxes.WaitForCount(before + 1, 5000));
+        ASSERT_TRUE(boxes.WaitForCount(before + 1, 5000)) << bad;
         EXPECT_EQ("Cannot create the file:\n" + bad, boxes.Texts().back());
     }
 }
