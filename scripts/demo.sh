@@ -7,9 +7,9 @@
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/lib/wine-env.sh"
-site_pid=""
+. "$root/scripts/lib/site.sh"
 cleanup() {
-  [ -n "$site_pid" ] && kill "$site_pid" 2>/dev/null && wait "$site_pid" 2>/dev/null
+  fh_site_stop
   fh_wine_stop
 }
 trap cleanup EXIT
@@ -20,13 +20,14 @@ rm -f build-demo.log
 out="$root/build/demo"
 rm -rf "$out"; mkdir -p "$out/downloads"
 
+echo "Starting the stand-in site..."
+if ! fh_site_start "$out" 600 --pages "$root/tests/sitepages"; then
+  echo "The demo needs the stand-in site; it did not come up (see $out/site.log)." >&2
+  exit 1
+fi
+port=$FH_SITE_PORT
 echo "Starting Wine..."
 fh_wine_start || exit 1
-build/host/samplesite/fh_samplesite --port 0 --port-file "$out/site.port" --lifetime 600 \
-    --pages "$root/tests/sitepages" --log "$out/site-requests.log" >"$out/site.log" 2>&1 &
-site_pid=$!
-for _ in $(seq 1 100); do [ -s "$out/site.port" ] && break; sleep 0.05; done
-port=$(cat "$out/site.port")
 
 settings='HKCU\Software\Quorvane\Framehaul\Settings'
 fh_reg add "$settings" /v DefaultFolder /d "$(winepath -w "$out/downloads")" /f

@@ -6,14 +6,13 @@
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/lib/wine-env.sh"
+. "$root/scripts/lib/site.sh"
 logs="$root/build/test-logs"
 passed=0
 failed=0
-site_pid=""
 
 finish() {
-  [ -n "$site_pid" ] && kill "$site_pid" 2>/dev/null && wait "$site_pid" 2>/dev/null
-  site_pid=""
+  fh_site_stop
   fh_wine_stop
 }
 trap finish EXIT
@@ -90,17 +89,7 @@ if ! fh_wine_start; then
   echo "$passed passed, $failed failed"
   exit 1
 fi
-site=build/host/samplesite/fh_samplesite
-if [ -x "$site" ]; then
-  rm -f "$logs/site.port"
-  "$site" --port 0 --port-file "$logs/site.port" --lifetime 3600 --log "$logs/site-requests.log" \
-      --pages "$root/tests/sitepages" \
-      >"$logs/site.log" 2>&1 &
-  site_pid=$!
-  for _ in $(seq 1 100); do [ -s "$logs/site.port" ] && break; sleep 0.05; done
-  export FH_SITE_PORT=$(cat "$logs/site.port" 2>/dev/null)
-  [ -n "$FH_SITE_PORT" ] || fail_one "the stand-in site did not start"
-fi
+fh_site_start "$logs" 3600 --pages "$root/tests/sitepages" || fail_one "the stand-in site did not start"
 # What the window tests saw on screen, one picture per state (at 96 dpi here;
 # the display-scale suite adds 144 and 192).
 rm -rf "$root/build/screenshots"

@@ -13,10 +13,11 @@ HERE=$(cd "$(dirname "$0")" && pwd)
 ROOT=$(cd "$HERE/../.." && pwd)
 W32=$(cd "${1:?usage: suite-browser-start.sh BUILD_WIN_DIR}" && pwd)
 source "$ROOT/scripts/lib/wine-env.sh"
+source "$ROOT/scripts/lib/site.sh"
 
 FAILED=0
 OWN_ENV=""
-SITE_PID=""
+SITE_DIR=""
 pass() { echo "PASS $1"; }
 fail() { echo "FAIL $1: $2"; FAILED=1; }
 
@@ -32,7 +33,8 @@ cleanup() {
     fh_reg add "$INTERNET" /v ProxyEnable /t REG_DWORD /d 0 /f
     rm -rf "$WINEPREFIX/drive_c/Framehaul Browser Test" "$WINEPREFIX/drive_c/fh_browser_downloads"
   fi
-  [ -n "$SITE_PID" ] && kill "$SITE_PID" 2>/dev/null
+  fh_site_stop
+  [ -n "$SITE_DIR" ] && rm -rf "$SITE_DIR"
   [ -n "$OWN_ENV" ] && fh_wine_stop
 }
 trap cleanup EXIT
@@ -42,12 +44,8 @@ if [ -z "${WINEPREFIX:-}" ]; then
   OWN_ENV=1
 fi
 if [ -z "${FH_SITE_PORT:-}" ]; then
-  portfile=$(mktemp)
-  "$ROOT/build/host/samplesite/fh_samplesite" --port 0 --port-file "$portfile" --lifetime 300 >/dev/null 2>&1 &
-  SITE_PID=$!
-  for _ in $(seq 1 100); do [ -s "$portfile" ] && break; sleep 0.05; done
-  FH_SITE_PORT=$(cat "$portfile")
-  rm -f "$portfile"
+  SITE_DIR=$(mktemp -d)
+  fh_site_start "$SITE_DIR" 300 || { echo "FAIL stand-in-site: it did not start"; exit 1; }
 fi
 
 install="$WINEPREFIX/drive_c/Framehaul Browser Test"

@@ -15,9 +15,10 @@ HERE=$(cd "$(dirname "$0")" && pwd)
 ROOT=$(cd "$HERE/../.." && pwd)
 W32=$(cd "${1:?usage: suite-setup.sh BUILD_WIN_DIR}" && pwd)
 source "$ROOT/scripts/lib/wine-env.sh"
+source "$ROOT/scripts/lib/site.sh"
 
 FAILED=0
-SITE_PID=""
+SITE_DIR=""
 RUN_PID=""
 STARTED=$(date +%s)
 pass() { echo "PASS $1"; }
@@ -37,7 +38,8 @@ FILES="Framehaul.exe Snagbar.dll SnagbarPage.html SnagbarLink.html README.txt Un
 
 cleanup() {
   [ -n "$RUN_PID" ] && kill "$RUN_PID" 2>/dev/null
-  [ -n "$SITE_PID" ] && kill "$SITE_PID" 2>/dev/null
+  fh_site_stop
+  [ -n "$SITE_DIR" ] && rm -rf "$SITE_DIR"
   fh_wine_stop
 }
 trap cleanup EXIT
@@ -57,12 +59,8 @@ export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 C="$WINEPREFIX/drive_c"
 step "prefix ready"
 if [ -z "${FH_SITE_PORT:-}" ]; then
-  portfile=$(mktemp)
-  "$ROOT/build/host/samplesite/fh_samplesite" --port 0 --port-file "$portfile" --lifetime 600 >/dev/null 2>&1 &
-  SITE_PID=$!
-  for _ in $(seq 1 100); do [ -s "$portfile" ] && break; sleep 0.05; done
-  FH_SITE_PORT=$(cat "$portfile")
-  rm -f "$portfile"
+  SITE_DIR=$(mktemp -d)
+  fh_site_start "$SITE_DIR" 600 || { echo "FAIL stand-in-site: it did not start"; exit 1; }
 fi
 
 # A registry value's data as `reg query` shows it, or nothing.
