@@ -97,7 +97,8 @@ TEST_F(OptionsDialogTest, EnablingTicksAndEnablesAllThreeAndOkWritesThem) {
     EXPECT_TRUE(allTicked);
     EXPECT_TRUE(allEnabled);
     int context, toolbar, tools;
-    EXPECT_EQ(BrowserIntegration::Full, BrowserIntegration(AppInstallDir).QueryState(&context, &toolbar, &tools));
+    BrowserIntegration integration(AppInstallDir);
+    EXPECT_EQ(BrowserIntegration::Full, integration.QueryState(&context, &toolbar, &tools));
 }
 
 TEST_F(OptionsDialogTest, OkWithoutTouchingTheIntegrationWritesNoEntry) {
