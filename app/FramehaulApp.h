@@ -2,7 +2,7 @@
 // life of the process and runs start-up.
 #pragma once
 #include <string>
-#include "app/FontSet.h"
+#include "controls/FontSet.h"
 #include "framework/WinApp.h"
 #include "settings/AppSettings.h"
 

@@ -13,7 +13,7 @@
 #include "framework/Strings.h"
 #include "resources/resource.h"
 
-MainDialog::MainDialog(HWND parent) : CBannerDialog(IDD_MAIN, parent) {
+MainDialog::MainDialog(HWND parent) : CBannerDialog(IDD_MAIN, parent, FramehaulApp::Get().fonts) {
     const AppSettings& settings = FramehaulApp::Get().settings;
     autoClose = settings.AutoClose;
     folder = settings.DefaultFolder;
@@ -224,12 +224,13 @@ void MainDialog::ShowContextMenu(LPARAM position) {
 }
 
 void MainDialog::OnOptions() {
-    OptionsDialog options(hwnd);
+    FramehaulApp& app = FramehaulApp::Get();
+    OptionsDialog options(hwnd, app.settings, [&app] { return app.GetInstallDir(); });
     if (options.DoModal() == IDOK) folderBox.SelectPath(options.defaultFolder, false);
 }
 
 void MainDialog::OnAbout() {
-    AboutDialog about;
+    AboutDialog about(FramehaulApp::Get().fonts);
     about.DoModal();
 }
 

@@ -58,8 +58,7 @@ public:
     void OnIdle() override;
 
 protected:
-    // The job's thread, created suspended; a step of its own so that a
-    // failure to create it can be tried out.
+    // The job's thread, created suspended; null when none can be made.
     virtual HANDLE CreateWorker();
 
     BOOL OnInitDialog() override;

@@ -116,7 +116,7 @@ int MainDialog::RunJob() {
         return -1;
     }
     std::string path;
-    if (!PrepareOutputPath(folder, video, hwnd, &path)) {
+    if (!PrepareOutputPath(folder, video, hwnd, FramehaulApp::Get().settings.AlwaysOverwrite, &path)) {
         stopRequest = StopAbort;
         return -1;
     }

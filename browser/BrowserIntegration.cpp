@@ -2,7 +2,6 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <vector>
-#include "app/FramehaulApp.h"
 #include "framework/Handles.h"
 
 // The entries' keys and values live in one table that the setup program's
@@ -78,10 +77,6 @@ private:
     RegKey key;
 };
 
-std::string InstallFile(const char* name) {
-    return FramehaulApp::Get().GetInstallDir() + "\\" + name;
-}
-
 bool IsWow64() {
     BOOL wow64 = FALSE;
     return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
@@ -134,13 +129,14 @@ bool WriteMenuItem(const char* item, const std::string& script, DWORD contexts) 
 }
 
 // One part's values in table order, with their data for this install folder.
-std::vector<std::pair<const char*, std::string>> PartValues(Part part, const std::string& module) {
+std::vector<std::pair<const char*, std::string>> PartValues(Part part, const std::string& folder,
+                                                            const std::string& module) {
     std::vector<std::pair<const char*, std::string>> values;
     for (const ExtensionValue& value : kExtensionValues) {
         if (value.part != part) continue;
         std::string data = value.data;
-        if (value.kind == Data::InstallFile) data = InstallFile(value.data);
-        if (value.kind == Data::Module) data = InstallFile(module.c_str()) + value.data;
+        if (value.kind == Data::InstallFile) data = folder + "\\" + value.data;
+        if (value.kind == Data::Module) data = folder + "\\" + module + value.data;
         values.emplace_back(value.name, data);
     }
     return values;
@@ -173,7 +169,12 @@ bool DeleteValues(REGSAM view, const std::vector<const char*>& names) {
 
 }  // namespace
 
-BrowserIntegration::BrowserIntegration() : moduleName(kModuleName) {}
+BrowserIntegration::BrowserIntegration(std::function<std::string()> installDir)
+    : installDir(std::move(installDir)), moduleName(kModuleName) {}
+
+std::string BrowserIntegration::InstallFile(const char* name) const {
+    return installDir() + "\\" + name;
+}
 
 BrowserIntegration::IntegrationState BrowserIntegration::QueryState(int* contextMenu, int* toolbarButton,
                                                                     int* toolsMenu) {
@@ -218,17 +219,17 @@ bool BrowserIntegration::WriteContextMenu(bool set) {
 }
 
 bool BrowserIntegration::WriteToolbarButton(bool set, REGSAM view) {
-    if (set) return WriteValues(view, PartValues(Part::ToolbarButton, moduleName));
+    if (set) return WriteValues(view, PartValues(Part::ToolbarButton, installDir(), moduleName));
     return DeleteValues(view, PartNames(Part::ToolbarButton));
 }
 
 bool BrowserIntegration::WriteToolsMenu(bool set, REGSAM view) {
-    if (set) return WriteValues(view, PartValues(Part::ToolsMenu, moduleName));
+    if (set) return WriteValues(view, PartValues(Part::ToolsMenu, installDir(), moduleName));
     return DeleteValues(view, PartNames(Part::ToolsMenu));
 }
 
 bool BrowserIntegration::WriteKeyLevel(bool set, REGSAM view) {
-    if (set) return WriteValues(view, PartValues(Part::KeyLevel, moduleName));
+    if (set) return WriteValues(view, PartValues(Part::KeyLevel, installDir(), moduleName));
     Key extensions;
     return extensions.Open(HKEY_LOCAL_MACHINE, kExtensionsParent, KEY_WRITE, view) &&
            extensions.DeleteSubKey(kExtensionId, view);

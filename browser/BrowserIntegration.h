@@ -3,13 +3,16 @@
 // the install folder, and the registration of the extension module.
 #pragma once
 #include <windows.h>
+#include <functional>
 #include <string>
 
 class BrowserIntegration {
 public:
     enum IntegrationState { None = 0, Partial = 1, Full = 2 };
 
-    BrowserIntegration();
+    // installDir gives the install folder when an entry needs it: finding
+    // it may fill it in, which only writing entries should do.
+    explicit BrowserIntegration(std::function<std::string()> installDir);
     virtual ~BrowserIntegration() = default;
 
     // With enable clear, removes every entry and registers nothing.
@@ -32,5 +35,8 @@ private:
     bool WriteKeyLevel(bool set, REGSAM view);
     bool RegisterModules();
 
+    std::string InstallFile(const char* name) const;
+
+    std::function<std::string()> installDir;
     std::string moduleName;
 };

@@ -1,14 +1,13 @@
 #include "browser/OptionsDialog.h"
 #include <shlobj.h>
-#include "app/FramehaulApp.h"
 #include "browser/BrowserIntegration.h"
 #include "controls/CFileDialogEx.h"
 #include "controls/CFolderPicker.h"
 #include "framework/Strings.h"
 #include "resources/resource.h"
 
-OptionsDialog::OptionsDialog(HWND parent) : Dialog(IDD_OPTIONS, parent) {
-    const AppSettings& settings = FramehaulApp::Get().settings;
+OptionsDialog::OptionsDialog(HWND parent, AppSettings& settings, std::function<std::string()> installDir)
+    : Dialog(IDD_OPTIONS, parent), settings(settings), installDir(std::move(installDir)) {
     alwaysOverwrite = settings.AlwaysOverwrite;
     defaultFolder = settings.DefaultFolder;
     autoStart = settings.AutoStart;
@@ -28,14 +27,14 @@ void OptionsDialog::DoDataExchange(DataExchange& dx) {
 
 BOOL OptionsDialog::OnInitDialog() {
     folderBox.AttachDlgItem(hwnd, IDC_FOLDER);
-    BrowserIntegration integration;
+    BrowserIntegration integration(installDir);
     enable = integration.QueryState(&contextMenu, &toolbarButton, &toolsMenu) != BrowserIntegration::None;
     initialEnable = enable;
     initialContextMenu = contextMenu;
     initialToolbarButton = toolbarButton;
     initialToolsMenu = toolsMenu;
     UpdateData(false);
-    folderBox.SetList(FramehaulApp::Get().settings.RecentFolders.get());
+    folderBox.SetList(settings.RecentFolders.get());
     if (!defaultFolder.empty()) folderBox.SelectPath(defaultFolder, false);
     EnableIntegrationBoxes();
     return TRUE;
@@ -81,14 +80,13 @@ void OptionsDialog::OnBrowseProgram() {
 
 void OptionsDialog::OnOK() {
     UpdateData(true);
-    AppSettings& settings = FramehaulApp::Get().settings;
     settings.AlwaysOverwrite = alwaysOverwrite != 0;
     settings.DefaultFolder = defaultFolder;
     settings.AutoStart = autoStart != 0;
     settings.Program = program;
     if (enable != initialEnable || contextMenu != initialContextMenu || toolbarButton != initialToolbarButton ||
         toolsMenu != initialToolsMenu) {
-        BrowserIntegration integration;
+        BrowserIntegration integration(installDir);
         integration.Apply(enable, contextMenu, toolbarButton, toolsMenu);
     }
     Dialog::OnOK();

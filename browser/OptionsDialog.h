@@ -2,13 +2,17 @@
 // from the browser, and Internet Explorer's entries. Edits a working copy;
 // only OK moves it into the settings (and writes changed browser entries).
 #pragma once
+#include <functional>
 #include <string>
 #include "controls/CFolderHistoryCombo.h"
 #include "framework/Dialog.h"
+#include "settings/AppSettings.h"
 
 class OptionsDialog : public Dialog {
 public:
-    explicit OptionsDialog(HWND parent);
+    // OK moves the choices into settings; installDir is the browser entries'
+    // install folder (see BrowserIntegration).
+    OptionsDialog(HWND parent, AppSettings& settings, std::function<std::string()> installDir);
 
     CFolderHistoryCombo folderBox{CPathComboBoxEx::kAcceptFiles};
     std::string defaultFolder;
@@ -36,4 +40,7 @@ private:
     void OnEnableClicked();
     void OnBrowseFolder();
     void OnBrowseProgram();
+
+    AppSettings& settings;
+    std::function<std::string()> installDir;
 };

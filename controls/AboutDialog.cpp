@@ -1,11 +1,10 @@
 #include "controls/AboutDialog.h"
-#include "app/FramehaulApp.h"
 #include "framework/Dpi.h"
 #include "framework/Strings.h"
 #include "framework/WinApp.h"
 #include "resources/resource.h"
 
-AboutDialog::AboutDialog() : Dialog(IDD_ABOUT, nullptr) {}
+AboutDialog::AboutDialog(const FontSet& fonts) : Dialog(IDD_ABOUT, nullptr), fonts(fonts) {}
 
 AboutDialog::~AboutDialog() {
     if (hwnd) DestroyWindow(hwnd);  // before the icon it shows
@@ -17,7 +16,6 @@ BOOL AboutDialog::OnInitDialog() {
     emailLink.AttachDlgItem(hwnd, IDC_EMAIL_LINK);
     Dialog::OnInitDialog();
 
-    const FontSet& fonts = FramehaulApp::Get().fonts;
     SendMessageA(Item(IDC_VERSION_TEXT), WM_SETFONT, reinterpret_cast<WPARAM>(fonts.boldFont), TRUE);
     SendMessageA(Item(IDC_DESCRIPTION), WM_SETFONT, reinterpret_cast<WPARAM>(fonts.boldFont), TRUE);
     websiteLink.backColor = GetSysColor(COLOR_BTNFACE);

@@ -2,11 +2,12 @@
 // to a support e-mail.
 #pragma once
 #include "controls/CLinkStatic.h"
+#include "controls/FontSet.h"
 #include "framework/Dialog.h"
 
 class AboutDialog : public Dialog {
 public:
-    AboutDialog();
+    explicit AboutDialog(const FontSet& fonts);
     ~AboutDialog() override;
 
     const CLinkStatic& WebsiteLink() const { return websiteLink; }
@@ -20,5 +21,6 @@ private:
 
     CLinkStatic websiteLink;
     CLinkStatic emailLink;
+    const FontSet& fonts;
     HICON icon = nullptr;
 };

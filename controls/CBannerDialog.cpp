@@ -1,5 +1,4 @@
 #include "controls/CBannerDialog.h"
-#include "app/FramehaulApp.h"
 #include "framework/Dpi.h"
 #include "framework/Handles.h"
 #include "framework/Strings.h"
@@ -77,7 +76,7 @@ void CBannerDialog::OnPaint(HDC dc) {
 
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(0, 0, 0));
-    if (HFONT bold = FramehaulApp::Get().fonts.boldFont) SelectObject(dc, bold);
+    if (HFONT bold = fonts.boldFont) SelectObject(dc, bold);
     RECT text = {scaled(16), scaled(12), client.right - scaled(16 + kLogoWidth), scaled(52)};
     std::string pitch = LoadResString(IDS_BANNER_TEXT);
     DrawTextA(dc, pitch.c_str(), static_cast<int>(pitch.size()), &text, DT_WORDBREAK);

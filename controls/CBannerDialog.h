@@ -3,10 +3,13 @@
 // program's one-line pitch in bold.
 #pragma once
 #include "controls/CDropDialog.h"
+#include "controls/FontSet.h"
 
 class CBannerDialog : public CDropDialog {
 public:
-    CBannerDialog(UINT templateId, HWND parent) : CDropDialog(templateId, parent) {}
+    // The pitch is drawn in fonts' bold font; fonts outlive the dialog.
+    CBannerDialog(UINT templateId, HWND parent, const FontSet& fonts)
+        : CDropDialog(templateId, parent), fonts(fonts) {}
 
     // At 100 %; the strip grows with the display's scale.
     static constexpr int kTileWidth = 480;
@@ -17,4 +20,7 @@ protected:
     void DoDataExchange(DataExchange&) override {}
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     void OnPaint(HDC dc) override;
+
+private:
+    const FontSet& fonts;
 };

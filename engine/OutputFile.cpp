@@ -1,7 +1,6 @@
 #include "engine/OutputFile.h"
 #include <shlwapi.h>
 #include <vector>
-#include "app/FramehaulApp.h"
 #include "engine/AnsiText.h"
 #include "engine/FileExistsDialog.h"
 #include "framework/Strings.h"
@@ -102,10 +101,10 @@ std::string OutputPathFor(const std::string& folder, const std::string& stem) {
     return prefix + cut + kExtension;
 }
 
-bool PrepareOutputPath(const std::string& folder, const VideoInfo& info, HWND owner, std::string* path) {
+bool PrepareOutputPath(const std::string& folder, const VideoInfo& info, HWND owner,
+                       std::atomic<int>& alwaysOverwrite, std::string* path) {
     std::string stem = MakeFileName(info.title.empty() ? UntitledStem() : info.title);
     std::string candidate = OutputPathFor(folder, stem);
-    std::atomic<int>& alwaysOverwrite = FramehaulApp::Get().settings.AlwaysOverwrite;
     if (!PathFileExistsA(candidate.c_str()) || alwaysOverwrite) {
         *path = candidate;
         return true;

@@ -2,6 +2,7 @@
 // existing file, and the transfer into the created file.
 #pragma once
 #include <windows.h>
+#include <atomic>
 #include <string>
 #include "engine/HttpDownloader.h"
 #include "engine/VideoInfo.h"
@@ -21,10 +22,12 @@ std::string MakeFileName(const std::string& text);
 std::string OutputPathFor(const std::string& folder, const std::string& stem);
 
 // The output path for the video: its title (or "untitled<ticks>") made a
-// file name in folder. An existing file is replaced when AlwaysOverwrite is
-// on; otherwise FileExistsDialog (owned by owner) decides, and may change
-// AlwaysOverwrite. False when the user cancelled the dialog.
-bool PrepareOutputPath(const std::string& folder, const VideoInfo& info, HWND owner, std::string* path);
+// file name in folder. An existing file is replaced when alwaysOverwrite is
+// set; otherwise FileExistsDialog (owned by owner) decides, and may change
+// alwaysOverwrite, the setting that the Options dialog shares from the window
+// thread. False when the user cancelled the dialog.
+bool PrepareOutputPath(const std::string& folder, const VideoInfo& info, HWND owner,
+                       std::atomic<int>& alwaysOverwrite, std::string* path);
 
 // Transfers the stream into the file, which is created (or emptied) when
 // the first bytes arrive; an HTTP error answer counts as a failed transfer.

@@ -1,15 +1,10 @@
-# Run by the dist target (cmake -P). Input: DIST_DIR, PROGRAM (may be
-# empty), MODULE32, WIN64_DIR (may be empty), SOURCE_DIR.
+# Run by the dist target (cmake -P). Input: DIST_DIR, PROGRAM, MODULE32, WIN64_DIR (may be empty), SOURCE_DIR.
 set(out "${DIST_DIR}/Framehaul")
 # A file dropped from the package must not linger from an earlier run.
 file(REMOVE_RECURSE "${out}" "${DIST_DIR}/Framehaul.zip")
 file(MAKE_DIRECTORY "${out}")
 
-if(PROGRAM)
-  file(COPY "${PROGRAM}" DESTINATION "${out}")
-else()
-  message(WARNING "dist: this build has no Framehaul.exe; the package lacks the program")
-endif()
+file(COPY "${PROGRAM}" DESTINATION "${out}")
 file(COPY "${MODULE32}" DESTINATION "${out}")
 
 if(WIN64_DIR)

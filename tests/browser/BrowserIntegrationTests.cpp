@@ -88,7 +88,7 @@ protected:
         for (REGSAM view : kViews) DeleteExtensionKey(view);
     }
     int contextMenu = -1, toolbarButton = -1, toolsMenu = -1;
-    BrowserIntegration integration;
+    BrowserIntegration integration{AppInstallDir};
 };
 
 TEST_F(BrowserIntegrationTest, CleanRegistryHasNoEntries) {

@@ -48,7 +48,7 @@ protected:
     // entries", yet removing the entries changes something, so the
     // registry shows whether Apply ran and how.
     static void LeaveOnlyThePageItem() {
-        BrowserIntegration().Apply(1, 1, 0, 0);
+        BrowserIntegration(AppInstallDir).Apply(1, 1, 0, 0);
         SHDeleteKeyA(HKEY_CURRENT_USER, kLinkKey.c_str());
     }
     static void Tick(HWND w, int id, bool on) {
@@ -58,8 +58,8 @@ protected:
 };
 
 TEST_F(OptionsDialogTest, OpensWithTheEntriesThatArePresent) {
-    BrowserIntegration().Apply(1, 1, 0, 0);
-    OptionsDialog options(nullptr);
+    BrowserIntegration(AppInstallDir).Apply(1, 1, 0, 0);
+    OptionsDialog options(nullptr, App().settings, AppInstallDir);
     bool enable = false, context = false, toolbar = true, tools = true, subsEnabled = false;
     RunWindow(options, [&](HWND w) {
         enable = Checked(w, IDC_IE_ENABLE);
@@ -78,7 +78,7 @@ TEST_F(OptionsDialogTest, OpensWithTheEntriesThatArePresent) {
 }
 
 TEST_F(OptionsDialogTest, EnablingTicksAndEnablesAllThreeAndOkWritesThem) {
-    OptionsDialog options(nullptr);
+    OptionsDialog options(nullptr, App().settings, AppInstallDir);
     bool disabledAtFirst = false, allTicked = false, allEnabled = false;
     INT_PTR result = RunWindow(options, [&](HWND w) {
         disabledAtFirst = !Checked(w, IDC_IE_ENABLE) && !Enabled(w, IDC_IE_CONTEXT_MENU) &&
@@ -97,12 +97,13 @@ TEST_F(OptionsDialogTest, EnablingTicksAndEnablesAllThreeAndOkWritesThem) {
     EXPECT_TRUE(allTicked);
     EXPECT_TRUE(allEnabled);
     int context, toolbar, tools;
-    EXPECT_EQ(BrowserIntegration::Full, BrowserIntegration().QueryState(&context, &toolbar, &tools));
+    BrowserIntegration integration(AppInstallDir);
+    EXPECT_EQ(BrowserIntegration::Full, integration.QueryState(&context, &toolbar, &tools));
 }
 
 TEST_F(OptionsDialogTest, OkWithoutTouchingTheIntegrationWritesNoEntry) {
     LeaveOnlyThePageItem();
-    OptionsDialog options(nullptr);
+    OptionsDialog options(nullptr, App().settings, AppInstallDir);
     RunWindow(options, [&](HWND w) {
         Tick(w, IDC_ALWAYS_OVERWRITE, true);
         Tick(w, IDC_AUTO_START, false);
@@ -122,7 +123,7 @@ TEST_F(OptionsDialogTest, OkWithoutTouchingTheIntegrationWritesNoEntry) {
 
 TEST_F(OptionsDialogTest, TickingAndUntickingStillCountsAsAChangeThatWritesNothing) {
     LeaveOnlyThePageItem();
-    OptionsDialog options(nullptr);
+    OptionsDialog options(nullptr, App().settings, AppInstallDir);
     bool subsTicked = false;
     RunWindow(options, [&](HWND w) {
         Tick(w, IDC_IE_ENABLE, true);
@@ -139,8 +140,8 @@ TEST_F(OptionsDialogTest, TickingAndUntickingStillCountsAsAChangeThatWritesNothi
 }
 
 TEST_F(OptionsDialogTest, UntickingEnableRemovesEveryEntry) {
-    BrowserIntegration().Apply(1, 1, 1, 1);
-    OptionsDialog options(nullptr);
+    BrowserIntegration(AppInstallDir).Apply(1, 1, 1, 1);
+    OptionsDialog options(nullptr, App().settings, AppInstallDir);
     RunWindow(options, [&](HWND w) {
         Tick(w, IDC_IE_ENABLE, false);
         Click(w, IDOK);
@@ -153,7 +154,7 @@ TEST_F(OptionsDialogTest, UntickingEnableRemovesEveryEntry) {
 TEST_F(OptionsDialogTest, CancelKeepsEverythingAsItWas) {
     App().settings.DefaultFolder = "C:\\Kept";
     App().settings.Program = "C:\\kept.exe";
-    OptionsDialog options(nullptr);
+    OptionsDialog options(nullptr, App().settings, AppInstallDir);
     std::string shownFolder;
     INT_PTR result = RunWindow(options, [&](HWND w) {
         shownFolder = Text(w, IDC_FOLDER);

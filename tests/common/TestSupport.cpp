@@ -15,6 +15,8 @@ void ClearAppKey() {
     SHDeleteKeyA(HKEY_CURRENT_USER, App().GetProfile().AppKey().c_str());
 }
 
+std::string AppInstallDir() { return App().GetInstallDir(); }
+
 bool KeyExists(const std::string& path) {
     HKEY key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;

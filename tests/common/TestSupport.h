@@ -12,6 +12,9 @@ namespace testing_support {
 // HKCU\Software\Quorvane\<test program name>).
 FramehaulApp& App();
 
+// The application's install folder, filled in as the program does.
+std::string AppInstallDir();
+
 // Removes the test program's whole registry key.
 void ClearAppKey();
 

@@ -1,12 +1,13 @@
 #include "tests/controls/ControlsTestSupport.h"
 #include <shlobj.h>
 #include <cstring>
+#include "app/FramehaulApp.h"
 #include "framework/WinApp.h"
 #include "resources/resource.h"
 
 namespace controls_test {
 
-HostDialog::HostDialog() : CBannerDialog(IDD_MAIN, nullptr) {}
+HostDialog::HostDialog() : CBannerDialog(IDD_MAIN, nullptr, FramehaulApp::Get().fonts) {}
 
 HostDialog::~HostDialog() {
     if (hwnd) DestroyWindow(hwnd);

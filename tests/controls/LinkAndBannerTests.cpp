@@ -169,6 +169,7 @@ TEST(BannerTest, BitmapRepeatsEvery480PixelsUnderAGreyLineAndTheTextKeepsClearOf
 
 class ShownAbout : public AboutDialog {
 public:
+    ShownAbout() : AboutDialog(FramehaulApp::Get().fonts) {}
     ~ShownAbout() override { if (hwnd) DestroyWindow(hwnd); }
 };
 

@@ -17,6 +17,7 @@ namespace {
 
 class ShownAbout : public AboutDialog {
 public:
+    ShownAbout() : AboutDialog(FramehaulApp::Get().fonts) {}
     ~ShownAbout() override { if (hwnd) DestroyWindow(hwnd); }
 };
 

@@ -90,7 +90,8 @@ TEST_F(Cp932Test, ShiftJisFoldersAndTitlesOnDisk) {
         ASSERT_TRUE(ResolveVideo(downloader, "http://www.youtube.com/watch?v=sjis", info, nullptr));
         EXPECT_EQ(kSjisTitle, info.title);
         std::string path;
-        ASSERT_TRUE(PrepareOutputPath(folder, info, nullptr, &path));
+        std::atomic<int> overwrite{0};
+        ASSERT_TRUE(PrepareOutputPath(folder, info, nullptr, overwrite, &path));
         EXPECT_EQ(folder + "\\" + kSjisTitle + ".flv", path);
         ASSERT_TRUE(DownloadToFile(downloader, info.streamUrl, path, nullptr));
         EXPECT_EQ(65536u, Mismatch(ReadFileBytes(path), true));

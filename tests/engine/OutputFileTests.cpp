@@ -5,7 +5,6 @@
 #include <fstream>
 #include <regex>
 #include <thread>
-#include "app/FramehaulApp.h"
 #include "engine/OutputFile.h"
 #include "resources/resource.h"
 #include "tests/common/BoxWatcher.h"
@@ -15,6 +14,12 @@
 using namespace engine_testing;
 
 namespace {
+
+// The "always overwrite" setting, as the window would share it.
+std::atomic<int>& Overwrite() {
+    static std::atomic<int> setting{0};
+    return setting;
+}
 
 class OutputTest : public ::testing::Test {
 protected:
@@ -27,7 +32,6 @@ protected:
         Overwrite() = 0;
         testing_support::RemoveTree(folder);
     }
-    static std::atomic<int>& Overwrite() { return FramehaulApp::Get().settings.AlwaysOverwrite; }
     void Touch(const std::string& name) { std::ofstream(folder + "\\" + name) << "old"; }
     std::string folder;
 };
@@ -57,7 +61,7 @@ std::string PrepareWithDialog(const std::string& folder, const std::string& titl
     std::string path;
     bool result = false;
     std::thread worker([&] {
-        result = PrepareOutputPath(folder, VideoInfo{title, ""}, nullptr, &path);
+        result = PrepareOutputPath(folder, VideoInfo{title, ""}, nullptr, Overwrite(), &path);
         done = true;
     });
     HWND dialog = nullptr;
@@ -112,7 +116,7 @@ TEST_F(OutputTest, LongNamesAreCutToFitAPath) {
 
 TEST_F(OutputTest, ExistingFileIsSettledByTheSettingOrTheDialog) {
     std::string path;
-    ASSERT_TRUE(PrepareOutputPath(folder, VideoInfo{"", ""}, nullptr, &path));
+    ASSERT_TRUE(PrepareOutputPath(folder, VideoInfo{"", ""}, nullptr, Overwrite(), &path));
     EXPECT_TRUE(std::regex_match(path.substr(folder.size()), std::regex(R"(\\untitled-?[0-9]+\.flv)"))) << path;
     Touch("Taken.flv");
     EXPECT_EQ(folder + "\\other", PrepareWithDialog(folder, "Taken", [](HWND dialog) {

@@ -1,4 +1,4 @@
-#include "app/FontSet.h"
+#include "controls/FontSet.h"
 #include <initializer_list>
 #include "framework/Dpi.h"
 
