@@ -6,6 +6,19 @@
 
 #include <new>
 
+namespace {
+
+// The type information behind IDispatch calls, which name no interface but
+// the null one.
+HRESULT DispatchTypeInfo(REFIID riid, ComPtr<ITypeInfo>& typeInfo)
+{
+    if (!IsEqualIID(riid, IID_NULL))
+        return DISP_E_UNKNOWNINTERFACE;
+    return SnagbarModule::GetTypeInfo(typeInfo.Put());
+}
+
+}  // namespace
+
 HRESULT FramehaulIE::Create(IUnknown* outer, REFIID riid, void** ppv)
 {
     if (!ppv)
@@ -99,10 +112,8 @@ STDMETHODIMP FramehaulIE::GetTypeInfo(UINT index, LCID, ITypeInfo** typeInfo)
 STDMETHODIMP FramehaulIE::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
                                         DISPID* ids)
 {
-    if (!IsEqualIID(riid, IID_NULL))
-        return DISP_E_UNKNOWNINTERFACE;
     ComPtr<ITypeInfo> typeInfo;
-    HRESULT hr = SnagbarModule::GetTypeInfo(typeInfo.Put());
+    HRESULT hr = DispatchTypeInfo(riid, typeInfo);
     if (FAILED(hr))
         return hr;
     return DispGetIDsOfNames(typeInfo.Get(), names, count, ids);
@@ -111,10 +122,8 @@ STDMETHODIMP FramehaulIE::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count
 STDMETHODIMP FramehaulIE::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
                                  VARIANT* result, EXCEPINFO* exception, UINT* argError)
 {
-    if (!IsEqualIID(riid, IID_NULL))
-        return DISP_E_UNKNOWNINTERFACE;
     ComPtr<ITypeInfo> typeInfo;
-    HRESULT hr = SnagbarModule::GetTypeInfo(typeInfo.Put());
+    HRESULT hr = DispatchTypeInfo(riid, typeInfo);
     if (FAILED(hr))
         return hr;
     return typeInfo->Invoke(static_cast<IFramehaulIE*>(this), id, flags, params, result,
