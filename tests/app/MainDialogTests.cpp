@@ -9,7 +9,7 @@
 #include "app/FramehaulApp.h"
 #include "resources/resource.h"
 #include "samplesite/StreamBytes.h"
-#include "tests/app/MainWindowHarness.h"
+#include "tests/common/MainWindowHarness.h"
 #include "tests/common/BoxWatcher.h"
 #include "tests/common/TestSupport.h"
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include "app/FramehaulApp.h"
 #include "resources/resource.h"
-#include "tests/app/MainWindowHarness.h"
+#include "tests/common/MainWindowHarness.h"
 #include "tests/common/BoxWatcher.h"
 #include "tests/common/ScreenPixels.h"
 #include "tests/common/TestSupport.h"

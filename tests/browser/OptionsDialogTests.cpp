@@ -5,7 +5,7 @@
 #include "browser/BrowserIntegration.h"
 #include "browser/OptionsDialog.h"
 #include "resources/resource.h"
-#include "tests/app/MainWindowHarness.h"
+#include "tests/common/MainWindowHarness.h"
 #include "tests/common/TestSupport.h"
 
 using namespace testing_support;

@@ -1,4 +1,4 @@
-#include "tests/app/MainWindowHarness.h"
+#include "tests/common/MainWindowHarness.h"
 #include <commctrl.h>
 #include <thread>
 #include "framework/Wnd.h"
