@@ -8,7 +8,7 @@
 #include "framework/Dpi.h"
 #include "resources/resource.h"
 #include "tests/common/ShownAbout.h"
-#include "tests/controls/ControlsTestSupport.h"
+#include "tests/common/ControlsTestSupport.h"
 
 using namespace controls_test;
 

@@ -9,7 +9,7 @@
 #include "settings/RecentList.h"
 #include "tests/common/TestSupport.h"
 #include "tests/common/ShownAbout.h"
-#include "tests/controls/ControlsTestSupport.h"
+#include "tests/common/ControlsTestSupport.h"
 
 using namespace controls_test;
 

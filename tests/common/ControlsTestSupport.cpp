@@ -1,4 +1,4 @@
-#include "tests/controls/ControlsTestSupport.h"
+#include "tests/common/ControlsTestSupport.h"
 #include <shlobj.h>
 #include <algorithm>
 #include <cstring>
