@@ -4,12 +4,12 @@
 #include <shlwapi.h>
 #include <algorithm>
 #include <cstdlib>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include "app/FramehaulApp.h"
 #include "resources/resource.h"
 #include "samplesite/StreamBytes.h"
-#include "tests/app/MainWindowHarness.h"
+#include "tests/common/MainWindowHarness.h"
 #include "tests/common/BoxWatcher.h"
 #include "tests/common/TestSupport.h"
 
@@ -20,11 +20,6 @@ namespace {
 
 const std::string kSample = "http://www.youtube.com/watch?v=sample";
 const std::string kSlow = "http://www.youtube.com/watch?v=slow";
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 bool FileExists(const std::string& path) { return PathFileExistsA(path.c_str()) != FALSE; }
 
@@ -84,7 +79,7 @@ TEST_F(MainWindowTest, ASuccessfulJobShowsItsProgressAndItsFile) {
     EXPECT_TRUE(stopHidden);
     EXPECT_TRUE(boxes.Texts().empty());
 
-    std::string data = ReadFile(folder + "\\Sample clip.flv");
+    std::string data = ReadFileBytes(folder + "\\Sample clip.flv");
     ASSERT_EQ(2000000u, data.size());
     EXPECT_EQ(data.size(), samplesite::FirstStreamMismatch(
                               reinterpret_cast<const unsigned char*>(data.data()), data.size(), 0));
@@ -136,7 +131,7 @@ TEST_F(MainWindowTest, AnExistingFileIsReplacedSilentlyWhenAlwaysOverwriting) {
         result = WaitForResult(w);
     });
     EXPECT_EQ("Downloaded successfully!", result);
-    EXPECT_EQ(2000000u, ReadFile(folder + "\\Sample clip.flv").size());
+    EXPECT_EQ(2000000u, ReadFileBytes(folder + "\\Sample clip.flv").size());
 }
 
 struct ExistsAnswer {
@@ -178,20 +173,20 @@ TEST_F(FileExistsTest, OverwriteItReplacesTheFileAndStoresTheTick) {
     std::string question;
     EXPECT_EQ("Downloaded successfully!", RunWith({IDC_OVERWRITE_IT, "", true}, &question));
     EXPECT_EQ("The file 'Sample clip.flv' already exists.", question);
-    EXPECT_EQ(2000000u, ReadFile(folder + "\\Sample clip.flv").size());
+    EXPECT_EQ(2000000u, ReadFileBytes(folder + "\\Sample clip.flv").size());
     EXPECT_EQ(1, App().settings.AlwaysOverwrite);
 }
 
 TEST_F(FileExistsTest, OkWithATypedNameUsesItAsItStands) {
     EXPECT_EQ("Downloaded successfully!", RunWith({IDOK, "renamed", false}));
-    EXPECT_EQ(2000000u, ReadFile(folder + "\\renamed").size());
-    EXPECT_EQ("old", ReadFile(folder + "\\Sample clip.flv"));
+    EXPECT_EQ(2000000u, ReadFileBytes(folder + "\\renamed").size());
+    EXPECT_EQ("old", ReadFileBytes(folder + "\\Sample clip.flv"));
     EXPECT_EQ(0, App().settings.AlwaysOverwrite);
 }
 
 TEST_F(FileExistsTest, CancelAbortsButStillRemembersTheJob) {
     EXPECT_EQ("Aborted!", RunWith({IDCANCEL, "", true}));
-    EXPECT_EQ("old", ReadFile(folder + "\\Sample clip.flv"));
+    EXPECT_EQ("old", ReadFileBytes(folder + "\\Sample clip.flv"));
     EXPECT_EQ(0, App().settings.AlwaysOverwrite);  // the tick is not stored on Cancel
     EXPECT_EQ(kSample, Urls()[0]);
     EXPECT_FALSE(Folders()[0].empty());
@@ -208,7 +203,7 @@ TEST_F(MainWindowTest, StopMidStreamAbortsAndKeepsThePartialFile) {
         result = WaitForResult(w, 20000);
     });
     EXPECT_EQ("Aborted!", result);
-    std::string data = ReadFile(folder + "\\Slow clip.flv");
+    std::string data = ReadFileBytes(folder + "\\Slow clip.flv");
     EXPECT_GT(data.size(), 0u);
     EXPECT_LT(data.size(), 4000000u);
     EXPECT_EQ("", Urls()[0]);  // a stopped transfer is an error: nothing remembered
@@ -268,9 +263,9 @@ TEST_F(MainWindowTest, StopIsAnsweredWhileTheServerIsSilent) {
     EXPECT_EQ((std::vector<std::string>{"Aborted!", "Aborted!", "Aborted!"}), results);
     for (DWORD took : stopTimes) EXPECT_LT(took, 3000u);  // the real figure is in the benchmark
     EXPECT_TRUE(boxes.Texts().empty());
-    EXPECT_EQ("old", ReadFile(folder + "\\Mute clip.flv"));
+    EXPECT_EQ("old", ReadFileBytes(folder + "\\Mute clip.flv"));
     // Whole 4096-byte reads of the 100,000 bytes sent before the silence.
-    EXPECT_EQ(98304u, ReadFile(folder + "\\Stall clip.flv").size());
+    EXPECT_EQ(98304u, ReadFileBytes(folder + "\\Stall clip.flv").size());
     ASSERT_EQ(3u, statusAfterStall.size());
     EXPECT_EQ(0u, statusAfterStall[2].rfind("Downloading: 96 KB / 488 KB", 0)) << statusAfterStall[2];
 }
@@ -315,7 +310,7 @@ TEST_F(MainWindowTest, ClosingDuringAJobStopsItThenCloses) {
     EXPECT_EQ(IDCANCEL, result);
     // The job was stopped, not finished: its end was shown before the window went.
     EXPECT_EQ("Aborted!", window.StatusTexts().back());
-    std::string data = ReadFile(folder + "\\Slow clip.flv");
+    std::string data = ReadFileBytes(folder + "\\Slow clip.flv");
     EXPECT_LT(data.size(), 4000000u);
 }
 
@@ -389,7 +384,7 @@ TEST_F(MainWindowTest, AServerErrorForTheStreamIsAnError) {
     })) << "the server's answer is named";
     EXPECT_EQ("", fileName);
     EXPECT_EQ("", Urls()[0]);
-    EXPECT_EQ("old", ReadFile(folder + "\\Gone clip.flv"));  // kept: the server sent no video
+    EXPECT_EQ("old", ReadFileBytes(folder + "\\Gone clip.flv"));  // kept: the server sent no video
 }
 
 TEST_F(MainWindowTest, AWorkerThatCannotStartLeavesTheWindowIdle) {

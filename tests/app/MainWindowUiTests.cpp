@@ -6,7 +6,7 @@
 #include <algorithm>
 #include "app/FramehaulApp.h"
 #include "resources/resource.h"
-#include "tests/app/MainWindowHarness.h"
+#include "tests/common/MainWindowHarness.h"
 #include "tests/common/BoxWatcher.h"
 #include "tests/common/ScreenPixels.h"
 #include "tests/common/TestSupport.h"
@@ -249,8 +249,7 @@ TEST_F(MainWindowUiTest, EveryStateShowsItsTextsOnScreen) {
         SetText(w, IDC_FOLDER, folder);
         look(w, "idle", {IDC_URL, IDC_FOLDER, IDC_STATUS});
         PostMessageA(w, WM_COMMAND, ID_OPTIONS, 0);
-        HWND options = nullptr;
-        WaitFor([&] { return (options = FindWindowA("#32770", "Options")) && IsWindowVisible(options); }, 10000);
+        HWND options = WaitForDialog("Options");
         ASSERT_NE(nullptr, options);
         look(options, "options", {IDC_FOLDER, IDC_PROGRAM});
         PostMessageA(options, WM_COMMAND, IDCANCEL, 0);
@@ -318,11 +317,7 @@ TEST_F(MainWindowUiTest, TheAboutBoxIsModalToTheMainWindow) {
     std::vector<std::string> wrong;
     auto about = [&](HWND w, const char* how, UINT message, WPARAM command) {
         PostMessageA(w, message, command, 0);
-        HWND box = nullptr;
-        WaitFor([&] {
-            box = FindWindowA("#32770", "About Framehaul");
-            return box && IsWindowVisible(box);
-        }, 10000);
+        HWND box = WaitForDialog("About Framehaul");
         if (!box) return wrong.push_back(std::string(how) + ": no About box");
         if (GetWindow(box, GW_OWNER) != w) wrong.push_back(std::string(how) + ": not owned");
         if (IsWindowEnabled(w)) wrong.push_back(std::string(how) + ": main window enabled");

@@ -5,7 +5,7 @@
 #include "browser/BrowserIntegration.h"
 #include "browser/OptionsDialog.h"
 #include "resources/resource.h"
-#include "tests/app/MainWindowHarness.h"
+#include "tests/common/MainWindowHarness.h"
 #include "tests/common/TestSupport.h"
 
 using namespace testing_support;
@@ -179,11 +179,7 @@ TEST_F(OptionsDialogTest, TheMainWindowShowsTheNewDefaultFolderAfterOk) {
     std::string shown;
     RunWindow(window, [&](HWND w) {
         PostMessageA(w, WM_COMMAND, ID_OPTIONS, 0);
-        HWND options = nullptr;
-        WaitFor([&] {
-            options = FindWindowA("#32770", "Options");
-            return options && IsWindowVisible(options);
-        }, 10000);
+        HWND options = WaitForDialog("Options");
         ASSERT_NE(nullptr, options);
         SetText(options, IDC_FOLDER, listed);
         Click(options, IDOK);

@@ -24,7 +24,8 @@ public:
 
 private:
     void Run();
-    static BOOL CALLBACK Visit(HWND window, LPARAM self);
+    bool IsNewBox(HWND window) const;
+    void Answer(HWND box);
 
     std::string caption;
     std::atomic<bool> stop{false};

@@ -2,6 +2,9 @@
 #include <shlwapi.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <wininet.h>
+#include <fstream>
+#include <iterator>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -126,12 +129,98 @@ const char* const kInternetSettings = "Software\\Microsoft\\Windows\\CurrentVers
 }
 
 SiteProxy::SiteProxy() {
+    DWORD size = sizeof(enable);
+    hadEnable = RegGetValueA(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable", RRF_RT_REG_DWORD, nullptr,
+                             &enable, &size) == ERROR_SUCCESS;
+    char text[1024] = "";
+    size = sizeof(text);
+    hadServer = RegGetValueA(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer", RRF_RT_REG_SZ, nullptr, text,
+                             &size) == ERROR_SUCCESS;
+    server = text;
     WriteDword(kInternetSettings, "ProxyEnable", 1);
     WriteString(kInternetSettings, "ProxyServer", "127.0.0.1:" + std::to_string(SitePort()));
 }
 
 SiteProxy::~SiteProxy() {
-    WriteDword(kInternetSettings, "ProxyEnable", 0);
+    if (hadEnable)
+        WriteDword(kInternetSettings, "ProxyEnable", enable);
+    else
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable");
+    if (hadServer)
+        WriteString(kInternetSettings, "ProxyServer", server);
+    else
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer");
+}
+
+std::string ProxyOfNewSession() {
+    HINTERNET session = InternetOpenA("probe", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    char buffer[4096] = {};
+    DWORD size = sizeof(buffer);
+    std::string proxy;
+    if (session && InternetQueryOptionA(session, INTERNET_OPTION_PROXY, buffer, &size)) {
+        auto* info = reinterpret_cast<INTERNET_PROXY_INFO*>(buffer);
+        if (info->dwAccessType == INTERNET_OPEN_TYPE_PROXY && info->lpszProxy)
+            proxy = reinterpret_cast<const char*>(info->lpszProxy);
+    }
+    if (session) InternetCloseHandle(session);
+    return proxy;
+}
+
+bool SiteProxyInEffect() {
+    return SitePort() != 0 && ProxyOfNewSession() == "127.0.0.1:" + std::to_string(SitePort());
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+namespace {
+struct DialogSearch {
+    const std::function<bool(HWND)>* match;
+    HWND found;
+};
+
+BOOL CALLBACK VisitDialog(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<DialogSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char cls[16] = "";
+    GetClassNameA(window, cls, sizeof(cls));
+    if (pid != GetCurrentProcessId() || !IsWindowVisible(window) || lstrcmpA(cls, "#32770") != 0 ||
+        !(*search->match)(window))
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+}  // namespace
+
+HWND FindDialog(const std::function<bool(HWND)>& match) {
+    DialogSearch search{&match, nullptr};
+    EnumWindows(VisitDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForDialog(const std::string& caption, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitFor([&] {
+        found = FindDialog([&](HWND window) {
+            char title[256] = "";
+            GetWindowTextA(window, title, sizeof(title));
+            return caption == title;
+        });
+        return found != nullptr;
+    }, timeoutMs);
+    return found;
 }
 
 }  // namespace testing_support

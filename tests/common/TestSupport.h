@@ -1,6 +1,7 @@
 // Helpers shared by the tests that run under Wine.
 #pragma once
 #include <windows.h>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,14 +43,38 @@ HGLOBAL MakeDropFiles(const std::vector<std::string>& names);
 int SitePort();
 
 // While it lives, WinINet sessions opened by this user go through the
-// stand-in site as their proxy, so "http://www.youtube.com/..." reaches it.
+// stand-in site as their proxy, so "http://www.youtube.com/..." reaches it;
+// the previous values come back afterwards.
 class SiteProxy {
 public:
     SiteProxy();
     ~SiteProxy();
     SiteProxy(const SiteProxy&) = delete;
     SiteProxy& operator=(const SiteProxy&) = delete;
+
+private:
+    DWORD enable = 0;
+    std::string server;
+    bool hadEnable = false, hadServer = false;
 };
+
+// The proxy of a WinINet session opened now ("" when it goes direct).
+std::string ProxyOfNewSession();
+// Checked before a test names any host but 127.0.0.1, so that nothing
+// leaves the machine if the proxy setting were not taken.
+bool SiteProxyInEffect();
+
+// The whole file as bytes ("" when it cannot be read).
+std::string ReadFileBytes(const std::string& path);
+
+// Polls condition every 10 ms until it holds or timeoutMs passes.
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs);
+// The first visible dialog (#32770) of this process, on any thread, for
+// which match holds; null when there is none.
+HWND FindDialog(const std::function<bool(HWND)>& match);
+// A visible dialog of this process with this caption, once it is shown
+// (null on time-out).
+HWND WaitForDialog(const std::string& caption, DWORD timeoutMs = 10000);
 
 // Runs the thread's messages until done() holds or timeoutMs passes.
 template <class Pred>

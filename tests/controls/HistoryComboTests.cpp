@@ -10,7 +10,7 @@
 #include "framework/Strings.h"
 #include "settings/RecentList.h"
 #include "tests/common/TestSupport.h"
-#include "tests/controls/ControlsTestSupport.h"
+#include "tests/common/ControlsTestSupport.h"
 
 using namespace controls_test;
 using namespace testing_support;

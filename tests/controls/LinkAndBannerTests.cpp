@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include "app/FramehaulApp.h"
-#include "controls/AboutDialog.h"
 #include "framework/Dpi.h"
 #include "resources/resource.h"
-#include "tests/controls/ControlsTestSupport.h"
+#include "tests/common/ShownAbout.h"
+#include "tests/common/ControlsTestSupport.h"
 
 using namespace controls_test;
 
@@ -166,12 +166,6 @@ TEST(BannerTest, BitmapRepeatsEvery480PixelsUnderAGreyLineAndTheTextKeepsClearOf
     ReleaseDC(nullptr, dc);
     EXPECT_GT(textBottom, 12 + metrics.tmHeight) << "wrapped onto a second line";
 }
-
-class ShownAbout : public AboutDialog {
-public:
-    ShownAbout() : AboutDialog(FramehaulApp::Get().fonts) {}
-    ~ShownAbout() override { if (hwnd) DestroyWindow(hwnd); }
-};
 
 TEST(AboutDialogTest, LinksPointAtTheWebSiteAndTheSupportMailOnTheDialogColour) {
     ShownAbout about;

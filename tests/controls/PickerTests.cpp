@@ -7,7 +7,7 @@
 #include "controls/CFileDialogEx.h"
 #include "controls/CFolderPicker.h"
 #include "tests/common/TestSupport.h"
-#include "tests/controls/ControlsTestSupport.h"
+#include "tests/common/ControlsTestSupport.h"
 
 using namespace controls_test;
 using namespace testing_support;

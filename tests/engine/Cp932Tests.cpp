@@ -10,6 +10,7 @@
 #include "tests/engine/EngineTestSupport.h"
 
 using namespace engine_testing;
+using namespace testing_support;
 
 namespace {
 
@@ -71,7 +72,7 @@ TEST_F(Cp932Test, AHugeHostileTitleIsNamedQuickly) {
 // Wine stores such names only when the host has the ja_JP.UTF-8 locale
 // (compiled with localedef and found through LOCPATH, if need be).
 TEST_F(Cp932Test, ShiftJisFoldersAndTitlesOnDisk) {
-    ASSERT_FALSE(SitePort().empty()) << "FH_SITE_PORT is not set: the site must run";
+    ASSERT_NE(0, SitePort()) << "FH_SITE_PORT is not set: the site must run";
     std::string base = testing_support::MakeTempFolder("fh_cp932_");
     ASSERT_TRUE(CreateDirectoryW((std::wstring(base.begin(), base.end()) + L"\\\x8868").c_str(), nullptr))
         << "Wine cannot store Japanese file names: the host lacks the ja_JP.UTF-8 locale";

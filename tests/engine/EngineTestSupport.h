@@ -1,6 +1,5 @@
-// Helpers of the engine tests: an observer that records every call, the
-// stand-in site's addresses, and the per-user proxy that sends the video
-// site's addresses to it.
+// Helpers of the engine tests: an observer that records every call and
+// the stand-in site's addresses and bytes.
 #pragma once
 #include <windows.h>
 #include <string>
@@ -41,31 +40,9 @@ private:
     }
 };
 
-// The stand-in site's port from FH_SITE_PORT ("" when not set), and
-// "http://127.0.0.1:<port>" + pathAndQuery.
-std::string SitePort();
+// "http://127.0.0.1:<site port>" + pathAndQuery.
 std::string SiteUrl(const std::string& pathAndQuery);
 
-// While it lives, the per-user proxy points at the stand-in site; the
-// previous values come back afterwards.
-class SiteProxy {
-public:
-    SiteProxy();
-    ~SiteProxy();
-
-private:
-    DWORD enable = 0;
-    std::string server;
-    bool hadEnable = false, hadServer = false;
-};
-
-// The proxy of a WinINet session opened now ("" when it goes direct).
-std::string ProxyOfNewSession();
-// Checked before a test names any host but 127.0.0.1, so that nothing
-// leaves the machine if the proxy setting were not taken.
-bool SiteProxyInEffect();
-
-std::string ReadFileBytes(const std::string& path);
 // Index of the first byte that differs from the site's stream (FLV header,
 // then the formula) or, without header, from its /bytes formula.
 size_t Mismatch(const std::string& bytes, bool flvHeader);

@@ -7,16 +7,18 @@
 #include "engine/InternetErrorText.h"
 #include "engine/OutputFile.h"
 #include "tests/common/BoxWatcher.h"
+#include "tests/common/TestSupport.h"
 #include "tests/engine/EngineTestSupport.h"
 
 using namespace engine_testing;
+using namespace testing_support;
 using Lines = std::vector<std::string>;
 
 namespace {
 
 class TransferTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_FALSE(SitePort().empty()) << "FH_SITE_PORT is not set: the site must run"; }
+    void SetUp() override { ASSERT_NE(0, SitePort()) << "FH_SITE_PORT is not set: the site must run"; }
     bool Fetch(const std::string& pathAndQuery, HttpDownloader::HttpErrors errors = HttpDownloader::HttpErrors::Accept) {
         observer.reset(new Recorder);
         page.reset(new PageBuffer);

@@ -12,6 +12,7 @@
 #include "tests/engine/EngineTestSupport.h"
 
 using namespace engine_testing;
+using namespace testing_support;
 
 namespace {
 
@@ -65,7 +66,7 @@ std::string PrepareWithDialog(const std::string& folder, const std::string& titl
         done = true;
     });
     HWND dialog = nullptr;
-    for (int i = 0; i < 500 && !dialog && !done; ++i, Sleep(20)) dialog = FindWindowA("#32770", "Framehaul");
+    WaitFor([&] { return (dialog = FindWindowA("#32770", "Framehaul")) || done; }, 10000);
     EXPECT_EQ(drive != nullptr, dialog != nullptr);
     if (dialog && drive) drive(dialog);
     for (int i = 0; i < 250 && !done; ++i, Sleep(20)) {}
@@ -146,7 +147,7 @@ TEST_F(OutputTest, ExistingFileIsSettledByTheSettingOrTheDialog) {
 }
 
 TEST_F(OutputTest, DownloadToFileWritesTheStreamOrSaysWhyNot) {
-    ASSERT_FALSE(SitePort().empty()) << "FH_SITE_PORT is not set: the site must run";
+    ASSERT_NE(0, SitePort()) << "FH_SITE_PORT is not set: the site must run";
     Recorder observer;
     HttpDownloader downloader;
     downloader.CreateSession(&observer);

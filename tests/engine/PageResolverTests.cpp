@@ -5,9 +5,11 @@
 #include "engine/PageResolver.h"
 #include "engine/YouTubePageParser.h"
 #include "tests/common/BoxWatcher.h"
+#include "tests/common/TestSupport.h"
 #include "tests/engine/EngineTestSupport.h"
 
 using namespace engine_testing;
+using namespace testing_support;
 
 namespace {
 
@@ -71,7 +73,7 @@ namespace {
 
 class ResolveTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_FALSE(SitePort().empty()) << "FH_SITE_PORT is not set: the site must run"; }
+    void SetUp() override { ASSERT_NE(0, SitePort()) << "FH_SITE_PORT is not set: the site must run"; }
     // The site's own address, accepted because its query names the domain.
     static std::string Direct(const std::string& pathAndQuery) {
         return SiteUrl(pathAndQuery + "&via=youtube.com");

@@ -46,7 +46,6 @@ void StartJob(HWND window, const std::string& url, const std::string& folder);
 bool Visible(HWND window, int id);
 // Waits until the status line shows one of the three results.
 std::string WaitForResult(HWND window, DWORD timeoutMs = 60000);
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs);
 // The file-exists dialog of this process, once it is shown (null on time-out).
 HWND WaitForFileExistsDialog(DWORD timeoutMs = 20000);
 

@@ -6,20 +6,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include "app/FramehaulApp.h"
-#include "controls/AboutDialog.h"
 #include "settings/RecentList.h"
 #include "tests/common/TestSupport.h"
-#include "tests/controls/ControlsTestSupport.h"
+#include "tests/common/ShownAbout.h"
+#include "tests/common/ControlsTestSupport.h"
 
 using namespace controls_test;
 
 namespace {
-
-class ShownAbout : public AboutDialog {
-public:
-    ShownAbout() : AboutDialog(FramehaulApp::Get().fonts) {}
-    ~ShownAbout() override { if (hwnd) DestroyWindow(hwnd); }
-};
 
 TEST(Showcase, AboutBoxAndDroppedDownFolderList) {
     RecentList folders{"Recent\\Folders", 20, RecentList::Match::FolderPath};

@@ -1,8 +1,9 @@
-#include "tests/app/MainWindowHarness.h"
+#include "tests/common/MainWindowHarness.h"
 #include <commctrl.h>
 #include <thread>
 #include "framework/Wnd.h"
 #include "resources/resource.h"
+#include "tests/common/TestSupport.h"
 
 BOOL RecordingMainDialog::OnInitDialog() {
     SetWindowSubclass(Item(IDC_STATUS), Record, 1, reinterpret_cast<DWORD_PTR>(this));
@@ -64,6 +65,8 @@ std::vector<int> RecordingMainDialog::BarPositions() {
 
 namespace harness {
 
+using testing_support::WaitFor;
+
 INT_PTR RunWindow(Dialog& window, const std::function<void(HWND)>& driver) {
     std::thread player([&] {
         HWND shown = nullptr;
@@ -105,15 +108,6 @@ bool Visible(HWND window, int id) {
     return IsWindowVisible(GetDlgItem(window, id)) != FALSE;
 }
 
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
-    DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(10);
-    }
-    return true;
-}
-
 std::string WaitForResult(HWND window, DWORD timeoutMs) {
     std::string text;
     WaitFor([&] {
@@ -123,25 +117,12 @@ std::string WaitForResult(HWND window, DWORD timeoutMs) {
     return text;
 }
 
-namespace {
-BOOL CALLBACK FindExistsDialog(HWND window, LPARAM param) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    char cls[16] = "";
-    GetClassNameA(window, cls, sizeof(cls));
-    if (pid == GetCurrentProcessId() && IsWindowVisible(window) && lstrcmpA(cls, "#32770") == 0 &&
-        GetDlgItem(window, IDC_OVERWRITE_IT) && GetDlgItem(window, IDC_ALWAYS_OVERWRITE)) {
-        *reinterpret_cast<HWND*>(param) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-}
-
 HWND WaitForFileExistsDialog(DWORD timeoutMs) {
     HWND found = nullptr;
     WaitFor([&] {
-        EnumWindows(FindExistsDialog, reinterpret_cast<LPARAM>(&found));
+        found = testing_support::FindDialog([](HWND window) {
+            return GetDlgItem(window, IDC_OVERWRITE_IT) && GetDlgItem(window, IDC_ALWAYS_OVERWRITE);
+        });
         return found != nullptr;
     }, timeoutMs);
     return found;

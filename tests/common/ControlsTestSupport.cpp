@@ -1,5 +1,6 @@
-#include "tests/controls/ControlsTestSupport.h"
+#include "tests/common/ControlsTestSupport.h"
 #include <shlobj.h>
+#include <algorithm>
 #include <cstring>
 #include "app/FramehaulApp.h"
 #include "framework/WinApp.h"
@@ -95,39 +96,16 @@ Image LoadBitmapImage(UINT id, int width, int height) {
 bool IsReddish(COLORREF c) { return GetRValue(c) > 160 && GetGValue(c) < 90 && GetBValue(c) < 90; }
 bool IsBluish(COLORREF c) { return GetBValue(c) > 160 && GetRValue(c) < 90 && GetGValue(c) < 90; }
 
-namespace {
-struct Search {
-    const std::vector<HWND>* known;
-    HWND found;
-};
-
-BOOL CALLBACK FindDialog(HWND window, LPARAM param) {
-    Search* search = reinterpret_cast<Search*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    char cls[16] = "";
-    GetClassNameA(window, cls, sizeof(cls));
-    if (pid != GetCurrentProcessId() || !IsWindowVisible(window) || lstrcmpA(cls, "#32770") != 0) return TRUE;
-    for (HWND k : *search->known)
-        if (k == window) return TRUE;
-    search->found = window;
-    return FALSE;
-}
-}
-
 DialogDriver::DialogDriver(std::vector<HWND> known, std::function<void(HWND)> act)
     : worker([this, known, act] {
-          DWORD start = GetTickCount();
-          Search search{&known, nullptr};
-          while (!stop && !search.found && GetTickCount() - start < 10000) {
-              EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
-              if (!search.found) Sleep(50);
-          }
-          if (!search.found) return;
+          auto unknown = [&](HWND window) { return std::find(known.begin(), known.end(), window) == known.end(); };
+          HWND dialog = nullptr;
+          testing_support::WaitFor([&] { return stop || (dialog = testing_support::FindDialog(unknown)); }, 10000);
+          if (!dialog) return;
           found = true;
-          act(search.found);
-          for (int i = 0; i < 200 && IsWindow(search.found); ++i) Sleep(50);
-          if (IsWindow(search.found)) PostMessageA(search.found, WM_COMMAND, IDCANCEL, 0);
+          act(dialog);
+          for (int i = 0; i < 200 && IsWindow(dialog); ++i) Sleep(50);
+          if (IsWindow(dialog)) PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
       }) {}
 
 DialogDriver::~DialogDriver() {
