@@ -20,7 +20,7 @@ std::string ModulePath() {
         buffer.resize(buffer.size() * 2);
     }
 }
-}
+}  // namespace
 
 FramehaulApp::~FramehaulApp() {
     if (settingsLoaded) settings.Save(GetProfile());

@@ -93,7 +93,11 @@ void MainDialog::InitSystemMenu() {
     DeleteMenu(menu, SC_RESTORE, MF_BYCOMMAND);
     DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
     DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
-    const struct { UINT text; UINT command; bool separator; } items[] = {
+    const struct {
+        UINT text;
+        UINT command;
+        bool separator;
+    } items[] = {
         {IDS_MENU_OPTIONS, IDM_SYS_OPTIONS, true},
         {IDS_MENU_HELP, IDM_SYS_HELP, true},
         {IDS_MENU_ABOUT, IDM_SYS_ABOUT, false},
@@ -146,55 +150,49 @@ void MainDialog::ApplyKeepOnTop() {
 
 bool MainDialog::OnCommand(WORD id, WORD code, HWND control) {
     switch (id) {
-    case IDC_DOWNLOAD:     OnDownload(); return true;
-    case IDC_STOP:         OnStop(); return true;
-    case IDC_BROWSE:       OnBrowse(); return true;
-    case IDC_OPEN_FOLDER:  OnOpenFolder(); return true;
-    case IDC_PLAY:         OnPlay(); return true;
-    case IDC_KEEP_ON_TOP:  if (code == BN_CLICKED) ApplyKeepOnTop(); return true;
+    case IDC_DOWNLOAD: OnDownload(); return true;
+    case IDC_STOP: OnStop(); return true;
+    case IDC_BROWSE: OnBrowse(); return true;
+    case IDC_OPEN_FOLDER: OnOpenFolder(); return true;
+    case IDC_PLAY: OnPlay(); return true;
+    case IDC_KEEP_ON_TOP:
+        if (code == BN_CLICKED) ApplyKeepOnTop();
+        return true;
     case IDC_AUTO_CLOSE:
         if (code == BN_CLICKED) autoClose = IsDlgButtonChecked(hwnd, IDC_AUTO_CLOSE) == BST_CHECKED;
         return true;
-    case IDC_OPTIONS_LINK: if (code == STN_CLICKED) OnOptions(); return true;
-    case ID_OPTIONS:       OnOptions(); return true;
-    case ID_APP_ABOUT:     OnAbout(); return true;
-    case ID_HELP:          OnHelp(); return true;
-    default:               return CBannerDialog::OnCommand(id, code, control);
+    case IDC_OPTIONS_LINK:
+        if (code == STN_CLICKED) OnOptions();
+        return true;
+    case ID_OPTIONS: OnOptions(); return true;
+    case ID_APP_ABOUT: OnAbout(); return true;
+    case ID_HELP: OnHelp(); return true;
+    default: return CBannerDialog::OnCommand(id, code, control);
     }
 }
 
 bool MainDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     switch (message) {
-    case WM_DOWNLOAD_FINISHED:
-        OnJobFinished();
-        return true;
+    case WM_DOWNLOAD_FINISHED: OnJobFinished(); return true;
     case WM_TIMER:
         if (wParam != kProgressTimer) break;
         FlushProgressText();
         return true;
     case WM_SYSCOMMAND:
         switch (wParam & 0xFFF0) {
-        case IDM_SYS_ABOUT:   OnAbout(); return true;
+        case IDM_SYS_ABOUT: OnAbout(); return true;
         case IDM_SYS_OPTIONS: OnOptions(); return true;
-        case IDM_SYS_HELP:    OnHelp(); return true;
-        default:              return false;
+        case IDM_SYS_HELP: OnHelp(); return true;
+        default: return false;
         }
-    case WM_CONTEXTMENU:
-        ShowContextMenu(lParam);
-        return true;
-    case WM_DROPFILES:
-        OnDropFiles(reinterpret_cast<HDROP>(wParam));
-        return false;  // the default handling follows
+    case WM_CONTEXTMENU: ShowContextMenu(lParam); return true;
+    case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wParam)); return false;  // the default handling follows
     case WM_PAINT:
         if (!IsIconic(hwnd)) break;
         PaintIcon();
         return true;
-    case WM_QUERYDRAGICON:
-        *result = reinterpret_cast<LRESULT>(bigIcon);
-        return true;
-    case WM_DESTROY:
-        OnDestroy();
-        return false;
+    case WM_QUERYDRAGICON: *result = reinterpret_cast<LRESULT>(bigIcon); return true;
+    case WM_DESTROY: OnDestroy(); return false;
     }
     return CBannerDialog::HandleMessage(message, wParam, lParam, result);
 }

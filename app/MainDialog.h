@@ -39,7 +39,7 @@ public:
     void OnDownload();
     void OnStop();
     static DWORD WINAPI JobThreadProc(void* window);
-    int RunJob();        // worker thread
+    int RunJob();  // worker thread
     void OnJobFinished();
     bool IsJobRunning() const { return running; }
     HANDLE WorkerHandle() const { return worker; }

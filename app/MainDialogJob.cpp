@@ -28,7 +28,7 @@ public:
 private:
     CRITICAL_SECTION& section;
 };
-}
+}  // namespace
 
 void MainDialog::OnDownload() {
     if (running) return;
@@ -126,8 +126,7 @@ int MainDialog::RunJob() {
         failed = true;
         return -1;
     }
-    if (stopRequest == StopNone && !failed)
-        SetDlgItemTextA(hwnd, IDC_FILE_NAME, PathFindFileNameA(path.c_str()));
+    if (stopRequest == StopNone && !failed) SetDlgItemTextA(hwnd, IDC_FILE_NAME, PathFindFileNameA(path.c_str()));
     return 0;
 }
 

@@ -6,15 +6,17 @@
 
 // The entries' keys and values live in one table that the setup program's
 // build reads too.
-#define FH_IE_MENU_EXT(key) const char* const BrowserIntegration::kMenuExtKey = key;
+#define FH_IE_MENU_EXT(key)                       const char* const BrowserIntegration::kMenuExtKey = key;
 #define FH_IE_MENU_ITEM(id, item, page, contexts) const char* const BrowserIntegration::k##id##MenuItem = item;
-#define FH_IE_EXTENSION(parent, id) const char* const BrowserIntegration::kExtensionKey = parent "\\" id;
+#define FH_IE_EXTENSION(parent, id)               const char* const BrowserIntegration::kExtensionKey = parent "\\" id;
 #include "browser/IeEntryTable.inc"
 
 namespace {
 
 #define FH_IE_MODULE(file) const char* const kModuleName = file;
-#define FH_IE_EXTENSION(parent, id) const char* const kExtensionsParent = parent; const char* const kExtensionId = id;
+#define FH_IE_EXTENSION(parent, id)               \
+    const char* const kExtensionsParent = parent; \
+    const char* const kExtensionId = id;
 #include "browser/IeEntryTable.inc"
 
 struct MenuItem {
@@ -49,16 +51,16 @@ public:
         return RegOpenKeyExA(root, path.c_str(), 0, access | view, key.Put()) == ERROR_SUCCESS;
     }
     bool Create(HKEY root, const std::string& path, REGSAM view = 0) {
-        return RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS | view,
-                               nullptr, key.Put(), nullptr) == ERROR_SUCCESS;
+        return RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS | view, nullptr,
+                               key.Put(), nullptr) == ERROR_SUCCESS;
     }
     bool SetString(const char* name, const std::string& value) {
         return RegSetValueExA(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                               lstrlenA(value.c_str()) + 1) == ERROR_SUCCESS;
     }
     bool SetDword(const char* name, DWORD value) {
-        return RegSetValueExA(key.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                              sizeof(value)) == ERROR_SUCCESS;
+        return RegSetValueExA(key.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) ==
+               ERROR_SUCCESS;
     }
     bool CanRead(const char* name) {
         char buffer[1023];

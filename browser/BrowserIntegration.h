@@ -21,8 +21,8 @@ public:
     // True only when every step succeeded.
     virtual bool WriteEntries(int registerModule, int contextMenu, int toolbarButton, int toolsMenu);
 
-    static const char* const kExtensionKey;   // below HKEY_LOCAL_MACHINE
-    static const char* const kMenuExtKey;     // below HKEY_CURRENT_USER
+    static const char* const kExtensionKey;  // below HKEY_LOCAL_MACHINE
+    static const char* const kMenuExtKey;    // below HKEY_CURRENT_USER
     static const char* const kPageMenuItem;
     static const char* const kLinkMenuItem;
 

@@ -41,16 +41,15 @@ BOOL OptionsDialog::OnInitDialog() {
 }
 
 void OptionsDialog::EnableIntegrationBoxes() {
-    for (int id : {IDC_IE_CONTEXT_MENU, IDC_IE_TOOLBAR_BUTTON, IDC_IE_TOOLS_MENU})
-        EnableWindow(Item(id), enable != 0);
+    for (int id : {IDC_IE_CONTEXT_MENU, IDC_IE_TOOLBAR_BUTTON, IDC_IE_TOOLS_MENU}) EnableWindow(Item(id), enable != 0);
 }
 
 bool OptionsDialog::OnCommand(WORD id, WORD code, HWND control) {
     if (code == BN_CLICKED) {
         switch (id) {
-        case IDC_IE_ENABLE:        OnEnableClicked(); return true;
-        case IDC_BROWSE_FOLDER:    OnBrowseFolder(); return true;
-        case IDC_BROWSE_PROGRAM:   OnBrowseProgram(); return true;
+        case IDC_IE_ENABLE: OnEnableClicked(); return true;
+        case IDC_BROWSE_FOLDER: OnBrowseFolder(); return true;
+        case IDC_BROWSE_PROGRAM: OnBrowseProgram(); return true;
         }
     }
     return Dialog::OnCommand(id, code, control);
@@ -72,8 +71,7 @@ void OptionsDialog::OnBrowseFolder() {
 
 void OptionsDialog::OnBrowseProgram() {
     program = GetControlText(Item(IDC_PROGRAM));
-    CFileDialogEx dialog(true, nullptr, program.c_str(),
-                         OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_ALLOWMULTISELECT,
+    CFileDialogEx dialog(true, nullptr, program.c_str(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_ALLOWMULTISELECT,
                          "Executable Files (*.exe)|*.exe|All Files (*.*)|*.*||", nullptr);
     if (dialog.DoModal() == IDOK) SetControlText(Item(IDC_PROGRAM), dialog.GetPathName());
 }

@@ -36,8 +36,8 @@ void AboutDialog::SizeIcon() {
     for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) continue;
         int size = ScaleToDpi(32, DialogDpi(hwnd));
-        icon = static_cast<HICON>(
-            LoadImageA(AppInstance(), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, size, size, 0));
+        icon =
+            static_cast<HICON>(LoadImageA(AppInstance(), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, size, size, 0));
         if (icon) SendMessageA(child, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
         return;
     }

@@ -9,15 +9,13 @@ namespace {
 // Width the text keeps clear of the logo at the banner's right end.
 const int kLogoWidth = 96;
 const COLORREF kLineColor = RGB(208, 208, 208);
-}
+}  // namespace
 
 bool CBannerDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     switch (message) {
     case WM_PAINT:
-    case WM_PRINTCLIENT:
-        return HandlePaint(message, wParam, result);
-    default:
-        return CDropDialog::HandleMessage(message, wParam, lParam, result);
+    case WM_PRINTCLIENT: return HandlePaint(message, wParam, result);
+    default: return CDropDialog::HandleMessage(message, wParam, lParam, result);
     }
 }
 
@@ -25,8 +23,10 @@ namespace {
 // The banner image drawn for a scale at least as large as needed, so that
 // it is only ever made smaller; sizes at 100 % are 480 x 60.
 HBITMAP LoadBannerFor(int dpi, int* scaledFrom) {
-    const struct { UINT id; int dpi; } images[] = {
-        {IDB_BANNER, 96}, {IDB_BANNER_150, 144}, {IDB_BANNER_200, 192}};
+    const struct {
+        UINT id;
+        int dpi;
+    } images[] = {{IDB_BANNER, 96}, {IDB_BANNER_150, 144}, {IDB_BANNER_200, 192}};
     for (const auto& image : images) {
         if (image.dpi < dpi && image.id != IDB_BANNER_200) continue;
         *scaledFrom = image.dpi;

@@ -8,8 +8,7 @@
 class CBannerDialog : public CDropDialog {
 public:
     // The pitch is drawn in fonts' bold font; fonts outlive the dialog.
-    CBannerDialog(UINT templateId, HWND parent, const FontSet& fonts)
-        : CDropDialog(templateId, parent), fonts(fonts) {}
+    CBannerDialog(UINT templateId, HWND parent, const FontSet& fonts) : CDropDialog(templateId, parent), fonts(fonts) {}
 
     // At 100 %; the strip grows with the display's scale.
     static constexpr int kTileWidth = 480;

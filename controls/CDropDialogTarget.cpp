@@ -2,8 +2,7 @@
 #include "controls/CDropDialog.h"
 
 CDropDialog* CDropDialogTarget::AsDropDialog(Wnd* window) {
-    return window && window->IsKindOf(&CDropDialog::classRecord) ? static_cast<CDropDialog*>(window)
-                                                                   : nullptr;
+    return window && window->IsKindOf(&CDropDialog::classRecord) ? static_cast<CDropDialog*>(window) : nullptr;
 }
 
 DWORD CDropDialogTarget::OnDragEnter(Wnd* window, OleDataObject& data, DWORD keyState, POINT point) {
@@ -21,8 +20,7 @@ bool CDropDialogTarget::OnDrop(Wnd* window, OleDataObject& data, DWORD effect, P
     return dialog ? dialog->OnDrop(data, effect, point) : false;
 }
 
-DWORD CDropDialogTarget::OnDropEx(Wnd* window, OleDataObject& data, DWORD defaultEffect,
-                                  DWORD allowed, POINT point) {
+DWORD CDropDialogTarget::OnDropEx(Wnd* window, OleDataObject& data, DWORD defaultEffect, DWORD allowed, POINT point) {
     CDropDialog* dialog = AsDropDialog(window);
     return dialog ? dialog->OnDropEx(data, defaultEffect, allowed, point) : kDropNotHandled;
 }

@@ -13,8 +13,7 @@ public:
     DWORD OnDragEnter(Wnd* window, OleDataObject& data, DWORD keyState, POINT point) override;
     DWORD OnDragOver(Wnd* window, OleDataObject& data, DWORD keyState, POINT point) override;
     bool OnDrop(Wnd* window, OleDataObject& data, DWORD effect, POINT point) override;
-    DWORD OnDropEx(Wnd* window, OleDataObject& data, DWORD defaultEffect, DWORD allowed,
-                   POINT point) override;
+    DWORD OnDropEx(Wnd* window, OleDataObject& data, DWORD defaultEffect, DWORD allowed, POINT point) override;
     void OnDragLeave(Wnd* window) override;
 
 private:

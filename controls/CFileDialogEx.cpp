@@ -3,10 +3,10 @@
 namespace {
 const DWORD kSizeWithPlacesBar = 88;  // sizeof(OPENFILENAMEA) from Windows 2000 on
 const DWORD kSizeBefore2000 = 76;     // OPENFILENAME_SIZE_VERSION_400A
-}
+}  // namespace
 
-CFileDialogEx::CFileDialogEx(bool open, const char* defaultExt, const char* fileName, DWORD flags,
-                             const char* filter, HWND parent, DWORD structSize)
+CFileDialogEx::CFileDialogEx(bool open, const char* defaultExt, const char* fileName, DWORD flags, const char* filter,
+                             HWND parent, DWORD structSize)
     : FileDialog(open, defaultExt, fileName, flags, filter, parent) {
     ofn.lStructSize = structSize ? structSize : StructSizeForThisSystem();
     buffer[0] = '\0';

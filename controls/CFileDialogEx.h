@@ -8,8 +8,8 @@
 class CFileDialogEx : public FileDialog {
 public:
     // structSize 0 chooses by the running Windows version.
-    CFileDialogEx(bool open, const char* defaultExt, const char* fileName, DWORD flags,
-                  const char* filter, HWND parent, DWORD structSize = 0);
+    CFileDialogEx(bool open, const char* defaultExt, const char* fileName, DWORD flags, const char* filter, HWND parent,
+                  DWORD structSize = 0);
 
     FH_DECLARE_RUNTIME_CLASS(CFileDialogEx, FileDialog)
 

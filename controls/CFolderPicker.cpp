@@ -35,8 +35,7 @@ int CALLBACK CFolderPicker::BrowseCallback(HWND browser, UINT message, LPARAM pa
     CFolderPicker* picker = reinterpret_cast<CFolderPicker*>(self);
     if (message == BFFM_INITIALIZED) {
         if (picker)
-            SendMessageA(browser, BFFM_SETSELECTIONA, TRUE,
-                         reinterpret_cast<LPARAM>(picker->initialFolder.c_str()));
+            SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(picker->initialFolder.c_str()));
     } else if (message == BFFM_SELCHANGED) {
         char path[MAX_PATH] = "";
         if (SHGetPathFromIDListA(reinterpret_cast<LPCITEMIDLIST>(param), path))

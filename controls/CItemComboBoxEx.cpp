@@ -14,8 +14,7 @@ LCID LocaleOfCodePage() {
     }
 }
 
-int InsertWithMask(HWND box, UINT mask, int index, const std::string& text, int indent, int image,
-                   int selectedImage) {
+int InsertWithMask(HWND box, UINT mask, int index, const std::string& text, int indent, int image, int selectedImage) {
     COMBOBOXEXITEMA item = {};
     item.mask = mask;
     item.iItem = index;
@@ -31,7 +30,7 @@ int TextWidth(HDC dc, const std::string& text) {
     GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
     return extent.cx;
 }
-}
+}  // namespace
 
 std::string CItemComboBoxEx::GetText() const {
     return GetControlText(hwnd);
@@ -59,22 +58,20 @@ bool CItemComboBoxEx::GetItemImage(int index, int& image, int& selectedImage) co
 }
 
 int CItemComboBoxEx::InsertItem(int index, const std::string& text, int image, int selectedImage) {
-    return InsertWithMask(hwnd, CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE, index, text, 0, image,
-                          selectedImage);
+    return InsertWithMask(hwnd, CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE, index, text, 0, image, selectedImage);
 }
 
-int CItemComboBoxEx::InsertIndentedItem(int index, const std::string& text, int indent, int image,
-                                        int selectedImage) {
-    return InsertWithMask(hwnd, CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_INDENT, index,
-                          text, indent, image, selectedImage);
+int CItemComboBoxEx::InsertIndentedItem(int index, const std::string& text, int indent, int image, int selectedImage) {
+    return InsertWithMask(hwnd, CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_INDENT, index, text, indent,
+                          image, selectedImage);
 }
 
 int CItemComboBoxEx::FindExact(int start, const std::string& text) const {
     LCID locale = LocaleOfCodePage();
     for (int i = std::max(start, 0); i < GetCount(); ++i) {
         std::string item = GetItemText(i);
-        if (CompareStringA(locale, NORM_IGNORECASE, item.c_str(), static_cast<int>(item.size()),
-                           text.c_str(), static_cast<int>(text.size())) == CSTR_EQUAL)
+        if (CompareStringA(locale, NORM_IGNORECASE, item.c_str(), static_cast<int>(item.size()), text.c_str(),
+                           static_cast<int>(text.size())) == CSTR_EQUAL)
             return i;
     }
     return -1;

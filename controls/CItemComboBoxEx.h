@@ -14,8 +14,7 @@ public:
     virtual bool GetItemImage(int index, int& image, int& selectedImage) const;
     // selectedImage -1 means the same as image. The new index, or -1.
     virtual int InsertItem(int index, const std::string& text, int image, int selectedImage = -1);
-    virtual int InsertIndentedItem(int index, const std::string& text, int indent, int image,
-                                   int selectedImage = -1);
+    virtual int InsertIndentedItem(int index, const std::string& text, int indent, int image, int selectedImage = -1);
     // The first item from start on whose text matches, or -1. Here: equal
     // but for letter case, by the collation of the ANSI code page's locale.
     virtual int FindExact(int start, const std::string& text) const;

@@ -21,7 +21,7 @@ TOOLINFOA ToolFor(HWND link, const std::string& text) {
     tool.lpszText = const_cast<char*>(text.c_str());
     return tool;
 }
-}
+}  // namespace
 
 CLinkStatic::CLinkStatic() : backColor(GetSysColor(COLOR_WINDOW)) {}
 
@@ -36,12 +36,12 @@ bool CLinkStatic::Attach(HWND window) {
     // The resource holds the hand at 100, 150 and 200 %: take the size of the
     // dialog's scale rather than let the system stretch the smallest.
     int size = ScaleToDpi(32, DialogDpi(GetParent(window)));
-    handCursor = static_cast<HCURSOR>(
-        LoadImageA(instance, MAKEINTRESOURCEA(IDC_HAND_CURSOR), IMAGE_CURSOR, size, size, 0));
+    handCursor =
+        static_cast<HCURSOR>(LoadImageA(instance, MAKEINTRESOURCEA(IDC_HAND_CURSOR), IMAGE_CURSOR, size, size, 0));
     // Without SS_NOTIFY a static is transparent to the mouse.
     SetWindowLongA(window, GWL_STYLE, GetWindowLongA(window, GWL_STYLE) | SS_NOTIFY);
-    toolTip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,
-                              CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, instance, nullptr);
+    toolTip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                              CW_USEDEFAULT, window, nullptr, instance, nullptr);
     if (toolTip) {
         TOOLINFOA tool = ToolFor(window, tipText);
         SendMessageA(toolTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
@@ -81,13 +81,10 @@ bool CLinkStatic::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         return true;
     case WM_MOUSEMOVE:
         OnMouseMove(POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
-        return false;  // default processing follows
-    case WM_LBUTTONDOWN:
-        OnLButtonDown();
-        return false;  // the static sends STN_CLICKED
+        return false;                                    // default processing follows
+    case WM_LBUTTONDOWN: OnLButtonDown(); return false;  // the static sends STN_CLICKED
     case WM_PAINT:
-    case WM_PRINTCLIENT:
-        return HandlePaint(message, wParam, result);
+    case WM_PRINTCLIENT: return HandlePaint(message, wParam, result);
     case WM_SETFONT:
         *result = Default(message, wParam, lParam);
         FitWidthToText();
@@ -96,8 +93,7 @@ bool CLinkStatic::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         if (toolTip) DestroyWindow(toolTip);
         toolTip = nullptr;
         return false;
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -116,8 +112,7 @@ void CLinkStatic::OnMouseMove(POINT point) {
 }
 
 void CLinkStatic::OnLButtonDown() {
-    if (!target.empty())
-        ShellExecuteA(nullptr, "Open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    if (!target.empty()) ShellExecuteA(nullptr, "Open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     if (GetCapture() == hwnd) ReleaseCapture();
     Redraw();
 }
@@ -137,8 +132,10 @@ void CLinkStatic::OnPaint(HDC dc) {
     LONG style = GetWindowLongA(hwnd, GWL_STYLE);
     UINT format = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS;
     // SS_RIGHT and SS_CENTER are values of the type field, not free bits.
-    if ((style & SS_TYPEMASK) == SS_RIGHT) format |= DT_RIGHT;
-    else if ((style & SS_TYPEMASK) == SS_CENTER) format |= DT_CENTER;
+    if ((style & SS_TYPEMASK) == SS_RIGHT)
+        format |= DT_RIGHT;
+    else if ((style & SS_TYPEMASK) == SS_CENTER)
+        format |= DT_CENTER;
 
     if (HGDIOBJ font = FontOf(hwnd)) SelectObject(dc, font);
     DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &client, format);

@@ -5,7 +5,9 @@
 #include "controls/ShellFunctions.h"
 
 namespace {
-bool IsAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+bool IsAnsiLeadByte(unsigned char byte) {
+    return IsDBCSLeadByte(byte) != FALSE;
+}
 
 DWORD AutoCompleteSource(int pathFilter) {
     switch (pathFilter) {
@@ -14,10 +16,9 @@ DWORD AutoCompleteSource(int pathFilter) {
     default: return SHACF_FILESYSTEM;
     }
 }
-}
+}  // namespace
 
-bool CPathComboBoxEx::SameDoubleByteChars(const std::string& a, const std::string& b,
-                                          mbtext::LeadByteFn isLeadByte) {
+bool CPathComboBoxEx::SameDoubleByteChars(const std::string& a, const std::string& b, mbtext::LeadByteFn isLeadByte) {
     if (a.size() != b.size()) return false;
     mbtext::LeadTable lead(isLeadByte);
     for (size_t i = 0; i < a.size();) {
@@ -60,9 +61,9 @@ bool CPathComboBoxEx::Attach(HWND window) {
     AttachEdit();
     // The items' icon indices are of the system's small-icon list: show them.
     SHFILEINFOA info = {};
-    HIMAGELIST icons = reinterpret_cast<HIMAGELIST>(
-        SHGetFileInfoA("C:\\", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof(info),
-                       SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES));
+    HIMAGELIST icons =
+        reinterpret_cast<HIMAGELIST>(SHGetFileInfoA("C:\\", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof(info),
+                                                    SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES));
     if (icons) SendMessageA(hwnd, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(icons));
     return true;
 }
@@ -92,8 +93,8 @@ void CPathComboBoxEx::AttachEdit() {
     if (edit.Handle()) return;
     HWND field = GetEditControl();
     if (!field || !edit.Attach(field)) return;
-    EnableAutoComplete(field, AutoCompleteSource(pathFilter) | SHACF_USETAB | SHACF_AUTOSUGGEST_FORCE_ON
-                                  | SHACF_AUTOAPPEND_FORCE_ON);
+    EnableAutoComplete(
+        field, AutoCompleteSource(pathFilter) | SHACF_USETAB | SHACF_AUTOSUGGEST_FORCE_ON | SHACF_AUTOAPPEND_FORCE_ON);
 }
 
 bool CPathComboBoxEx::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
@@ -111,8 +112,7 @@ bool CPathComboBoxEx::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, 
         // The handle is freed: the box's own processing must not see it.
         *result = 0;
         return true;
-    default:
-        return CItemComboBoxEx::HandleMessage(message, wParam, lParam, result);
+    default: return CItemComboBoxEx::HandleMessage(message, wParam, lParam, result);
     }
 }
 

@@ -31,8 +31,7 @@ public:
 
     // Whether every double-byte character of a matches the one of b at the
     // same place, byte for byte (the rest may differ in letter case).
-    static bool SameDoubleByteChars(const std::string& a, const std::string& b,
-                                    mbtext::LeadByteFn isLeadByte);
+    static bool SameDoubleByteChars(const std::string& a, const std::string& b, mbtext::LeadByteFn isLeadByte);
 
     CPathEditCtrl edit;
     int pathFilter;

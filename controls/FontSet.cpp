@@ -6,7 +6,7 @@ namespace {
 // The face and size of the windows' templates.
 const char* const kDialogFace = "MS Sans Serif";
 const int kDialogPoints = 8;
-}
+}  // namespace
 
 FontSet::~FontSet() {
     for (HFONT font : {normalFont, boldFont, boldUnderlineFont})

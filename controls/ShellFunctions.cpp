@@ -7,8 +7,8 @@ bool EnableAutoComplete(HWND edit, DWORD flags) {
     HMODULE library = LoadLibraryA("SHLWAPI.DLL");
     if (!library) return false;
     using AutoCompleteFn = HRESULT(WINAPI*)(HWND, DWORD);
-    auto autoComplete = reinterpret_cast<AutoCompleteFn>(
-        reinterpret_cast<void*>(GetProcAddress(library, "SHAutoComplete")));
+    auto autoComplete =
+        reinterpret_cast<AutoCompleteFn>(reinterpret_cast<void*>(GetProcAddress(library, "SHAutoComplete")));
     // S_FALSE, which some systems answer, is success too.
     bool enabled = autoComplete && SUCCEEDED(autoComplete(edit, flags));
     FreeLibrary(library);

@@ -5,7 +5,7 @@ namespace {
 bool IsAnsiLeadByte(unsigned char byte) {
     return IsDBCSLeadByte(byte) != FALSE;
 }
-}
+}  // namespace
 
 mbtext::LeadByteFn AnsiLeadByteTest() {
     CPINFO info = {};

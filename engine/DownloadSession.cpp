@@ -16,7 +16,7 @@ std::string InfoText(const void* info, DWORD length) {
     while (size < length && text[size] != '\0') ++size;
     return std::string(text, size);
 }
-}
+}  // namespace
 
 DownloadSession::~DownloadSession() {
     if (!handle) return;
@@ -48,8 +48,7 @@ DownloadSession::Reporting::~Reporting() {
     reportingObserver = previousObserver;
 }
 
-void CALLBACK DownloadSession::StatusCallback(HINTERNET, DWORD_PTR, DWORD status, void* info,
-                                              DWORD infoLength) {
+void CALLBACK DownloadSession::StatusCallback(HINTERNET, DWORD_PTR, DWORD status, void* info, DWORD infoLength) {
     if (reportingSession) reportingSession->OnStatus(reportingObserver, status, info, infoLength);
 }
 
@@ -82,8 +81,6 @@ void DownloadSession::OnStatus(TransferObserver* observer, DWORD status, const v
             observer->OnText(kind, "Request complete");
         }
         break;
-    default:
-        ReportTextTo(observer, kind, "Unknown status: %d", static_cast<int>(status));
-        break;
+    default: ReportTextTo(observer, kind, "Unknown status: %d", static_cast<int>(status)); break;
     }
 }

@@ -39,8 +39,7 @@ public:
     };
 
 private:
-    static void CALLBACK StatusCallback(HINTERNET, DWORD_PTR context, DWORD status,
-                                        void* info, DWORD infoLength);
+    static void CALLBACK StatusCallback(HINTERNET, DWORD_PTR context, DWORD status, void* info, DWORD infoLength);
     void OnStatus(TransferObserver* observer, DWORD status, const void* info, DWORD infoLength);
 
     TransferObserver* observer;

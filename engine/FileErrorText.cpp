@@ -4,33 +4,60 @@
 namespace {
 
 enum class FileCause {
-    Generic, FileNotFound, BadPath, TooManyOpenFiles, AccessDenied, InvalidFile,
-    RemoveCurrentDir, DirectoryFull, BadSeek, HardIO, SharingViolation, LockViolation,
-    DiskFull, EndOfFile
+    Generic,
+    FileNotFound,
+    BadPath,
+    TooManyOpenFiles,
+    AccessDenied,
+    InvalidFile,
+    RemoveCurrentDir,
+    DirectoryFull,
+    BadSeek,
+    HardIO,
+    SharingViolation,
+    LockViolation,
+    DiskFull,
+    EndOfFile
 };
 
 FileCause CauseOf(DWORD error) {
     switch (error) {
     case ERROR_FILE_NOT_FOUND: return FileCause::FileNotFound;
-    case ERROR_PATH_NOT_FOUND: case ERROR_INVALID_DRIVE: case ERROR_BAD_PATHNAME:
-    case ERROR_INVALID_NAME: case ERROR_FILENAME_EXCED_RANGE: case ERROR_BAD_NETPATH:
-    case ERROR_DIRECTORY:
-        return FileCause::BadPath;
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_INVALID_NAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_DIRECTORY: return FileCause::BadPath;
     case ERROR_TOO_MANY_OPEN_FILES: return FileCause::TooManyOpenFiles;
-    case ERROR_ACCESS_DENIED: case ERROR_WRITE_PROTECT: case ERROR_NETWORK_ACCESS_DENIED:
-        return FileCause::AccessDenied;
-    case ERROR_INVALID_HANDLE: case ERROR_INVALID_TARGET_HANDLE: return FileCause::InvalidFile;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_NETWORK_ACCESS_DENIED: return FileCause::AccessDenied;
+    case ERROR_INVALID_HANDLE:
+    case ERROR_INVALID_TARGET_HANDLE: return FileCause::InvalidFile;
     case ERROR_CURRENT_DIRECTORY: return FileCause::RemoveCurrentDir;
     case ERROR_CANNOT_MAKE: return FileCause::DirectoryFull;
-    case ERROR_SEEK: case ERROR_NEGATIVE_SEEK: case ERROR_SEEK_ON_DEVICE: return FileCause::BadSeek;
-    case ERROR_WRITE_FAULT: case ERROR_READ_FAULT: case ERROR_CRC: case ERROR_SECTOR_NOT_FOUND:
-    case ERROR_GEN_FAILURE: case ERROR_NOT_READY: case ERROR_IO_DEVICE: case ERROR_BAD_UNIT:
-    case ERROR_NOT_DOS_DISK: case ERROR_WRONG_DISK:
-        return FileCause::HardIO;
-    case ERROR_SHARING_VIOLATION: case ERROR_SHARING_BUFFER_EXCEEDED: return FileCause::SharingViolation;
-    case ERROR_LOCK_VIOLATION: case ERROR_LOCK_FAILED: case ERROR_DRIVE_LOCKED:
-        return FileCause::LockViolation;
-    case ERROR_DISK_FULL: case ERROR_HANDLE_DISK_FULL: return FileCause::DiskFull;
+    case ERROR_SEEK:
+    case ERROR_NEGATIVE_SEEK:
+    case ERROR_SEEK_ON_DEVICE: return FileCause::BadSeek;
+    case ERROR_WRITE_FAULT:
+    case ERROR_READ_FAULT:
+    case ERROR_CRC:
+    case ERROR_SECTOR_NOT_FOUND:
+    case ERROR_GEN_FAILURE:
+    case ERROR_NOT_READY:
+    case ERROR_IO_DEVICE:
+    case ERROR_BAD_UNIT:
+    case ERROR_NOT_DOS_DISK:
+    case ERROR_WRONG_DISK: return FileCause::HardIO;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_SHARING_BUFFER_EXCEEDED: return FileCause::SharingViolation;
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_LOCK_FAILED:
+    case ERROR_DRIVE_LOCKED: return FileCause::LockViolation;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return FileCause::DiskFull;
     case ERROR_HANDLE_EOF: return FileCause::EndOfFile;
     default: return FileCause::Generic;
     }

@@ -33,8 +33,8 @@ unsigned long long ContentLength(HINTERNET response) {
 // "404 Not Found" when the server answered with an error status, else empty.
 std::string HttpErrorAnswer(HINTERNET response) {
     DWORD status = 0, size = sizeof(status);
-    if (!HttpQueryInfoA(response, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)
-        || status < 400)
+    if (!HttpQueryInfoA(response, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) ||
+        status < 400)
         return std::string();
     std::string answer = std::to_string(status);
     char reason[256] = "";
@@ -57,8 +57,7 @@ std::string LastInternetErrorText() {
 long long WallClockSeconds() {
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
-    return static_cast<long long>((static_cast<ULONGLONG>(now.dwHighDateTime) << 32 | now.dwLowDateTime) /
-                                  10000000ull);
+    return static_cast<long long>((static_cast<ULONGLONG>(now.dwHighDateTime) << 32 | now.dwLowDateTime) / 10000000ull);
 }
 
 // Closes a WinINet handle when it goes out of scope.
@@ -66,7 +65,10 @@ struct InternetHandle {
     HINTERNET handle;
     explicit InternetHandle(HINTERNET h) : handle(h) {}
     ~InternetHandle() { Close(); }
-    void Close() { if (handle) InternetCloseHandle(handle); handle = nullptr; }
+    void Close() {
+        if (handle) InternetCloseHandle(handle);
+        handle = nullptr;
+    }
     InternetHandle(const InternetHandle&) = delete;
     InternetHandle& operator=(const InternetHandle&) = delete;
 };
@@ -84,11 +86,15 @@ std::string Part(const char* text, DWORD length) {
 // on its own. Deleted by the last of its two owners.
 class HttpDownloader::Run final : public TransferObserver, public TransferOutput {
 public:
-    Run(const HttpDownloader& downloader, const std::string& address, TransferOutput& output,
-        HttpErrors httpErrors)
-        : address(address), httpErrors(httpErrors), chunkSize(downloader.chunkSize),
-          receiveTimeout(downloader.receiveTimeout), session(downloader.session.get()),
-          done(CreateEventA(nullptr, TRUE, FALSE, nullptr)), target(downloader.observer), output(&output) {
+    Run(const HttpDownloader& downloader, const std::string& address, TransferOutput& output, HttpErrors httpErrors)
+        : address(address),
+          httpErrors(httpErrors),
+          chunkSize(downloader.chunkSize),
+          receiveTimeout(downloader.receiveTimeout),
+          session(downloader.session.get()),
+          done(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+          target(downloader.observer),
+          output(&output) {
         InitializeCriticalSection(&lock);
     }
     ~Run() {
@@ -99,10 +105,18 @@ public:
     Run& operator=(const Run&) = delete;
 
     TransferObserver* Observer() { return target ? this : nullptr; }
-    int OnBegin() override { return Forward([&] { target->OnBegin(); }); }
-    int OnEnd() override { return Forward([&] { target->OnEnd(); }); }
-    int OnText(int kind, const char* text) override { return Forward([&] { target->OnText(kind, text); }); }
-    int OnProgress(int kind, unsigned value) override { return Forward([&] { target->OnProgress(kind, value); }); }
+    int OnBegin() override {
+        return Forward([&] { target->OnBegin(); });
+    }
+    int OnEnd() override {
+        return Forward([&] { target->OnEnd(); });
+    }
+    int OnText(int kind, const char* text) override {
+        return Forward([&] { target->OnText(kind, text); });
+    }
+    int OnProgress(int kind, unsigned value) override {
+        return Forward([&] { target->OnProgress(kind, value); });
+    }
     bool Write(const char* data, size_t count) override {
         bool written = false;
         Forward([&] { written = output->Write(data, count); });
@@ -265,10 +279,11 @@ HINTERNET HttpDownloader::OpenAddress(Run& run, HINTERNET* connection) {
     std::string host = Part(parts.lpszHostName, parts.dwHostNameLength);
     std::string user = Part(parts.lpszUserName, parts.dwUserNameLength);
     std::string password = Part(parts.lpszPassword, parts.dwPasswordLength);
-    std::string path = Part(parts.lpszUrlPath, parts.dwUrlPathLength) + Part(parts.lpszExtraInfo, parts.dwExtraInfoLength);
-    *connection = InternetConnectA(run.session->Handle(), host.c_str(), parts.nPort,
-                                   user.empty() ? nullptr : user.c_str(), password.empty() ? nullptr : password.c_str(),
-                                   INTERNET_SERVICE_HTTP, 0, kInternetContext);
+    std::string path =
+        Part(parts.lpszUrlPath, parts.dwUrlPathLength) + Part(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+    *connection =
+        InternetConnectA(run.session->Handle(), host.c_str(), parts.nPort, user.empty() ? nullptr : user.c_str(),
+                         password.empty() ? nullptr : password.c_str(), INTERNET_SERVICE_HTTP, 0, kInternetContext);
     const char* accept[] = {"*/*", nullptr};
     DWORD flags = INTERNET_FLAG_TRANSFER_BINARY | (parts.nScheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0);
     HINTERNET request = *connection ? HttpOpenRequestA(*connection, nullptr, path.empty() ? "/" : path.c_str(), nullptr,

@@ -48,8 +48,7 @@ public:
     // for the transfer, but after a stop at most about a quarter second for
     // a call still waiting on the server. A transfer that did not end with
     // its data takes the session along; the next one opens a new session.
-    bool Download(const std::string& address, TransferOutput& output,
-                  HttpErrors httpErrors = HttpErrors::Accept);
+    bool Download(const std::string& address, TransferOutput& output, HttpErrors httpErrors = HttpErrors::Accept);
 
     // printf-style text to the observer's OnText, when there is one.
     void ReportText(int kind, const char* format, ...) __attribute__((format(printf, 3, 4)));
@@ -59,12 +58,12 @@ private:
     class Run;
     // The state of one transfer; none of it outlives Download.
     struct Transfer {
-        long long start = 0;              // wall clock, whole seconds
-        std::vector<char> chunk;          // one buffer for every read
-        unsigned long long length = 0;    // Content-Length, 0 when unknown
+        long long start = 0;            // wall clock, whole seconds
+        std::vector<char> chunk;        // one buffer for every read
+        unsigned long long length = 0;  // Content-Length, 0 when unknown
         unsigned totalKb = 0;
         unsigned long long received = 0;
-        std::string failure;              // status text of a failed loop
+        std::string failure;  // status text of a failed loop
     };
 
     // The transfer runs on a thread of its own, which touches only its Run

@@ -10,9 +10,9 @@ const size_t kMaxErrorText = 254;
 std::string FromMessageTable(DWORD flags, HMODULE module, DWORD error) {
     char* buffer = nullptr;
     // Inserts are never expanded: a message with "%1" comes out as written.
-    DWORD length = FormatMessageA(flags | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  module, error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                                  reinterpret_cast<char*>(&buffer), 0, nullptr);
+    DWORD length =
+        FormatMessageA(flags | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS, module, error,
+                       MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&buffer), 0, nullptr);
     std::string text = length && buffer ? std::string(buffer, length) : std::string();
     if (buffer) LocalFree(buffer);
     // Message tables end their texts with a line break the status line
@@ -30,7 +30,7 @@ std::string LastResponseText() {
     if (!InternetGetLastResponseInfoA(&code, buffer.data(), &size)) return std::string();
     return std::string(buffer.data(), size < buffer.size() ? size : buffer.size() - 1);
 }
-}
+}  // namespace
 
 std::string InternetErrorText(DWORD error) {
     std::string text;

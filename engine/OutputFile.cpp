@@ -27,8 +27,7 @@ bool IsDeviceName(const std::string& base) {
     std::wstring name(wide, length > 0 ? length : 0);
     for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"})
         if (name == device) return true;
-    if (name.size() != 4 || (name.compare(0, 3, L"COM") != 0 && name.compare(0, 3, L"LPT") != 0))
-        return false;
+    if (name.size() != 4 || (name.compare(0, 3, L"COM") != 0 && name.compare(0, 3, L"LPT") != 0)) return false;
     wchar_t digit = name[3];
     return (digit >= L'0' && digit <= L'9') || digit == 0x00B9 || digit == 0x00B2 || digit == 0x00B3;
 }
@@ -101,8 +100,8 @@ std::string OutputPathFor(const std::string& folder, const std::string& stem) {
     return prefix + cut + kExtension;
 }
 
-bool PrepareOutputPath(const std::string& folder, const VideoInfo& info, HWND owner,
-                       std::atomic<int>& alwaysOverwrite, std::string* path) {
+bool PrepareOutputPath(const std::string& folder, const VideoInfo& info, HWND owner, std::atomic<int>& alwaysOverwrite,
+                       std::string* path) {
     std::string stem = MakeFileName(info.title.empty() ? UntitledStem() : info.title);
     std::string candidate = OutputPathFor(folder, stem);
     if (!PathFileExistsA(candidate.c_str()) || alwaysOverwrite) {
@@ -120,8 +119,7 @@ bool PrepareOutputPath(const std::string& folder, const VideoInfo& info, HWND ow
     return true;
 }
 
-bool DownloadToFile(HttpDownloader& downloader, const std::string& streamUrl, const std::string& path,
-                    HWND owner) {
+bool DownloadToFile(HttpDownloader& downloader, const std::string& streamUrl, const std::string& path, HWND owner) {
     // A typed name such as "nul" or "com1.flv" names a device: nothing would
     // be saved, and opening some devices can block.
     if (NamesDevice(PathFindFileNameA(path.c_str()))) {

@@ -26,12 +26,11 @@ std::string OutputPathFor(const std::string& folder, const std::string& stem);
 // set; otherwise FileExistsDialog (owned by owner) decides, and may change
 // alwaysOverwrite, the setting that the Options dialog shares from the window
 // thread. False when the user cancelled the dialog.
-bool PrepareOutputPath(const std::string& folder, const VideoInfo& info, HWND owner,
-                       std::atomic<int>& alwaysOverwrite, std::string* path);
+bool PrepareOutputPath(const std::string& folder, const VideoInfo& info, HWND owner, std::atomic<int>& alwaysOverwrite,
+                       std::string* path);
 
 // Transfers the stream into the file, which is created (or emptied) when
 // the first bytes arrive; an HTTP error answer counts as a failed transfer.
 // Shows 2118 when the file cannot be created. The file is closed, never
 // deleted, whatever the outcome.
-bool DownloadToFile(HttpDownloader& downloader, const std::string& streamUrl, const std::string& path,
-                    HWND owner);
+bool DownloadToFile(HttpDownloader& downloader, const std::string& streamUrl, const std::string& path, HWND owner);

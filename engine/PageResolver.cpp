@@ -13,10 +13,14 @@ namespace {
 std::string AnyCasePattern(const std::string& text) {
     std::string pattern;
     for (char c : text) {
-        if (c >= 'a' && c <= 'z') pattern += std::string("[") + c + static_cast<char>(c - 'a' + 'A') + "]";
-        else if (c >= 'A' && c <= 'Z') pattern += std::string("[") + static_cast<char>(c - 'A' + 'a') + c + "]";
-        else if (c >= '0' && c <= '9') pattern += c;
-        else pattern += std::string("\\") + c;
+        if (c >= 'a' && c <= 'z')
+            pattern += std::string("[") + c + static_cast<char>(c - 'a' + 'A') + "]";
+        else if (c >= 'A' && c <= 'Z')
+            pattern += std::string("[") + static_cast<char>(c - 'A' + 'a') + c + "]";
+        else if (c >= '0' && c <= '9')
+            pattern += c;
+        else
+            pattern += std::string("\\") + c;
     }
     return pattern;
 }

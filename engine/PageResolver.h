@@ -22,5 +22,4 @@ bool FetchPage(HttpDownloader& downloader, const std::string& address, std::stri
 // The job's step: accepts the address, fetches and parses the page. On
 // failure shows 2115, 2116 or 2117 (owned by owner; no 2116 after a stop)
 // and returns false.
-bool ResolveVideo(HttpDownloader& downloader, const std::string& address, VideoInfo& info,
-                  HWND owner);
+bool ResolveVideo(HttpDownloader& downloader, const std::string& address, VideoInfo& info, HWND owner);

@@ -7,8 +7,7 @@
 
 extern "C" {
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
-{
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         SnagbarModule::Attach(instance);
         DisableThreadLibraryCalls(instance);
@@ -20,29 +19,23 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
     return TRUE;
 }
 
-STDAPI DllCanUnloadNow()
-{
+STDAPI DllCanUnloadNow() {
     return SnagbarModule::LockCount() == 0 ? S_OK : S_FALSE;
 }
 
-STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv)
-{
-    if (!ppv)
-        return E_POINTER;
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    if (!IsEqualCLSID(clsid, CLSID_FramehaulIE))
-        return CLASS_E_CLASSNOTAVAILABLE;
+    if (!IsEqualCLSID(clsid, CLSID_FramehaulIE)) return CLASS_E_CLASSNOTAVAILABLE;
     return SnagbarModule::GetClassObject(riid, ppv);
 }
 
-STDAPI DllRegisterServer()
-{
+STDAPI DllRegisterServer() {
     return ServerRegistration::Register(SnagbarModule::FileName());
 }
 
-STDAPI DllUnregisterServer()
-{
+STDAPI DllUnregisterServer() {
     return ServerRegistration::Unregister();
 }
 
-} // extern "C"
+}  // extern "C"

@@ -23,15 +23,13 @@ CriticalSection typeInfoSection;
 // oleaut32 may already be gone; Detach gives it back at an unload.
 ITypeInfo* cachedTypeInfo = nullptr;
 
-} // namespace
+}  // namespace
 
-void SnagbarModule::Attach(HINSTANCE instance)
-{
+void SnagbarModule::Attach(HINSTANCE instance) {
     moduleInstance = instance;
 }
 
-void SnagbarModule::Detach()
-{
+void SnagbarModule::Detach() {
     // COM frees the module only after DllCanUnloadNow has reported that
     // nothing is in use, so no caller still holds either object.
     delete classFactory;
@@ -42,19 +40,16 @@ void SnagbarModule::Detach()
     }
 }
 
-HINSTANCE SnagbarModule::Instance()
-{
+HINSTANCE SnagbarModule::Instance() {
     return moduleInstance;
 }
 
-std::wstring SnagbarModule::FileName()
-{
+std::wstring SnagbarModule::FileName() {
     // Paths may exceed MAX_PATH; grow until the name fits.
     for (DWORD size = MAX_PATH; size <= 32768; size *= 2) {
         std::wstring name(size, L'\0');
         DWORD length = GetModuleFileNameW(moduleInstance, &name[0], size);
-        if (length == 0)
-            return std::wstring();
+        if (length == 0) return std::wstring();
         if (length < size) {
             name.resize(length);
             return name;
@@ -63,48 +58,39 @@ std::wstring SnagbarModule::FileName()
     return std::wstring();
 }
 
-void SnagbarModule::Lock()
-{
+void SnagbarModule::Lock() {
     InterlockedIncrement(&lockCount);
 }
 
-void SnagbarModule::Unlock()
-{
+void SnagbarModule::Unlock() {
     InterlockedDecrement(&lockCount);
 }
 
-LONG SnagbarModule::LockCount()
-{
+LONG SnagbarModule::LockCount() {
     return InterlockedCompareExchange(&lockCount, 0, 0);
 }
 
-HRESULT SnagbarModule::GetClassObject(REFIID riid, void** ppv)
-{
+HRESULT SnagbarModule::GetClassObject(REFIID riid, void** ppv) {
     {
         CriticalSectionLock lock(factorySection);
         if (!classFactory) {
             classFactory = new (std::nothrow) ClassFactory(&FramehaulIE::Create);
-            if (!classFactory)
-                return E_OUTOFMEMORY;
+            if (!classFactory) return E_OUTOFMEMORY;
         }
     }
     return classFactory->QueryInterface(riid, ppv);
 }
 
-HRESULT SnagbarModule::GetTypeInfo(ITypeInfo** typeInfo)
-{
-    if (!typeInfo)
-        return E_POINTER;
+HRESULT SnagbarModule::GetTypeInfo(ITypeInfo** typeInfo) {
+    if (!typeInfo) return E_POINTER;
     *typeInfo = nullptr;
     CriticalSectionLock lock(typeInfoSection);
     if (!cachedTypeInfo) {
         ComPtr<ITypeLib> library;
         HRESULT hr = LoadRegTypeLib(LIBID_SnagbarLib, 1, 0, LOCALE_NEUTRAL, library.Put());
-        if (FAILED(hr))
-            return hr;
+        if (FAILED(hr)) return hr;
         hr = library->GetTypeInfoOfGuid(IID_IFramehaulIE, &cachedTypeInfo);
-        if (FAILED(hr))
-            return hr;
+        if (FAILED(hr)) return hr;
     }
     cachedTypeInfo->AddRef();
     *typeInfo = cachedTypeInfo;

@@ -10,9 +10,7 @@ public:
     FH_DECLARE_RUNTIME_CLASS(ComboBoxEx, Wnd)
 
     // The edit field of a box with the drop-down style, or null.
-    HWND GetEditControl() const {
-        return reinterpret_cast<HWND>(SendMessageA(hwnd, CBEM_GETEDITCONTROL, 0, 0));
-    }
+    HWND GetEditControl() const { return reinterpret_cast<HWND>(SendMessageA(hwnd, CBEM_GETEDITCONTROL, 0, 0)); }
     int GetCount() const { return static_cast<int>(SendMessageA(hwnd, CB_GETCOUNT, 0, 0)); }
     int GetCurSel() const { return static_cast<int>(SendMessageA(hwnd, CB_GETCURSEL, 0, 0)); }
     int SetCurSel(int index) { return static_cast<int>(SendMessageA(hwnd, CB_SETCURSEL, index, 0)); }

@@ -15,12 +15,11 @@ INT_PTR Dialog::DoModal() {
     // Without a parent the dialog still belongs to the application's main
     // window, as message boxes and the file dialog do: otherwise that window
     // stays usable behind it and the dialog gets a taskbar button of its own.
-    if (!owner && WinApp::Get() && WinApp::Get()->MainWindow())
-        owner = GetLastActivePopup(WinApp::Get()->MainWindow());
+    if (!owner && WinApp::Get() && WinApp::Get()->MainWindow()) owner = GetLastActivePopup(WinApp::Get()->MainWindow());
     bool ownerWasEnabled = owner && IsWindowEnabled(owner);
     if (ownerWasEnabled) EnableWindow(owner, FALSE);
-    HWND created = CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), owner, DialogProc,
-                                      reinterpret_cast<LPARAM>(this));
+    HWND created =
+        CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), owner, DialogProc, reinterpret_cast<LPARAM>(this));
     if (created) {
         if (!ended) {
             ShowWindow(created, SW_SHOWNORMAL);
@@ -99,8 +98,14 @@ BOOL Dialog::OnInitDialog() {
 
 bool Dialog::OnCommand(WORD id, WORD code, HWND) {
     if (code != BN_CLICKED) return false;
-    if (id == IDOK) { OnOK(); return true; }
-    if (id == IDCANCEL) { OnCancel(); return true; }
+    if (id == IDOK) {
+        OnOK();
+        return true;
+    }
+    if (id == IDCANCEL) {
+        OnCancel();
+        return true;
+    }
     return false;
 }
 
@@ -115,11 +120,8 @@ void Dialog::OnCancel() {
 
 bool Dialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* out) {
     switch (message) {
-    case WM_COMMAND:
-        *out = 0;
-        return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-    default:
-        return false;
+    case WM_COMMAND: *out = 0; return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+    default: return false;
     }
 }
 
@@ -147,12 +149,15 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND window, UINT message, WPARAM wParam, LP
     LRESULT result = 0;
     if (!self->HandleMessage(message, wParam, lParam, &result)) return FALSE;
     switch (message) {
-    case WM_CTLCOLORMSGBOX: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX: case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG: case WM_CTLCOLORSCROLLBAR: case WM_CTLCOLORSTATIC:
-    case WM_QUERYDRAGICON: case WM_INITDIALOG:
-        return result;
-    default:
-        SetWindowLongPtrA(window, DWLP_MSGRESULT, result);
-        return TRUE;
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_QUERYDRAGICON:
+    case WM_INITDIALOG: return result;
+    default: SetWindowLongPtrA(window, DWLP_MSGRESULT, result); return TRUE;
     }
 }

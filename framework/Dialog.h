@@ -29,11 +29,11 @@ public:
     HWND Parent() const { return parent; }
 
 protected:
-    virtual BOOL OnInitDialog();                // default: members to controls
+    virtual BOOL OnInitDialog();  // default: members to controls
     virtual void DoDataExchange(DataExchange&) {}
     virtual bool OnCommand(WORD id, WORD code, HWND control);  // default: OK and Cancel
-    virtual void OnOK();                        // default: controls to members, end with IDOK
-    virtual void OnCancel();                    // default: end with IDCANCEL
+    virtual void OnOK();                                       // default: controls to members, end with IDOK
+    virtual void OnCancel();                                   // default: end with IDCANCEL
     // The modal loop found the queue empty.
     virtual void OnIdle() {}
 

@@ -18,4 +18,6 @@ int DialogDpi(HWND dialog);
 // The same for a template font before any dialog uses it.
 int DialogFontDpi(const char* face, int points);
 // A length given at 96 dots per inch, at dpi.
-inline int ScaleToDpi(int value, int dpi) { return MulDiv(value, dpi, 96); }
+inline int ScaleToDpi(int value, int dpi) {
+    return MulDiv(value, dpi, 96);
+}

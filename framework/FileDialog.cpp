@@ -4,20 +4,22 @@
 #include "regex/MbText.h"
 
 namespace {
-bool IsAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+bool IsAnsiLeadByte(unsigned char byte) {
+    return IsDBCSLeadByte(byte) != FALSE;
+}
 
 // A trail byte of a double-byte character can look like a backslash.
 std::string WithBackslash(std::string folder) {
     size_t last = folder.empty() ? 0 : folder.size() - 1;
-    bool ends = !folder.empty() && folder.back() == '\\'
-        && mbtext::CharBoundaryAtOrBefore(folder, last, IsAnsiLeadByte) == last;
+    bool ends = !folder.empty() && folder.back() == '\\' &&
+                mbtext::CharBoundaryAtOrBefore(folder, last, IsAnsiLeadByte) == last;
     if (!ends) folder += '\\';
     return folder;
 }
-}
+}  // namespace
 
-FileDialog::FileDialog(bool open, const char* defaultExt, const char* fileName, DWORD flags,
-                       const char* filter, HWND parent)
+FileDialog::FileDialog(bool open, const char* defaultExt, const char* fileName, DWORD flags, const char* filter,
+                       HWND parent)
     : ofn(), openForm(open) {
     if (filter) filterText = mbtext::ReplaceChars(filter, "|", '\0', IsAnsiLeadByte);
     if (defaultExt) defaultExtText = defaultExt;
@@ -59,16 +61,15 @@ INT_PTR FileDialog::DoModal() {
 
 bool FileDialog::SeveralChosen() const {
     // After a multiple selection the folder stands alone before the names.
-    return chosen && (ofn.Flags & OFN_ALLOWMULTISELECT) && ofn.nFileOffset > 0
-        && ofn.lpstrFile[ofn.nFileOffset - 1] == '\0';
+    return chosen && (ofn.Flags & OFN_ALLOWMULTISELECT) && ofn.nFileOffset > 0 &&
+           ofn.lpstrFile[ofn.nFileOffset - 1] == '\0';
 }
 
 int FileDialog::GetFileCount() const {
     if (!chosen) return 0;
     if (!SeveralChosen()) return ofn.lpstrFile[0] ? 1 : 0;
     int count = 0;
-    for (const char* name = ofn.lpstrFile + ofn.nFileOffset; *name; name += std::strlen(name) + 1)
-        ++count;
+    for (const char* name = ofn.lpstrFile + ofn.nFileOffset; *name; name += std::strlen(name) + 1) ++count;
     return count;
 }
 

@@ -10,8 +10,7 @@ public:
     // filter: "|"-separated pairs of description and pattern, ended by "||".
     // defaultExt and fileName may be null. flags get OFN_EXPLORER and
     // OFN_ENABLESIZING added.
-    FileDialog(bool open, const char* defaultExt, const char* fileName, DWORD flags,
-               const char* filter, HWND parent);
+    FileDialog(bool open, const char* defaultExt, const char* fileName, DWORD flags, const char* filter, HWND parent);
 
     FH_DECLARE_RUNTIME_CLASS(FileDialog, Wnd)
 

@@ -10,8 +10,12 @@
 // What an empty owner holds: null, or for a file INVALID_HANDLE_VALUE, which
 // is what CreateFile fails with.
 template <typename H>
-H NullHandle() { return nullptr; }
-inline HANDLE InvalidFileHandle() { return INVALID_HANDLE_VALUE; }
+H NullHandle() {
+    return nullptr;
+}
+inline HANDLE InvalidFileHandle() {
+    return INVALID_HANDLE_VALUE;
+}
 
 // A handle given back by Close when the owner goes.
 template <typename H, auto Close, H (*Empty)() = NullHandle<H>>
@@ -81,7 +85,9 @@ private:
     Value value;
 };
 
-inline void Reselect(HDC dc, HGDIOBJ previous) { SelectObject(dc, previous); }
+inline void Reselect(HDC dc, HGDIOBJ previous) {
+    SelectObject(dc, previous);
+}
 
 // A window's DC from GetDC, released again.
 class WindowDc : public ScopedUndo<HWND, HDC, ReleaseDC> {

@@ -5,7 +5,7 @@ namespace {
 FORMATETC GlobalFormat(CLIPFORMAT format) {
     return FORMATETC{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
 }
-}
+}  // namespace
 
 bool OleDataObject::IsDataAvailable(CLIPFORMAT format) const {
     if (!data) return false;

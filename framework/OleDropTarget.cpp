@@ -39,10 +39,18 @@ void OleDropTarget::Destroy() {
     Release();
 }
 
-DWORD OleDropTarget::OnDragEnter(Wnd*, OleDataObject&, DWORD, POINT) { return DROPEFFECT_NONE; }
-DWORD OleDropTarget::OnDragOver(Wnd*, OleDataObject&, DWORD, POINT) { return DROPEFFECT_NONE; }
-bool OleDropTarget::OnDrop(Wnd*, OleDataObject&, DWORD, POINT) { return false; }
-DWORD OleDropTarget::OnDropEx(Wnd*, OleDataObject&, DWORD, DWORD, POINT) { return kDropNotHandled; }
+DWORD OleDropTarget::OnDragEnter(Wnd*, OleDataObject&, DWORD, POINT) {
+    return DROPEFFECT_NONE;
+}
+DWORD OleDropTarget::OnDragOver(Wnd*, OleDataObject&, DWORD, POINT) {
+    return DROPEFFECT_NONE;
+}
+bool OleDropTarget::OnDrop(Wnd*, OleDataObject&, DWORD, POINT) {
+    return false;
+}
+DWORD OleDropTarget::OnDropEx(Wnd*, OleDataObject&, DWORD, DWORD, POINT) {
+    return kDropNotHandled;
+}
 void OleDropTarget::OnDragLeave(Wnd*) {}
 
 HRESULT OleDropTarget::QueryInterface(REFIID iid, void** object) {

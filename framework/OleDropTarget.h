@@ -37,8 +37,7 @@ public:
     virtual DWORD OnDragEnter(Wnd* window, OleDataObject& data, DWORD keyState, POINT point);
     virtual DWORD OnDragOver(Wnd* window, OleDataObject& data, DWORD keyState, POINT point);
     virtual bool OnDrop(Wnd* window, OleDataObject& data, DWORD effect, POINT point);
-    virtual DWORD OnDropEx(Wnd* window, OleDataObject& data, DWORD defaultEffect, DWORD allowed,
-                           POINT point);
+    virtual DWORD OnDropEx(Wnd* window, OleDataObject& data, DWORD defaultEffect, DWORD allowed, POINT point);
     virtual void OnDragLeave(Wnd* window);
 
     // IUnknown
@@ -46,12 +45,10 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
     // IDropTarget
-    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keyState, POINTL point,
-                                        DWORD* effect) override;
+    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) override;
     HRESULT STDMETHODCALLTYPE DragOver(DWORD keyState, POINTL point, DWORD* effect) override;
     HRESULT STDMETHODCALLTYPE DragLeave() override;
-    HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keyState, POINTL point,
-                                   DWORD* effect) override;
+    HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) override;
 
 protected:
     virtual ~OleDropTarget();

@@ -10,8 +10,8 @@ RegKey OpenOrCreate(const std::string& appKey, const char* key) {
     std::string path = appKey;
     if (key && *key) path += std::string("\\") + key;
     HKEY opened = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_READ | KEY_WRITE, nullptr, &opened, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
+                        nullptr, &opened, nullptr) != ERROR_SUCCESS)
         return RegKey();
     return RegKey(opened);
 }
@@ -23,8 +23,8 @@ DWORD Profile::ReadInt(const char* key, const char* name, DWORD defaultValue) co
     DWORD type = 0, value = 0, size = sizeof(value);
     // Only a real DWORD counts: the bytes of a string or a short binary
     // value are not a number.
-    if (RegQueryValueExA(k.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS
-        || type != REG_DWORD || size != sizeof(value))
+    if (RegQueryValueExA(k.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
+        type != REG_DWORD || size != sizeof(value))
         return defaultValue;
     return value;
 }
@@ -33,8 +33,8 @@ std::string Profile::ReadString(const char* key, const char* name, const std::st
     RegKey k = OpenOrCreate(appKey, key);
     if (!k) return defaultValue;
     DWORD type = 0, size = 0;
-    if (RegQueryValueExA(k.Get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS
-        || (type != REG_SZ && type != REG_EXPAND_SZ))
+    if (RegQueryValueExA(k.Get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
         return defaultValue;
     std::vector<char> data(size + 1, '\0');
     if (RegQueryValueExA(k.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
@@ -45,8 +45,8 @@ std::string Profile::ReadString(const char* key, const char* name, const std::st
 
 bool Profile::WriteInt(const char* key, const char* name, DWORD value) const {
     RegKey k = OpenOrCreate(appKey, key);
-    return k && RegSetValueExA(k.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                               sizeof(value)) == ERROR_SUCCESS;
+    return k && RegSetValueExA(k.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) ==
+                    ERROR_SUCCESS;
 }
 
 bool Profile::WriteString(const char* key, const char* name, const std::string& value) const {

@@ -11,8 +11,7 @@ public:
     const std::string& AppKey() const { return appKey; }
 
     DWORD ReadInt(const char* key, const char* name, DWORD defaultValue) const;
-    std::string ReadString(const char* key, const char* name,
-                           const std::string& defaultValue = std::string()) const;
+    std::string ReadString(const char* key, const char* name, const std::string& defaultValue = std::string()) const;
     bool WriteInt(const char* key, const char* name, DWORD value) const;
     bool WriteString(const char* key, const char* name, const std::string& value) const;
     // Deletes the key and everything below it.

@@ -7,7 +7,7 @@
 namespace {
 const char* const kObjectProp = "Framehaul.Wnd";
 const UINT_PTR kSubclassId = 0x46484e44;  // "FHND"
-}
+}  // namespace
 
 Wnd::~Wnd() {
     Detach();
@@ -29,8 +29,7 @@ void Wnd::UnbindHandle() {
 
 bool Wnd::Attach(HWND window) {
     if (!window || hwnd || FromHandle(window)) return false;
-    if (!SetWindowSubclass(window, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
-        return false;
+    if (!SetWindowSubclass(window, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) return false;
     subclassed = true;
     BindHandle(window);
     return true;
@@ -72,8 +71,8 @@ LRESULT Wnd::Default(UINT message, WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-LRESULT CALLBACK Wnd::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                   UINT_PTR, DWORD_PTR refData) {
+LRESULT CALLBACK Wnd::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                   DWORD_PTR refData) {
     Wnd* self = reinterpret_cast<Wnd*>(refData);
     if (message == WM_NCDESTROY) {
         LRESULT result = DefSubclassProc(window, message, wParam, lParam);
@@ -88,8 +87,10 @@ LRESULT CALLBACK Wnd::SubclassProc(HWND window, UINT message, WPARAM wParam, LPA
 
 bool Wnd::ReflectToSender(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     HWND sender = nullptr;
-    if (message == WM_COMMAND && lParam) sender = reinterpret_cast<HWND>(lParam);
-    else if (message == WM_NOTIFY && lParam) sender = reinterpret_cast<NMHDR*>(lParam)->hwndFrom;
+    if (message == WM_COMMAND && lParam)
+        sender = reinterpret_cast<HWND>(lParam);
+    else if (message == WM_NOTIFY && lParam)
+        sender = reinterpret_cast<NMHDR*>(lParam)->hwndFrom;
     else if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC)
         sender = reinterpret_cast<HWND>(lParam);
     Wnd* control = sender && sender != parent ? FromHandle(sender) : nullptr;

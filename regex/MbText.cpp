@@ -72,19 +72,15 @@ namespace {
 
 // The first occurrence of `needle` at a character boundary at or after
 // `start`, which must itself be a boundary.
-size_t FindFromBoundary(const std::string& text, const std::string& needle, size_t start,
-                        const CharWalker& walker) {
+size_t FindFromBoundary(const std::string& text, const std::string& needle, size_t start, const CharWalker& walker) {
     // A needle whose last byte is a lead byte would end inside a character
     // unless the text ends right there.
     size_t n = 0;
-    while (n + 1 < needle.size())
-        n += walker.Table().IsLead(static_cast<unsigned char>(needle[n])) ? 2 : 1;
-    const bool danglingLead =
-        n + 1 == needle.size() && walker.Table().IsLead(static_cast<unsigned char>(needle[n]));
+    while (n + 1 < needle.size()) n += walker.Table().IsLead(static_cast<unsigned char>(needle[n])) ? 2 : 1;
+    const bool danglingLead = n + 1 == needle.size() && walker.Table().IsLead(static_cast<unsigned char>(needle[n]));
 
     for (size_t i = start; i + needle.size() <= text.size(); i += walker.Length(i)) {
-        if (text.compare(i, needle.size(), needle) == 0 &&
-            (!danglingLead || i + needle.size() == text.size())) {
+        if (text.compare(i, needle.size(), needle) == 0 && (!danglingLead || i + needle.size() == text.size())) {
             return i;
         }
     }
@@ -93,16 +89,14 @@ size_t FindFromBoundary(const std::string& text, const std::string& needle, size
 
 }  // namespace
 
-size_t Find(const std::string& text, const std::string& needle, size_t from,
-            LeadByteFn isLeadByte) {
+size_t Find(const std::string& text, const std::string& needle, size_t from, LeadByteFn isLeadByte) {
     if (isLeadByte == nullptr) return text.find(needle, from);
     if (from > text.size()) return std::string::npos;
     CharWalker walker(text, isLeadByte);
     return FindFromBoundary(text, needle, walker.BoundaryAtOrAfter(from), walker);
 }
 
-std::string ReplaceChars(const std::string& text, const char* set, char with,
-                         LeadByteFn isLeadByte) {
+std::string ReplaceChars(const std::string& text, const char* set, char with, LeadByteFn isLeadByte) {
     return MapSingleByteChars(text, isLeadByte, [&](char c, std::string* out) {
         out->push_back(c != '\0' && std::strchr(set, c) != nullptr ? with : c);
     });

@@ -42,8 +42,7 @@ size_t FindChar(const std::string& text, char c, size_t from, LeadByteFn isLeadB
 size_t Find(const std::string& text, const std::string& needle, size_t from, LeadByteFn isLeadByte);
 
 // Every single-byte character that occurs in the C string `set` becomes `with`.
-std::string ReplaceChars(const std::string& text, const char* set, char with,
-                         LeadByteFn isLeadByte);
+std::string ReplaceChars(const std::string& text, const char* set, char with, LeadByteFn isLeadByte);
 
 // Every occurrence of `what` (as found by Find, left to right, not
 // overlapping) becomes `with`. An empty `what` changes nothing.

@@ -16,14 +16,15 @@ bool Regex::Compile(const std::string& pattern, std::string* error) {
     return true;
 }
 
-void Regex::SetLeadByteTest(LeadByteFn isLeadByte) { lead_ = mbtext::LeadTable(isLeadByte); }
+void Regex::SetLeadByteTest(LeadByteFn isLeadByte) {
+    lead_ = mbtext::LeadTable(isLeadByte);
+}
 
 bool Regex::Search(const char* text, size_t length, size_t* matchBegin, size_t* matchEnd) const {
     if (program_ == nullptr) return false;
     size_t begin = 0;
     size_t end = 0;
-    if (!fhregex::SearchProgram(*program_, lead_, cacheLimit_, text, length, &begin, &end))
-        return false;
+    if (!fhregex::SearchProgram(*program_, lead_, cacheLimit_, text, length, &begin, &end)) return false;
     if (matchBegin != nullptr) *matchBegin = begin;
     if (matchEnd != nullptr) *matchEnd = end;
     return true;

@@ -39,16 +39,16 @@ CharSet Negate(CharSet s) {
 bool ShorthandSet(char c, CharSet* out) {
     CharSet s;
     switch (c | 0x20) {
-        case 'd': s = RangeSet('0', '9'); break;
-        case 'w':
-            s = RangeSet('0', '9');
-            s.bytes |= RangeSet('A', 'Z').bytes | RangeSet('a', 'z').bytes;
-            s.bytes.set('_');
-            break;
-        case 's':
-            for (char b : {' ', '\t', '\n', '\r', '\f', '\v'}) s.bytes.set(static_cast<uint8_t>(b));
-            break;
-        default: return false;
+    case 'd': s = RangeSet('0', '9'); break;
+    case 'w':
+        s = RangeSet('0', '9');
+        s.bytes |= RangeSet('A', 'Z').bytes | RangeSet('a', 'z').bytes;
+        s.bytes.set('_');
+        break;
+    case 's':
+        for (char b : {' ', '\t', '\n', '\r', '\f', '\v'}) s.bytes.set(static_cast<uint8_t>(b));
+        break;
+    default: return false;
     }
     *out = (c >= 'A' && c <= 'Z') ? Negate(s) : s;
     return true;
@@ -60,8 +60,12 @@ int HexValue(char c) {
     return -1;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsAlnum(char c) { return IsDigit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z'); }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool IsAlnum(char c) {
+    return IsDigit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z');
+}
 
 class Parser {
 public:
@@ -179,30 +183,29 @@ private:
         rep.kind = Kind::Repeat;
         rep.kids.push_back(atom);
         switch (Peek()) {
-            case '*':
-                rep.min = 0;
-                rep.max = kInfinite;
-                ++pos_;
-                break;
-            case '+':
-                rep.min = 1;
-                rep.max = kInfinite;
-                ++pos_;
-                break;
-            case '?':
-                rep.min = 0;
-                rep.max = 1;
-                ++pos_;
-                break;
-            default: {
-                size_t len;
-                bool tooLarge;
-                ReadCount(&rep.min, &rep.max, &len, &tooLarge);
-                if (tooLarge) return Fail("repetition count too large");
-                if (rep.max != kInfinite && rep.max < rep.min)
-                    return Fail("repetition count out of order");
-                pos_ += len;
-            }
+        case '*':
+            rep.min = 0;
+            rep.max = kInfinite;
+            ++pos_;
+            break;
+        case '+':
+            rep.min = 1;
+            rep.max = kInfinite;
+            ++pos_;
+            break;
+        case '?':
+            rep.min = 0;
+            rep.max = 1;
+            ++pos_;
+            break;
+        default: {
+            size_t len;
+            bool tooLarge;
+            ReadCount(&rep.min, &rep.max, &len, &tooLarge);
+            if (tooLarge) return Fail("repetition count too large");
+            if (rep.max != kInfinite && rep.max < rep.min) return Fail("repetition count out of order");
+            pos_ += len;
+        }
         }
         if (!AtEnd() && Peek() == '?') {
             rep.greedy = false;
@@ -216,34 +219,33 @@ private:
         if (AtQuantifier()) return Fail("quantifier follows nothing");
         const char c = p_[pos_++];
         switch (c) {
-            case '(': {
-                if (p_.compare(pos_, 2, "?:") == 0) {
-                    pos_ += 2;
-                } else if (!AtEnd() && Peek() == '?') {
-                    return Fail("unsupported group kind");
-                }
-                int inner = ParseAlt(depth + 1);
-                if (inner < 0) return -1;
-                if (AtEnd()) return Fail("missing ')'");
-                ++pos_;
-                return inner;
+        case '(': {
+            if (p_.compare(pos_, 2, "?:") == 0) {
+                pos_ += 2;
+            } else if (!AtEnd() && Peek() == '?') {
+                return Fail("unsupported group kind");
             }
-            case '[': return ParseClass();
-            case '.': {
-                CharSet any = Negate(CharSet());
-                any.bytes.reset('\n');
-                return Leaf(Kind::Set, 0, AddSet(any));
-            }
-            case '^': return Leaf(Kind::Bol);
-            case '$': return Leaf(Kind::Eol);
-            case '\\': {
-                CharSet set;
-                int byte = ParseEscape(&set);
-                if (byte == -1) return -1;
-                return byte == -2 ? Leaf(Kind::Set, 0, AddSet(set))
-                                  : Leaf(Kind::Byte, static_cast<uint8_t>(byte));
-            }
-            default: return Leaf(Kind::Byte, static_cast<uint8_t>(c));
+            int inner = ParseAlt(depth + 1);
+            if (inner < 0) return -1;
+            if (AtEnd()) return Fail("missing ')'");
+            ++pos_;
+            return inner;
+        }
+        case '[': return ParseClass();
+        case '.': {
+            CharSet any = Negate(CharSet());
+            any.bytes.reset('\n');
+            return Leaf(Kind::Set, 0, AddSet(any));
+        }
+        case '^': return Leaf(Kind::Bol);
+        case '$': return Leaf(Kind::Eol);
+        case '\\': {
+            CharSet set;
+            int byte = ParseEscape(&set);
+            if (byte == -1) return -1;
+            return byte == -2 ? Leaf(Kind::Set, 0, AddSet(set)) : Leaf(Kind::Byte, static_cast<uint8_t>(byte));
+        }
+        default: return Leaf(Kind::Byte, static_cast<uint8_t>(c));
         }
     }
 
@@ -253,24 +255,24 @@ private:
         if (AtEnd()) return Fail("pattern ends with '\\'");
         const char c = p_[pos_++];
         switch (c) {
-            case 'n': return '\n';
-            case 't': return '\t';
-            case 'r': return '\r';
-            case 'f': return '\f';
-            case 'v': return '\v';
-            case 'e': return 0x1B;
-            case '0': return 0;
-            case 'x': {
-                int hi = pos_ < p_.size() ? HexValue(p_[pos_]) : -1;
-                int lo = pos_ + 1 < p_.size() ? HexValue(p_[pos_ + 1]) : -1;
-                if (hi < 0 || lo < 0) return Fail("\\x needs two hex digits");
-                pos_ += 2;
-                return hi * 16 + lo;
-            }
-            default:
-                if (ShorthandSet(c, set)) return -2;
-                if (IsAlnum(c)) return Fail("unsupported escape");
-                return static_cast<uint8_t>(c);
+        case 'n': return '\n';
+        case 't': return '\t';
+        case 'r': return '\r';
+        case 'f': return '\f';
+        case 'v': return '\v';
+        case 'e': return 0x1B;
+        case '0': return 0;
+        case 'x': {
+            int hi = pos_ < p_.size() ? HexValue(p_[pos_]) : -1;
+            int lo = pos_ + 1 < p_.size() ? HexValue(p_[pos_ + 1]) : -1;
+            if (hi < 0 || lo < 0) return Fail("\\x needs two hex digits");
+            pos_ += 2;
+            return hi * 16 + lo;
+        }
+        default:
+            if (ShorthandSet(c, set)) return -2;
+            if (IsAlnum(c)) return Fail("unsupported escape");
+            return static_cast<uint8_t>(c);
         }
     }
 
@@ -328,10 +330,7 @@ private:
 class Emitter {
 public:
     Emitter(const std::vector<Node>& nodes, Program* program)
-        : nodes_(nodes),
-          insts_(program->insts),
-          loopDepth_(program->loopDepth),
-          nullable_(nodes.size(), false) {
+        : nodes_(nodes), insts_(program->insts), loopDepth_(program->loopDepth), nullable_(nodes.size(), false) {
         // Children precede their parents in `nodes`.
         for (size_t i = 0; i < nodes.size(); ++i) nullable_[i] = Nullable(nodes[i]);
     }
@@ -346,20 +345,20 @@ public:
 private:
     bool Nullable(const Node& n) const {
         switch (n.kind) {
-            case Kind::Byte:
-            case Kind::Set: return false;
-            case Kind::Concat:
-                for (int kid : n.kids) {
-                    if (!nullable_[kid]) return false;
-                }
-                return true;
-            case Kind::Alt:
-                for (int kid : n.kids) {
-                    if (nullable_[kid]) return true;
-                }
-                return false;
-            case Kind::Repeat: return n.min == 0 || nullable_[n.kids[0]];
-            default: return true;
+        case Kind::Byte:
+        case Kind::Set: return false;
+        case Kind::Concat:
+            for (int kid : n.kids) {
+                if (!nullable_[kid]) return false;
+            }
+            return true;
+        case Kind::Alt:
+            for (int kid : n.kids) {
+                if (nullable_[kid]) return true;
+            }
+            return false;
+        case Kind::Repeat: return n.min == 0 || nullable_[n.kids[0]];
+        default: return true;
         }
     }
 
@@ -374,16 +373,16 @@ private:
         const Node& n = nodes_[index];
         if (tooLarge_) return;
         switch (n.kind) {
-            case Kind::Empty: break;
-            case Kind::Byte: Add(Op::Byte, n.byte); break;
-            case Kind::Set: Add(Op::Class, 0, n.set); break;
-            case Kind::Bol: Add(Op::Bol); break;
-            case Kind::Eol: Add(Op::Eol); break;
-            case Kind::Concat:
-                for (int kid : n.kids) Emit(kid);
-                break;
-            case Kind::Alt: EmitAlt(n); break;
-            case Kind::Repeat: EmitRepeat(n); break;
+        case Kind::Empty: break;
+        case Kind::Byte: Add(Op::Byte, n.byte); break;
+        case Kind::Set: Add(Op::Class, 0, n.set); break;
+        case Kind::Bol: Add(Op::Bol); break;
+        case Kind::Eol: Add(Op::Eol); break;
+        case Kind::Concat:
+            for (int kid : n.kids) Emit(kid);
+            break;
+        case Kind::Alt: EmitAlt(n); break;
+        case Kind::Repeat: EmitRepeat(n); break;
         }
     }
 
@@ -485,26 +484,26 @@ void AnalyseStart(Program* prog) {
         seen[pc] = true;
         const Inst& in = insts[pc];
         switch (in.op) {
-            case Op::Split:
-                stack.push_back(in.y);
-                stack.push_back(in.x);
-                break;
-            case Op::Jmp: stack.push_back(in.x); break;
-            case Op::Bol: break;  // cannot hold past position 0
-            case Op::Eol: stack.push_back(pc + 1); break;
-            case Op::Match:
-                prog->nullable = true;
-                any = true;
-                break;
-            case Op::Byte:
-                prog->firstBytes.set(in.byte);
-                any = true;
-                break;
-            case Op::Class:
-                prog->firstBytes |= prog->sets[in.x].bytes;
-                prog->firstWide = prog->firstWide || prog->sets[in.x].wide;
-                any = true;
-                break;
+        case Op::Split:
+            stack.push_back(in.y);
+            stack.push_back(in.x);
+            break;
+        case Op::Jmp: stack.push_back(in.x); break;
+        case Op::Bol: break;  // cannot hold past position 0
+        case Op::Eol: stack.push_back(pc + 1); break;
+        case Op::Match:
+            prog->nullable = true;
+            any = true;
+            break;
+        case Op::Byte:
+            prog->firstBytes.set(in.byte);
+            any = true;
+            break;
+        case Op::Class:
+            prog->firstBytes |= prog->sets[in.x].bytes;
+            prog->firstWide = prog->firstWide || prog->sets[in.x].wide;
+            any = true;
+            break;
         }
     }
     prog->anchored = !any;

@@ -59,8 +59,7 @@ int Commonness(unsigned char b) {
 
 class Matcher {
 public:
-    Matcher(const Program& prog, const mbtext::LeadTable& lead, size_t maxStates, const char* text,
-            size_t length)
+    Matcher(const Program& prog, const mbtext::LeadTable& lead, size_t maxStates, const char* text, size_t length)
         : prog_(prog),
           lead_(lead),
           text_(text),
@@ -68,18 +67,16 @@ public:
           numSymbols_(prog.numSymbols),
           mark_(prog.insts.size() * (prog.loopDepth + 1), 0) {
         const size_t perState = static_cast<size_t>(numSymbols_) * 3 * sizeof(int32_t);
-        maxStates_ =
-            maxStates != 0
-                ? maxStates
-                : std::min<size_t>(100000, std::max<size_t>(16, kTransitionBudgetBytes / perState));
+        maxStates_ = maxStates != 0 ? maxStates
+                                    : std::min<size_t>(100000, std::max<size_t>(16, kTransitionBudgetBytes / perState));
         maxStates_ = std::max<size_t>(maxStates_, 2);
         for (size_t i = 1; i < prog.prefix.size(); ++i) {
             if (Commonness(prog.prefix[i]) < Commonness(prog.prefix[rare_])) rare_ = i;
         }
         for (int b = 0; b < 256; ++b) {
             const bool wide = prog.firstWide && lead.IsLead(static_cast<unsigned char>(b));
-            startBytes_[b] = prog.prefix.empty() ? prog.firstBytes[b] || wide
-                                                 : b == static_cast<unsigned char>(prog.prefix[0]);
+            startBytes_[b] =
+                prog.prefix.empty() ? prog.firstBytes[b] || wide : b == static_cast<unsigned char>(prog.prefix[0]);
         }
         work_.clear();
         AddState();
@@ -91,8 +88,7 @@ private:
     void RunQuietly(int* state, size_t* pos, bool matched) const;
     unsigned Flags(size_t p) const {
         if (!prog_.hasAssertions) return 0;
-        return (p == 0 ? kAtBegin : 0) |
-               ((p == n_ || (p + 1 == n_ && text_[p] == '\n')) ? kAtEnd : 0);
+        return (p == 0 ? kAtBegin : 0) | ((p == n_ || (p + 1 == n_ && text_[p] == '\n')) ? kAtEnd : 0);
     }
     size_t CharLength(size_t p) const { return lead_.CharLength(text_, n_, p); }
     bool IsCandidate(size_t p) const;
@@ -192,8 +188,7 @@ bool Matcher::NextCandidate(size_t* p) const {
         // Bytes that are not lead bytes always end a character, so what decides
         // whether c starts one is the parity of the lead bytes just before it.
         size_t leads = 0;
-        for (size_t j = c; j > boundary && lead_.IsLead(static_cast<unsigned char>(text_[j - 1]));
-             --j) {
+        for (size_t j = c; j > boundary && lead_.IsLead(static_cast<unsigned char>(text_[j - 1])); --j) {
             ++leads;
         }
         if (leads % 2 == 0) {
@@ -293,8 +288,7 @@ int Matcher::Step(int state, int symbol, unsigned flags) {
     }
     Regroup();
     bool identity = true;
-    for (size_t g = 0; g < workGroups_.size(); ++g)
-        identity = identity && workGroups_[g] == static_cast<int32_t>(g);
+    for (size_t g = 0; g < workGroups_.size(); ++g) identity = identity && workGroups_[g] == static_cast<int32_t>(g);
     ApplyRemap(workGroups_.data(), workGroups_.size());
 
     const unsigned flushesBefore = flushes_;
@@ -303,8 +297,7 @@ int Matcher::Step(int state, int symbol, unsigned flags) {
         next_[slot] = target;
         const State& from = states_[state];
         const State& to = states_[target];
-        if (identity && from.numGroups == to.numGroups && to.matchGroup < 0 &&
-            target != kEmptyState) {
+        if (identity && from.numGroups == to.numGroups && to.matchGroup < 0 && target != kEmptyState) {
             quiet_[slot] = target;
         }
         if (!identity) {
@@ -417,8 +410,7 @@ int Matcher::Intern() {
     key_.assign(reinterpret_cast<const char*>(work_.data()), work_.size() * sizeof(Thread));
     auto it = index_.find(key_);
     if (it != index_.end()) return it->second;
-    if (states_.size() >= maxStates_ ||
-        threads_.size() + work_.size() + remapPool_.size() > kMaxCachedEntries) {
+    if (states_.size() >= maxStates_ || threads_.size() + work_.size() + remapPool_.size() > kMaxCachedEntries) {
         Flush();
         if (work_.empty()) return kEmptyState;
     }
@@ -430,8 +422,7 @@ int Matcher::AddState() {
     s.first = threads_.size();
     s.count = work_.size();
     s.numGroups = work_.empty() ? 0 : work_.back().group + 1;
-    s.matchGroup =
-        !work_.empty() && prog_.insts[work_.back().pc].op == Op::Match ? work_.back().group : -1;
+    s.matchGroup = !work_.empty() && prog_.insts[work_.back().pc].op == Op::Match ? work_.back().group : -1;
     s.inject = -1;
     s.injectAddsGroup = false;
     threads_.insert(threads_.end(), work_.begin(), work_.end());
@@ -440,9 +431,7 @@ int Matcher::AddState() {
     quiet_.resize(quiet_.size() + numSymbols_, -1);
     states_.push_back(s);
     const int id = static_cast<int>(states_.size()) - 1;
-    index_.emplace(
-        std::string(reinterpret_cast<const char*>(work_.data()), work_.size() * sizeof(Thread)),
-        id);
+    index_.emplace(std::string(reinterpret_cast<const char*>(work_.data()), work_.size() * sizeof(Thread)), id);
     return id;
 }
 
@@ -463,8 +452,8 @@ void Matcher::Flush() {
 
 }  // namespace
 
-bool SearchProgram(const Program& program, const mbtext::LeadTable& lead, size_t maxStates,
-                   const char* text, size_t length, size_t* matchBegin, size_t* matchEnd) {
+bool SearchProgram(const Program& program, const mbtext::LeadTable& lead, size_t maxStates, const char* text,
+                   size_t length, size_t* matchBegin, size_t* matchEnd) {
     Matcher matcher(program, lead, maxStates, text, length);
     return matcher.Run(matchBegin, matchEnd);
 }

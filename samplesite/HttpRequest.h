@@ -10,35 +10,35 @@
 namespace samplesite {
 
 class HttpRequest {
- public:
-  // Parses the head up to (not including) the blank line. False when there is no usable
-  // request line.
-  bool Parse(const std::string& head);
+public:
+    // Parses the head up to (not including) the blank line. False when there is no usable
+    // request line.
+    bool Parse(const std::string& head);
 
-  const std::string& Method() const { return method; }
-  const std::string& Target() const { return target; }   // exactly as received
-  const std::string& Path() const { return path; }       // "/get_video"
-  const std::string& RawQuery() const { return query; }  // without the "?"
-  bool IsAbsoluteForm() const { return absoluteForm; }
+    const std::string& Method() const { return method; }
+    const std::string& Target() const { return target; }   // exactly as received
+    const std::string& Path() const { return path; }       // "/get_video"
+    const std::string& RawQuery() const { return query; }  // without the "?"
+    bool IsAbsoluteForm() const { return absoluteForm; }
 
-  // Parameter value, percent-decoded and with blanks trimmed; empty when absent.
-  std::string Param(const std::string& name) const;
-  bool HasParam(const std::string& name) const;
-  // Decimal value of a parameter; `fallback` when absent or not a number.
-  std::uint64_t NumberParam(const std::string& name, std::uint64_t fallback) const;
+    // Parameter value, percent-decoded and with blanks trimmed; empty when absent.
+    std::string Param(const std::string& name) const;
+    bool HasParam(const std::string& name) const;
+    // Decimal value of a parameter; `fallback` when absent or not a number.
+    std::uint64_t NumberParam(const std::string& name, std::uint64_t fallback) const;
 
-  // The same address without one parameter, in the form the client used, so that a
-  // client following a redirect comes back to us the same way it came.
-  std::string AddressWithout(const std::string& name) const;
+    // The same address without one parameter, in the form the client used, so that a
+    // client following a redirect comes back to us the same way it came.
+    std::string AddressWithout(const std::string& name) const;
 
- private:
-  void SplitTarget();
-  void ParseQuery();
-  std::string HeaderValue(const std::string& head, const std::string& name) const;
+private:
+    void SplitTarget();
+    void ParseQuery();
+    std::string HeaderValue(const std::string& head, const std::string& name) const;
 
-  std::string method, target, path, query, authority, hostHeader;
-  bool absoluteForm = false;
-  std::vector<std::pair<std::string, std::string>> params;  // decoded
+    std::string method, target, path, query, authority, hostHeader;
+    bool absoluteForm = false;
+    std::vector<std::pair<std::string, std::string>> params;  // decoded
 };
 
 }  // namespace samplesite

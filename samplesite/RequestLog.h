@@ -8,14 +8,14 @@
 namespace samplesite {
 
 class RequestLog {
- public:
-  // An empty path logs nothing. False when the file cannot be created.
-  bool Open(const std::string& path);
-  void Write(const std::string& method, const std::string& target, int status);
+public:
+    // An empty path logs nothing. False when the file cannot be created.
+    bool Open(const std::string& path);
+    void Write(const std::string& method, const std::string& target, int status);
 
- private:
-  std::mutex lock;
-  std::ofstream file;
+private:
+    std::mutex lock;
+    std::ofstream file;
 };
 
 }  // namespace samplesite

@@ -9,18 +9,18 @@
 namespace samplesite {
 
 struct Response {
-  int status = 200;
-  std::string contentType = "text/html";
-  std::string location;            // sent as Location when not empty
-  Body body;
-  bool sendLength = true;          // false: no Content-Length, the close ends the body
-  bool sendBody = true;            // false for HEAD
-  std::uint64_t bytesPerSecond = 0;             // 0: as fast as the socket takes it
-  std::optional<std::uint64_t> stallAfter;      // send this much, then go silent
-  std::optional<std::uint64_t> resetAfter;      // send this much, then reset the connection
-  bool quitAfter = false;                       // the whole site stops once this is sent
-  bool silent = false;                          // no answer at all; the connection is held open
-  bool counted = false;                         // its body adds to /stats (not /stats itself)
+    int status = 200;
+    std::string contentType = "text/html";
+    std::string location;  // sent as Location when not empty
+    Body body;
+    bool sendLength = true;                   // false: no Content-Length, the close ends the body
+    bool sendBody = true;                     // false for HEAD
+    std::uint64_t bytesPerSecond = 0;         // 0: as fast as the socket takes it
+    std::optional<std::uint64_t> stallAfter;  // send this much, then go silent
+    std::optional<std::uint64_t> resetAfter;  // send this much, then reset the connection
+    bool quitAfter = false;                   // the whole site stops once this is sent
+    bool silent = false;                      // no answer at all; the connection is held open
+    bool counted = false;                     // its body adds to /stats (not /stats itself)
 };
 
 }  // namespace samplesite

@@ -12,33 +12,32 @@ namespace samplesite {
 namespace {
 
 bool IsSafeId(const std::string& id) {
-  if (id.empty() || id.size() > 64) return false;
-  for (char c : id) {
-    bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-              c == '_' || c == '-';
-    if (!ok) return false;
-  }
-  return true;
+    if (id.empty() || id.size() > 64) return false;
+    for (char c : id) {
+        bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
+        if (!ok) return false;
+    }
+    return true;
 }
 
 // Parameters that only shape how a body is sent are shared by every generated endpoint.
 void ApplyDelivery(const HttpRequest& request, Response& response) {
-  response.counted = true;
-  response.sendLength = request.Param("nolength") != "1";
-  response.bytesPerSecond = request.NumberParam("rate", 0);
-  if (request.HasParam("stall")) response.stallAfter = request.NumberParam("stall", 0);
-  if (request.HasParam("reset")) response.resetAfter = request.NumberParam("reset", 0);
+    response.counted = true;
+    response.sendLength = request.Param("nolength") != "1";
+    response.bytesPerSecond = request.NumberParam("rate", 0);
+    if (request.HasParam("stall")) response.stallAfter = request.NumberParam("stall", 0);
+    if (request.HasParam("reset")) response.resetAfter = request.NumberParam("reset", 0);
 }
 
 int StatusParam(const HttpRequest& request) {
-  std::uint64_t status = request.NumberParam("status", 200);
-  return (status >= 100 && status <= 999) ? static_cast<int>(status) : 200;
+    std::uint64_t status = request.NumberParam("status", 200);
+    return (status >= 100 && status <= 999) ? static_cast<int>(status) : 200;
 }
 
 }  // namespace
 
 const char* ReasonPhrase(int status) {
-  switch (status) {
+    switch (status) {
     case 200: return "OK";
     case 301: return "Moved Permanently";
     case 302: return "Found";
@@ -51,95 +50,93 @@ const char* ReasonPhrase(int status) {
     case 502: return "Bad Gateway";
     case 503: return "Service Unavailable";
     default: return "Status";
-  }
+    }
 }
 
 void SetErrorPage(Response& response, int status) {
-  std::string line = std::to_string(status) + " " + ReasonPhrase(status);
-  response.status = status;
-  response.contentType = "text/html";
-  response.body = Body();
-  response.body.AddText("<html><head><title>" + line + "</title></head><body><h1>" + line +
-                        "</h1></body></html>\n");
+    std::string line = std::to_string(status) + " " + ReasonPhrase(status);
+    response.status = status;
+    response.contentType = "text/html";
+    response.body = Body();
+    response.body.AddText("<html><head><title>" + line + "</title></head><body><h1>" + line + "</h1></body></html>\n");
 }
 
 void Router::Route(const HttpRequest& request, Response& response) const {
-  const std::string& path = request.Path();
-  if (request.Method() != "GET" && request.Method() != "HEAD") {
-    SetErrorPage(response, 405);
-  } else if (path == "/watch") {
-    Watch(request, response);
-  } else if (path == "/get_video") {
-    Video(request, response);
-  } else if (path == "/page") {
-    Page(request, response);
-  } else if (path == "/bytes") {
-    Bytes(request, response);
-  } else if (path == "/stats") {
-    response.contentType = "text/plain";
-    response.body.AddText("body_bytes_sent " + std::to_string(SentBodyBytes().load()) + "\n");
-  } else if (path == "/quit") {
-    response.contentType = "text/plain";
-    response.body.AddText("bye\n");
-    response.quitAfter = true;
-  } else {
-    SetErrorPage(response, 404);
-  }
-  response.sendBody = request.Method() != "HEAD";
-  response.silent = request.Param("silent") == "1";
+    const std::string& path = request.Path();
+    if (request.Method() != "GET" && request.Method() != "HEAD") {
+        SetErrorPage(response, 405);
+    } else if (path == "/watch") {
+        Watch(request, response);
+    } else if (path == "/get_video") {
+        Video(request, response);
+    } else if (path == "/page") {
+        Page(request, response);
+    } else if (path == "/bytes") {
+        Bytes(request, response);
+    } else if (path == "/stats") {
+        response.contentType = "text/plain";
+        response.body.AddText("body_bytes_sent " + std::to_string(SentBodyBytes().load()) + "\n");
+    } else if (path == "/quit") {
+        response.contentType = "text/plain";
+        response.body.AddText("bye\n");
+        response.quitAfter = true;
+    } else {
+        SetErrorPage(response, 404);
+    }
+    response.sendBody = request.Method() != "HEAD";
+    response.silent = request.Param("silent") == "1";
 }
 
 void Router::Watch(const HttpRequest& request, Response& response) const {
-  std::string id = request.Param("v");
-  if (!PageFromFolder(id, response) && !BuildWatchPage(id, response)) SetErrorPage(response, 404);
+    std::string id = request.Param("v");
+    if (!PageFromFolder(id, response) && !BuildWatchPage(id, response)) SetErrorPage(response, 404);
 }
 
 // A page in the folder wins over a built-in one of the same id, so a test can replace any.
 bool Router::PageFromFolder(const std::string& id, Response& response) const {
-  if (pagesDir.empty() || !IsSafeId(id)) return false;
-  std::ifstream file(pagesDir + "/" + id + ".html", std::ios::binary);
-  if (!file) return false;
-  std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  response.contentType = "text/html";
-  response.body.AddText(text);
-  return true;
+    if (pagesDir.empty() || !IsSafeId(id)) return false;
+    std::ifstream file(pagesDir + "/" + id + ".html", std::ios::binary);
+    if (!file) return false;
+    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    response.contentType = "text/html";
+    response.body.AddText(text);
+    return true;
 }
 
 void Router::Video(const HttpRequest& request, Response& response) const {
-  if (request.Param("redirect") == "1") {
-    SetErrorPage(response, 302);
-    response.location = request.AddressWithout("redirect");
-    return;
-  }
-  int status = StatusParam(request);
-  if (status != 200) {
-    SetErrorPage(response, status);
-    return;
-  }
-  std::uint64_t size = request.NumberParam("size", kDefaultStreamSize);
-  std::uint64_t header = size < kFlvHeaderSize ? size : kFlvHeaderSize;
-  response.contentType = "video/x-flv";
-  response.body.AddText(std::string(reinterpret_cast<const char*>(kFlvHeader), header));
-  response.body.AddFiller(Filler::Pattern, size - header);
-  ApplyDelivery(request, response);
+    if (request.Param("redirect") == "1") {
+        SetErrorPage(response, 302);
+        response.location = request.AddressWithout("redirect");
+        return;
+    }
+    int status = StatusParam(request);
+    if (status != 200) {
+        SetErrorPage(response, status);
+        return;
+    }
+    std::uint64_t size = request.NumberParam("size", kDefaultStreamSize);
+    std::uint64_t header = size < kFlvHeaderSize ? size : kFlvHeaderSize;
+    response.contentType = "video/x-flv";
+    response.body.AddText(std::string(reinterpret_cast<const char*>(kFlvHeader), header));
+    response.body.AddFiller(Filler::Pattern, size - header);
+    ApplyDelivery(request, response);
 }
 
 void Router::Page(const HttpRequest& request, Response& response) const {
-  std::uint64_t size = request.NumberParam("size", 4096);
-  std::string start = request.Param("unterminated") == "1"
-                          ? "<html><title>x</title> var swfArgs = {" : "";
-  if (start.size() > size) start.resize(static_cast<std::size_t>(size));
-  response.status = StatusParam(request);
-  response.contentType = "text/plain";
-  response.body.AddText(start);
-  response.body.AddFiller(Filler::PageText, size - start.size());
-  ApplyDelivery(request, response);
+    std::uint64_t size = request.NumberParam("size", 4096);
+    std::string start = request.Param("unterminated") == "1" ? "<html><title>x</title> var swfArgs = {" : "";
+    if (start.size() > size) start.resize(static_cast<std::size_t>(size));
+    response.status = StatusParam(request);
+    response.contentType = "text/plain";
+    response.body.AddText(start);
+    response.body.AddFiller(Filler::PageText, size - start.size());
+    ApplyDelivery(request, response);
 }
 
 void Router::Bytes(const HttpRequest& request, Response& response) const {
-  response.contentType = "application/octet-stream";
-  response.body.AddFiller(Filler::Pattern, request.NumberParam("size", 1024));
-  ApplyDelivery(request, response);
+    response.contentType = "application/octet-stream";
+    response.body.AddFiller(Filler::Pattern, request.NumberParam("size", 1024));
+    ApplyDelivery(request, response);
 }
 
 }  // namespace samplesite

@@ -11,22 +11,22 @@
 namespace samplesite {
 
 class Router {
- public:
-  // Stream size when /get_video names none.
-  static constexpr std::uint64_t kDefaultStreamSize = 1048576;
+public:
+    // Stream size when /get_video names none.
+    static constexpr std::uint64_t kDefaultStreamSize = 1048576;
 
-  explicit Router(std::string pagesDir) : pagesDir(std::move(pagesDir)) {}
+    explicit Router(std::string pagesDir) : pagesDir(std::move(pagesDir)) {}
 
-  void Route(const HttpRequest& request, Response& response) const;
+    void Route(const HttpRequest& request, Response& response) const;
 
- private:
-  void Watch(const HttpRequest& request, Response& response) const;
-  bool PageFromFolder(const std::string& id, Response& response) const;
-  void Video(const HttpRequest& request, Response& response) const;
-  void Page(const HttpRequest& request, Response& response) const;
-  void Bytes(const HttpRequest& request, Response& response) const;
+private:
+    void Watch(const HttpRequest& request, Response& response) const;
+    bool PageFromFolder(const std::string& id, Response& response) const;
+    void Video(const HttpRequest& request, Response& response) const;
+    void Page(const HttpRequest& request, Response& response) const;
+    void Bytes(const HttpRequest& request, Response& response) const;
 
-  std::string pagesDir;
+    std::string pagesDir;
 };
 
 // A small HTML page for an error status.

@@ -7,8 +7,8 @@
 namespace samplesite {
 
 inline std::atomic<std::uint64_t>& SentBodyBytes() {
-  static std::atomic<std::uint64_t> count{0};
-  return count;
+    static std::atomic<std::uint64_t> count{0};
+    return count;
 }
 
 }  // namespace samplesite

@@ -5,11 +5,11 @@
 namespace samplesite {
 
 struct SiteOptions {
-  std::uint16_t port = 0;            // 0: any free port
-  std::string portFile;              // written once listening
-  std::string pagesDir;              // extra watch pages: <dir>/<v>.html
-  std::string logFile;               // one line per request
-  std::int64_t lifetimeMs = 600000;  // the site always ends by itself
+    std::uint16_t port = 0;            // 0: any free port
+    std::string portFile;              // written once listening
+    std::string pagesDir;              // extra watch pages: <dir>/<v>.html
+    std::string logFile;               // one line per request
+    std::int64_t lifetimeMs = 600000;  // the site always ends by itself
 };
 
 // Reads the command line as main() receives it (argv[0] is skipped). False, with `error` set, on

@@ -12,42 +12,42 @@ namespace samplesite {
 bool InitSocketLibrary();
 
 class Socket {
- public:
-  Socket() = default;
-  ~Socket();
-  Socket(Socket&& other) noexcept;
-  Socket& operator=(Socket&& other) noexcept;
-  Socket(const Socket&) = delete;
-  Socket& operator=(const Socket&) = delete;
+public:
+    Socket() = default;
+    ~Socket();
+    Socket(Socket&& other) noexcept;
+    Socket& operator=(Socket&& other) noexcept;
+    Socket(const Socket&) = delete;
+    Socket& operator=(const Socket&) = delete;
 
-  bool IsValid() const { return handle != kInvalid; }
+    bool IsValid() const { return handle != kInvalid; }
 
-  bool ListenLoopback(std::uint16_t port);   // 0 = any free port
-  std::uint16_t LocalPort() const;           // 0 when unknown
-  Socket Accept();                           // invalid Socket on failure
-  bool ConnectLoopback(std::uint16_t port);
+    bool ListenLoopback(std::uint16_t port);  // 0 = any free port
+    std::uint16_t LocalPort() const;          // 0 when unknown
+    Socket Accept();                          // invalid Socket on failure
+    bool ConnectLoopback(std::uint16_t port);
 
-  // 1 when data (or end of stream) can be read, 0 after timeoutMs, -1 on error.
-  int WaitReadable(int timeoutMs) const;
-  // Bytes received, 0 at end of stream, -1 on error.
-  long Receive(char* buffer, std::size_t size);
-  bool SendAll(const char* data, std::size_t size);
-  bool SetReceiveTimeout(int timeoutMs);
-  bool SetSendBufferSize(int bytes);
+    // 1 when data (or end of stream) can be read, 0 after timeoutMs, -1 on error.
+    int WaitReadable(int timeoutMs) const;
+    // Bytes received, 0 at end of stream, -1 on error.
+    long Receive(char* buffer, std::size_t size);
+    bool SendAll(const char* data, std::size_t size);
+    bool SetReceiveTimeout(int timeoutMs);
+    bool SetSendBufferSize(int bytes);
 
-  void ShutdownSend();
-  // Safe from another thread while this one is blocked in a call: that call then returns.
-  void ShutdownBoth();
-  // The next Close() resets the connection instead of ending it in order.
-  void SetAbortiveClose();
-  // Bytes sent but not yet acknowledged by the peer; 0 where the system cannot tell.
-  std::size_t UnacknowledgedBytes() const;
-  void Close();
+    void ShutdownSend();
+    // Safe from another thread while this one is blocked in a call: that call then returns.
+    void ShutdownBoth();
+    // The next Close() resets the connection instead of ending it in order.
+    void SetAbortiveClose();
+    // Bytes sent but not yet acknowledged by the peer; 0 where the system cannot tell.
+    std::size_t UnacknowledgedBytes() const;
+    void Close();
 
- private:
-  static constexpr std::intptr_t kInvalid = -1;
-  explicit Socket(std::intptr_t h) : handle(h) {}
-  std::intptr_t handle = kInvalid;
+private:
+    static constexpr std::intptr_t kInvalid = -1;
+    explicit Socket(std::intptr_t h) : handle(h) {}
+    std::intptr_t handle = kInvalid;
 };
 
 }  // namespace samplesite

@@ -20,21 +20,20 @@ constexpr unsigned char kFlvHeader[kFlvHeaderSize] = {'F', 'L', 'V', 1, 5, 0, 0,
 // Repeats every 256 bytes (31 is odd), which is what lets the server send it from one
 // precomputed block at full speed.
 inline unsigned char PatternByteAt(std::uint64_t offset) {
-  return static_cast<unsigned char>((offset * 31 + 7) & 0xFF);
+    return static_cast<unsigned char>((offset * 31 + 7) & 0xFF);
 }
 
 inline unsigned char StreamByteAt(std::uint64_t offset) {
-  return offset < kFlvHeaderSize ? kFlvHeader[offset] : PatternByteAt(offset);
+    return offset < kFlvHeaderSize ? kFlvHeader[offset] : PatternByteAt(offset);
 }
 
 // Index of the first byte of data[0..count) that differs from the stream at that offset
 // (data[0] being stream byte `offset`), or count when all match.
-inline std::size_t FirstStreamMismatch(const unsigned char* data, std::size_t count,
-                                       std::uint64_t offset) {
-  for (std::size_t i = 0; i < count; ++i) {
-    if (data[i] != StreamByteAt(offset + i)) return i;
-  }
-  return count;
+inline std::size_t FirstStreamMismatch(const unsigned char* data, std::size_t count, std::uint64_t offset) {
+    for (std::size_t i = 0; i < count; ++i) {
+        if (data[i] != StreamByteAt(offset + i)) return i;
+    }
+    return count;
 }
 
 }  // namespace samplesite

@@ -6,8 +6,10 @@
 
 namespace {
 const char* const kSettings = "Settings";
-int Flag(DWORD value) { return value != 0 ? 1 : 0; }
+int Flag(DWORD value) {
+    return value != 0 ? 1 : 0;
 }
+}  // namespace
 
 bool AppSettings::Load(const Profile& profile) {
     AlwaysOverwrite = Flag(profile.ReadInt(kSettings, "AlwaysOverwrite", 0));
@@ -31,8 +33,14 @@ void AppSettings::Save(const Profile& profile) {
     profile.WriteInt(kSettings, "AutoClose", Flag(AutoClose));
     profile.WriteInt(kSettings, "AlwaysOnTop", Flag(AlwaysOnTop));
     profile.WriteString(kSettings, "Program", Program);
-    if (RecentUrls) { RecentUrls->Save(profile); RecentUrls.reset(); }
-    if (RecentFolders) { RecentFolders->Save(profile); RecentFolders.reset(); }
+    if (RecentUrls) {
+        RecentUrls->Save(profile);
+        RecentUrls.reset();
+    }
+    if (RecentFolders) {
+        RecentFolders->Save(profile);
+        RecentFolders.reset();
+    }
 }
 
 std::string GetParentFolder(const std::string& path) {

@@ -8,31 +8,27 @@ RecentList::RecentList(const char* keyName, int capacity, Match matchRule)
     : key(keyName), match(matchRule), entries(std::max(capacity, 1)) {}
 
 void RecentList::Load(const Profile& profile) {
-    for (int k = 1; k <= Capacity(); ++k)
-        entries[k - 1] = profile.ReadString(key.c_str(), std::to_string(k).c_str());
+    for (int k = 1; k <= Capacity(); ++k) entries[k - 1] = profile.ReadString(key.c_str(), std::to_string(k).c_str());
 }
 
 void RecentList::Save(const Profile& profile) const {
     // Rewritten whole, so values other than "1".."N" do not survive.
     profile.DeleteKey(key.c_str());
     for (int k = 1; k <= Capacity(); ++k)
-        if (!entries[k - 1].empty())
-            profile.WriteString(key.c_str(), std::to_string(k).c_str(), entries[k - 1]);
+        if (!entries[k - 1].empty()) profile.WriteString(key.c_str(), std::to_string(k).c_str(), entries[k - 1]);
 }
 
 std::string RecentList::ToFullFolderPath(const std::string& text) {
     char full[MAX_PATH];
     char* filePart = nullptr;
     DWORD length = GetFullPathNameA(text.c_str(), MAX_PATH, full, &filePart);
-    if (length == 0 || length >= MAX_PATH)
-        return text.substr(0, MAX_PATH - 1);
+    if (length == 0 || length >= MAX_PATH) return text.substr(0, MAX_PATH - 1);
     std::string path(full, length);
 
     char root[MAX_PATH];
     lstrcpynA(root, path.c_str(), MAX_PATH);
     DWORD flags = 0;
-    if (!PathStripToRootA(root)
-        || !GetVolumeInformationA(root, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
+    if (!PathStripToRootA(root) || !GetVolumeInformationA(root, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
         return path;
     if (!(flags & FILE_CASE_PRESERVED_NAMES)) {
         CharUpperBuffA(&path[0], static_cast<DWORD>(path.size()));
@@ -54,9 +50,11 @@ void RecentList::Add(const std::string& input) {
     int last = Capacity() - 1;
     int found = last;
     for (int i = 0; i < last; ++i) {
-        bool same = match == Match::FolderPath ? lstrcmpiA(entries[i].c_str(), text.c_str()) == 0
-                                               : entries[i] == text;
-        if (same) { found = i; break; }
+        bool same = match == Match::FolderPath ? lstrcmpiA(entries[i].c_str(), text.c_str()) == 0 : entries[i] == text;
+        if (same) {
+            found = i;
+            break;
+        }
     }
     for (int i = found; i > 0; --i) entries[i] = entries[i - 1];
     entries[0] = text;

@@ -39,8 +39,7 @@ std::string Rate(double bytes, double seconds) {
 }
 
 // Best of three runs, in MiB/s; "found"/"none" goes to *found.
-std::string TimeRegex(const char* pattern, const std::string& text, mbtext::LeadByteFn lead,
-                      bool* found) {
+std::string TimeRegex(const char* pattern, const std::string& text, mbtext::LeadByteFn lead, bool* found) {
     Regex re;
     if (!re.Compile(pattern)) return "error";
     re.SetLeadByteTest(lead);
@@ -107,8 +106,8 @@ int main(int argc, char** argv) {
     if (sizes.empty()) sizes = {1, 16, 64};
 
     std::printf("MiB/s, best of 3 (std::regex: one run in a child, %d s limit)\n\n", stdTimeout);
-    std::printf("%-8s %-12s %6s  %-6s %10s %10s %12s\n", "pattern", "page", "MiB", "result",
-                "Regex", "Regex+932", "std::regex");
+    std::printf("%-8s %-12s %6s  %-6s %10s %10s %12s\n", "pattern", "page", "MiB", "result", "Regex", "Regex+932",
+                "std::regex");
     for (size_t mib : sizes) {
         const size_t bytes = mib << 20;
         struct Case {
@@ -120,8 +119,7 @@ int main(int argc, char** argv) {
         };
         const Case cases[] = {
             {"swfArgs", kSwfArgs, kSwfArgsEcma, "realistic", samplepages::Page(bytes)},
-            {"swfArgs", kSwfArgs, kSwfArgsEcma, "unclosed",
-             samplepages::UnterminatedPage(bytes, "var swfArgs = {")},
+            {"swfArgs", kSwfArgs, kSwfArgsEcma, "unclosed", samplepages::UnterminatedPage(bytes, "var swfArgs = {")},
             {"title", kTitle, kTitle, "realistic", samplepages::Page(bytes)},
             {"title", kTitle, kTitle, "unclosed", samplepages::UnterminatedPage(bytes, "<title>")},
         };
@@ -129,11 +127,10 @@ int main(int argc, char** argv) {
             bool found = false;
             const std::string plain = TimeRegex(c.pattern, c.text, nullptr, &found);
             bool found932 = false;
-            const std::string cp932 =
-                TimeRegex(c.pattern, c.text, &mbtext::IsCp932LeadByte, &found932);
+            const std::string cp932 = TimeRegex(c.pattern, c.text, &mbtext::IsCp932LeadByte, &found932);
             const std::string std = withStd ? TimeStdRegex(c.stdPattern, c.text, stdTimeout) : "-";
-            std::printf("%-8s %-12s %6zu  %-6s %10s %10s %12s\n", c.name, c.page, mib,
-                        found ? "found" : "none", plain.c_str(), cp932.c_str(), std.c_str());
+            std::printf("%-8s %-12s %6zu  %-6s %10s %10s %12s\n", c.name, c.page, mib, found ? "found" : "none",
+                        plain.c_str(), cp932.c_str(), std.c_str());
             std::fflush(stdout);
         }
     }

@@ -43,12 +43,9 @@ inline std::string Filler(size_t bytes, uint32_t seed, bool braces) {
 // About `bytes` long; the title near the top, the argument object in the
 // last few kilobytes.
 inline std::string Page(size_t bytes, uint32_t seed = 1) {
-    const std::string head =
-        "<html><head>\n<title>YouTube - A sample video</title>\n</head><body>\n";
-    const std::string tail =
-        std::string("<script>\n") + kSwfArgs + ";\n</script>\n</body></html>\n";
-    const size_t rest =
-        bytes > head.size() + tail.size() + 4096 ? bytes - head.size() - tail.size() - 4096 : 0;
+    const std::string head = "<html><head>\n<title>YouTube - A sample video</title>\n</head><body>\n";
+    const std::string tail = std::string("<script>\n") + kSwfArgs + ";\n</script>\n</body></html>\n";
+    const size_t rest = bytes > head.size() + tail.size() + 4096 ? bytes - head.size() - tail.size() - 4096 : 0;
     return head + Filler(rest, seed, true) + tail + Filler(4096, seed + 1, true);
 }
 

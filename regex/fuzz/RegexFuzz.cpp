@@ -26,18 +26,16 @@ void Fail(const std::string& what) {
 void CheckRawPattern(const uint8_t* data, size_t size, mbtext::LeadByteFn lead) {
     const char* chars = reinterpret_cast<const char*>(data);
     const void* nul = std::memchr(data, 0, size);
-    const size_t split =
-        nul != nullptr ? static_cast<size_t>(static_cast<const uint8_t*>(nul) - data) : size;
+    const size_t split = nul != nullptr ? static_cast<size_t>(static_cast<const uint8_t*>(nul) - data) : size;
     const std::string pattern(chars, split);
-    const std::string text =
-        split < size ? std::string(chars + split + 1, size - split - 1) : std::string();
+    const std::string text = split < size ? std::string(chars + split + 1, size - split - 1) : std::string();
     Regex re;
     if (!re.Compile(pattern)) return;
     re.SetLeadByteTest(lead);
     size_t b = 0, e = 0;
     const bool found = re.Search(text, &b, &e);
-    if (found && (b > e || e > text.size() || !regexref::IsBoundary(text, b, lead) ||
-                  !regexref::IsBoundary(text, e, lead))) {
+    if (found &&
+        (b > e || e > text.size() || !regexref::IsBoundary(text, b, lead) || !regexref::IsBoundary(text, e, lead))) {
         Fail("match off the character boundaries: " + regexref::Printable(pattern));
     }
     Regex small = re;
@@ -59,18 +57,15 @@ void CheckMbText(regexref::Chooser& c) {
     size_t expectFind = npos, expectChar = npos;
     for (size_t i = 0; i <= text.size(); ++i) {
         if (i < from || !regexref::IsBoundary(text, i, lead)) continue;
-        if (expectFind == npos && text.compare(i, needle.size(), needle) == 0 &&
-            i + needle.size() <= text.size() &&
+        if (expectFind == npos && text.compare(i, needle.size(), needle) == 0 && i + needle.size() <= text.size() &&
             regexref::IsBoundary(text, i + needle.size(), lead)) {
             expectFind = i;
         }
-        if (expectChar == npos && i < text.size() && text[i] == ch &&
-            regexref::IsBoundary(text, i + 1, lead)) {
+        if (expectChar == npos && i < text.size() && text[i] == ch && regexref::IsBoundary(text, i + 1, lead)) {
             expectChar = i;
         }
     }
-    const std::string where =
-        " in \"" + regexref::Printable(text) + "\" from " + std::to_string(from);
+    const std::string where = " in \"" + regexref::Printable(text) + "\" from " + std::to_string(from);
     if (mbtext::Find(text, needle, from, lead) != expectFind) {
         Fail("Find \"" + regexref::Printable(needle) + "\"" + where);
     }
@@ -80,22 +75,19 @@ void CheckMbText(regexref::Chooser& c) {
     for (size_t i = 0; i <= from && i <= text.size(); ++i) {
         if (regexref::IsBoundary(text, i, lead)) expectCut = i;
     }
-    if (mbtext::CharBoundaryAtOrBefore(text, from, lead) != expectCut)
-        Fail("CharBoundaryAtOrBefore" + where);
+    if (mbtext::CharBoundaryAtOrBefore(text, from, lead) != expectCut) Fail("CharBoundaryAtOrBefore" + where);
 
     // Trail bytes stay what they were.
     const std::string replaced = mbtext::ReplaceChars(text, "}\\{", '_', lead);
     if (replaced.size() != text.size()) Fail("ReplaceChars length" + where);
     for (size_t i = 0; i < text.size(); ++i) {
-        const bool single =
-            regexref::IsBoundary(text, i, lead) && regexref::IsBoundary(text, i + 1, lead);
+        const bool single = regexref::IsBoundary(text, i, lead) && regexref::IsBoundary(text, i + 1, lead);
         const bool hit = single && std::strchr("}\\{", text[i]) != nullptr && text[i] != 0;
         if (replaced[i] != (hit ? '_' : text[i])) Fail("ReplaceChars" + where);
     }
     if (!needle.empty()) {
         const std::string all = mbtext::ReplaceAll(text, needle, "", lead);
-        if (mbtext::Find(all, needle, 0, lead) != npos &&
-            mbtext::Find(text, needle, 0, lead) == npos) {
+        if (mbtext::Find(all, needle, 0, lead) != npos && mbtext::Find(text, needle, 0, lead) == npos) {
             Fail("ReplaceAll made a match" + where);
         }
     }

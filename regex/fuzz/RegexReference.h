@@ -94,8 +94,7 @@ inline void Shorthand(char letter, std::bitset<256>* set, bool* wide) {
     for (int b = 0; b < 256; ++b) {
         const bool digit = b >= '0' && b <= '9';
         if (lower == 'd') set->set(b, digit);
-        if (lower == 'w')
-            set->set(b, digit || (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || b == '_');
+        if (lower == 'w') set->set(b, digit || (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || b == '_');
         if (lower == 's') set->set(b, b == ' ' || (b >= '\t' && b <= '\r'));
     }
     *wide = false;
@@ -136,8 +135,7 @@ inline Node GenerateSet(Chooser& c) {
             n.wide = n.wide || w;
             body += std::string("\\") + letter;
         } else if (kind == 1) {
-            static const unsigned char kRanges[][2] = {
-                {'a', 'c'}, {'0', '9'}, {'{', '}'}, {0x80, 0xFF}, {0x40, 0x7E}};
+            static const unsigned char kRanges[][2] = {{'a', 'c'}, {'0', '9'}, {'{', '}'}, {0x80, 0xFF}, {0x40, 0x7E}};
             const auto* r = kRanges[c.Next(5)];
             for (int b = r[0]; b <= r[1]; ++b) n.set.set(b);
             body += (IsAlnum(r[0]) ? std::string(1, static_cast<char>(r[0])) : Hex(r[0])) + "-" +
@@ -202,8 +200,8 @@ inline Node GenerateTree(Chooser& c, int depth) {
         if (form >= 3) {
             n.min = static_cast<int>(c.Next(3));
             n.max = form == 3 ? n.min : form == 4 ? -1 : n.min + static_cast<int>(c.Next(3));
-            n.quantText = "{" + std::to_string(n.min) + (form == 3 ? "" : ",") +
-                          (form == 5 ? std::to_string(n.max) : "") + "}";
+            n.quantText =
+                "{" + std::to_string(n.min) + (form == 3 ? "" : ",") + (form == 5 ? std::to_string(n.max) : "") + "}";
         }
         n.greedy = c.Chance(50);
         if (!n.greedy) n.quantText += "?";
@@ -230,33 +228,33 @@ inline std::string RenderLiteral(unsigned char b, char next) {
 
 inline std::string Render(const Node& n, char next) {
     switch (n.kind) {
-        case Node::Empty: return "";
-        case Node::Lit: return RenderLiteral(n.byte, next);
-        case Node::Set: return n.setText;
-        case Node::Bol: return "^";
-        case Node::Eol: return "$";
-        case Node::Concat: {
-            std::string out;
-            for (size_t i = n.kids.size(); i-- > 0;) {
-                const Node& kid = n.kids[i];
-                const char after = out.empty() ? next : out[0];
-                out = (kid.kind == Node::Alt ? Grouped(kid) : Render(kid, after)) + out;
-            }
-            return out;
+    case Node::Empty: return "";
+    case Node::Lit: return RenderLiteral(n.byte, next);
+    case Node::Set: return n.setText;
+    case Node::Bol: return "^";
+    case Node::Eol: return "$";
+    case Node::Concat: {
+        std::string out;
+        for (size_t i = n.kids.size(); i-- > 0;) {
+            const Node& kid = n.kids[i];
+            const char after = out.empty() ? next : out[0];
+            out = (kid.kind == Node::Alt ? Grouped(kid) : Render(kid, after)) + out;
         }
-        case Node::Alt: {
-            std::string out;
-            for (size_t i = 0; i < n.kids.size(); ++i) {
-                if (i > 0) out += "|";
-                out += Render(n.kids[i], i + 1 < n.kids.size() ? '|' : next);
-            }
-            return out;
+        return out;
+    }
+    case Node::Alt: {
+        std::string out;
+        for (size_t i = 0; i < n.kids.size(); ++i) {
+            if (i > 0) out += "|";
+            out += Render(n.kids[i], i + 1 < n.kids.size() ? '|' : next);
         }
-        case Node::Repeat: {
-            const Node& kid = n.kids[0];
-            const bool atom = kid.kind == Node::Lit || kid.kind == Node::Set;
-            return (atom ? Render(kid, n.quantText[0]) : Grouped(kid)) + n.quantText;
-        }
+        return out;
+    }
+    case Node::Repeat: {
+        const Node& kid = n.kids[0];
+        const bool atom = kid.kind == Node::Lit || kid.kind == Node::Set;
+        return (atom ? Render(kid, n.quantText[0]) : Grouped(kid)) + n.quantText;
+    }
     }
     return "";
 }
@@ -303,32 +301,28 @@ public:
 private:
     size_t Len(size_t p) const {
         if (p >= t_.size()) return 1;
-        return isLead_ != nullptr && isLead_(static_cast<unsigned char>(t_[p])) && p + 1 < t_.size()
-                   ? 2
-                   : 1;
+        return isLead_ != nullptr && isLead_(static_cast<unsigned char>(t_[p])) && p + 1 < t_.size() ? 2 : 1;
     }
 
     bool Match(const Node& n, size_t p, const Cont& k) {
         if (--budget_ < 0) return false;
         const size_t size = t_.size();
         switch (n.kind) {
-            case Node::Empty: return k(p);
-            case Node::Lit:
-                return p < size && Len(p) == 1 && static_cast<unsigned char>(t_[p]) == n.byte &&
-                       k(p + 1);
-            case Node::Set:
-                if (p >= size) return false;
-                if (Len(p) == 2) return n.wide && k(p + 2);
-                return n.set[static_cast<unsigned char>(t_[p])] && k(p + 1);
-            case Node::Bol: return p == 0 && k(p);
-            case Node::Eol: return (p == size || (p + 1 == size && t_[p] == '\n')) && k(p);
-            case Node::Concat: return Sequence(n, 0, p, k);
-            case Node::Alt:
-                for (const Node& kid : n.kids) {
-                    if (Match(kid, p, k)) return true;
-                }
-                return false;
-            case Node::Repeat: return Repeat(n, 0, p, k);
+        case Node::Empty: return k(p);
+        case Node::Lit: return p < size && Len(p) == 1 && static_cast<unsigned char>(t_[p]) == n.byte && k(p + 1);
+        case Node::Set:
+            if (p >= size) return false;
+            if (Len(p) == 2) return n.wide && k(p + 2);
+            return n.set[static_cast<unsigned char>(t_[p])] && k(p + 1);
+        case Node::Bol: return p == 0 && k(p);
+        case Node::Eol: return (p == size || (p + 1 == size && t_[p] == '\n')) && k(p);
+        case Node::Concat: return Sequence(n, 0, p, k);
+        case Node::Alt:
+            for (const Node& kid : n.kids) {
+                if (Match(kid, p, k)) return true;
+            }
+            return false;
+        case Node::Repeat: return Repeat(n, 0, p, k);
         }
         return false;
     }
@@ -344,9 +338,7 @@ private:
         const Node& x = n.kids[0];
         if (count < n.min) return Match(x, p, [&](size_t q) { return Repeat(n, count + 1, q, k); });
         if (n.max >= 0 && count >= n.max) return k(p);
-        const Cont more = [&](size_t q) {
-            return (n.max >= 0 || q != p) && Repeat(n, count + 1, q, k);
-        };
+        const Cont more = [&](size_t q) { return (n.max >= 0 || q != p) && Repeat(n, count + 1, q, k); };
         if (n.greedy) return Match(x, p, more) || k(p);
         return k(p) || Match(x, p, more);
     }
@@ -359,10 +351,7 @@ private:
 inline bool IsBoundary(const std::string& text, size_t pos, mbtext::LeadByteFn isLead) {
     size_t i = 0;
     while (i < pos)
-        i += (isLead != nullptr && isLead(static_cast<unsigned char>(text[i])) &&
-              i + 1 < text.size())
-                 ? 2
-                 : 1;
+        i += (isLead != nullptr && isLead(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ? 2 : 1;
     return i == pos;
 }
 
@@ -385,8 +374,8 @@ inline std::string CheckRandomCase(Chooser& c, size_t maxTextLength) {
     const std::string pattern = Render(root, '\0');
     const std::string text = GenerateText(c, maxTextLength);
     const mbtext::LeadByteFn lead = c.Chance(50) ? &mbtext::IsCp932LeadByte : nullptr;
-    const std::string where = "pattern \"" + Printable(pattern) + "\" text \"" + Printable(text) +
-                              "\"" + (lead != nullptr ? " cp932" : "");
+    const std::string where =
+        "pattern \"" + Printable(pattern) + "\" text \"" + Printable(text) + "\"" + (lead != nullptr ? " cp932" : "");
 
     Regex re;
     std::string error;
@@ -394,8 +383,7 @@ inline std::string CheckRandomCase(Chooser& c, size_t maxTextLength) {
     re.SetLeadByteTest(lead);
     size_t b = 0, e = 0;
     const bool found = re.Search(text, &b, &e);
-    if (found &&
-        (b > e || e > text.size() || !IsBoundary(text, b, lead) || !IsBoundary(text, e, lead))) {
+    if (found && (b > e || e > text.size() || !IsBoundary(text, b, lead) || !IsBoundary(text, e, lead))) {
         return "match off the character boundaries: " + where;
     }
 
@@ -403,16 +391,15 @@ inline std::string CheckRandomCase(Chooser& c, size_t maxTextLength) {
     thrashing.SetStateCacheLimit(2);
     size_t b2 = 0, e2 = 0;
     const bool found2 = thrashing.Search(text, &b2, &e2);
-    if (found2 != found || (found && (b2 != b || e2 != e)))
-        return "cache size changes the result: " + where;
+    if (found2 != found || (found && (b2 != b || e2 != e))) return "cache size changes the result: " + where;
 
     const Result ref = Backtracker(text, lead, 200000).Search(root);
     if (!ref.complete) return "";
     if (ref.found != found || (found && (ref.begin != b || ref.end != e))) {
         char got[96];
-        std::snprintf(got, sizeof got, " -> regex %d [%u,%u) model %d [%u,%u)", found ? 1 : 0,
-                      static_cast<unsigned>(b), static_cast<unsigned>(e), ref.found ? 1 : 0,
-                      static_cast<unsigned>(ref.begin), static_cast<unsigned>(ref.end));
+        std::snprintf(got, sizeof got, " -> regex %d [%u,%u) model %d [%u,%u)", found ? 1 : 0, static_cast<unsigned>(b),
+                      static_cast<unsigned>(e), ref.found ? 1 : 0, static_cast<unsigned>(ref.begin),
+                      static_cast<unsigned>(ref.end));
         return "differs from the model: " + where + got;
     }
     return "";

@@ -28,8 +28,8 @@ TEST(EndToEnd, AnAddressOnTheCommandLineIsDownloadedAndRemembered) {
     std::string commandLine = "\"" + program + "\" \"" + url + "\"";
     STARTUPINFOA startup = {sizeof(startup)};
     PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &process));
+    ASSERT_TRUE(CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process));
     bool ended = WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0;
     if (!ended) TerminateProcess(process.hProcess, 1);
     CloseHandle(process.hProcess);
@@ -40,8 +40,8 @@ TEST(EndToEnd, AnAddressOnTheCommandLineIsDownloadedAndRemembered) {
     std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     in.close();
     ASSERT_EQ(2000000u, data.size());
-    EXPECT_EQ(data.size(), samplesite::FirstStreamMismatch(reinterpret_cast<const unsigned char*>(data.data()),
-                                                           data.size(), 0));
+    EXPECT_EQ(data.size(),
+              samplesite::FirstStreamMismatch(reinterpret_cast<const unsigned char*>(data.data()), data.size(), 0));
     std::string text;
     ASSERT_TRUE(ReadString(key + "\\Recent\\URLs", "1", &text));
     EXPECT_EQ(url, text);
@@ -58,8 +58,8 @@ struct Program {
         std::string program = ProgramFolder() + "\\Framehaul.exe";
         std::string commandLine = "\"" + program + "\" \"" + url + "\"";
         STARTUPINFOA startup = {sizeof(startup)};
-        return CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                              &startup, &info) != FALSE;
+        return CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                              &info) != FALSE;
     }
     bool WaitEnded(DWORD ms) { return WaitForSingleObject(info.hProcess, ms) == WAIT_OBJECT_0; }
     // The program's visible dialogs: its main window, and any box it shows.
@@ -79,11 +79,13 @@ struct Program {
     }
     HWND MainWindow(DWORD timeoutMs) const {
         HWND main = nullptr;
-        PumpUntil([&] {
-            for (HWND w : Dialogs())
-                if (GetDlgItem(w, IDC_URL)) main = w;
-            return main != nullptr;
-        }, timeoutMs);
+        PumpUntil(
+            [&] {
+                for (HWND w : Dialogs())
+                    if (GetDlgItem(w, IDC_URL)) main = w;
+                return main != nullptr;
+            },
+            timeoutMs);
         return main;
     }
     ~Program() {
@@ -134,10 +136,12 @@ TEST(EndToEnd, AnAddressWaitsWhenAutoStartIsOffOrNoFolderIsKnown) {
         EXPECT_FALSE(PathFileExistsA((folder + "\\Sample clip.flv").c_str()));
         SendMessageTimeoutA(GetDlgItem(w, IDC_AUTO_CLOSE), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
         HWND download = GetDlgItem(w, IDC_DOWNLOAD);
-        PumpUntil([&] {
-            PostMessageA(w, WM_NULL, 0, 0);  // as input would, so the enable rules run
-            return IsWindowEnabled(download) != FALSE;
-        }, 10000);
+        PumpUntil(
+            [&] {
+                PostMessageA(w, WM_NULL, 0, 0);  // as input would, so the enable rules run
+                return IsWindowEnabled(download) != FALSE;
+            },
+            10000);
         SendMessageTimeoutA(download, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
         ASSERT_TRUE(program.WaitEnded(60000)) << "the window did not close by itself after the download";
         std::ifstream in(folder + "\\Sample clip.flv", std::ios::binary);

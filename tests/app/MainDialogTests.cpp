@@ -21,7 +21,9 @@ namespace {
 const std::string kSample = "http://www.youtube.com/watch?v=sample";
 const std::string kSlow = "http://www.youtube.com/watch?v=slow";
 
-bool FileExists(const std::string& path) { return PathFileExistsA(path.c_str()) != FALSE; }
+bool FileExists(const std::string& path) {
+    return PathFileExistsA(path.c_str()) != FALSE;
+}
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -81,8 +83,8 @@ TEST_F(MainWindowTest, ASuccessfulJobShowsItsProgressAndItsFile) {
 
     std::string data = ReadFileBytes(folder + "\\Sample clip.flv");
     ASSERT_EQ(2000000u, data.size());
-    EXPECT_EQ(data.size(), samplesite::FirstStreamMismatch(
-                              reinterpret_cast<const unsigned char*>(data.data()), data.size(), 0));
+    EXPECT_EQ(data.size(),
+              samplesite::FirstStreamMismatch(reinterpret_cast<const unsigned char*>(data.data()), data.size(), 0));
 
     std::vector<std::string> texts = window.StatusTexts();
     ASSERT_GE(texts.size(), 4u);
@@ -91,12 +93,10 @@ TEST_F(MainWindowTest, ASuccessfulJobShowsItsProgressAndItsFile) {
     ASSERT_NE(texts.end(), begin);
     // Nothing of the page's transfer reaches the status line.
     EXPECT_EQ(1, begin - texts.begin());
-    for (auto it = begin + 1; it != texts.end() - 1; ++it)
-        EXPECT_EQ(0u, it->rfind("Downloading: ", 0)) << *it;
+    for (auto it = begin + 1; it != texts.end() - 1; ++it) EXPECT_EQ(0u, it->rfind("Downloading: ", 0)) << *it;
     EXPECT_TRUE(std::find(texts.begin(), texts.end(), "Downloading: 1953 KB / 1953 KB") != texts.end() ||
-                std::any_of(texts.begin(), texts.end(), [](const std::string& t) {
-                    return t.rfind("Downloading: 1953 KB / 1953 KB, ", 0) == 0;
-                }))
+                std::any_of(texts.begin(), texts.end(),
+                            [](const std::string& t) { return t.rfind("Downloading: 1953 KB / 1953 KB, ", 0) == 0; }))
         << "the last progress text is always shown";
     EXPECT_EQ("Downloaded successfully!", texts.back());
     // A status that the network library repeats for every read is not
@@ -136,7 +136,7 @@ TEST_F(MainWindowTest, AnExistingFileIsReplacedSilentlyWhenAlwaysOverwriting) {
 
 struct ExistsAnswer {
     int button;
-    std::string typedName;   // empty: leave the proposed name
+    std::string typedName;  // empty: leave the proposed name
     bool tickAlways;
 };
 
@@ -156,10 +156,12 @@ protected:
             SendDlgItemMessageA(dialog, IDC_EXISTS_TEXT, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
             if (question) *question = text;
             char proposed[256] = "";
-            SendDlgItemMessageA(dialog, IDC_FILE_NAME, WM_GETTEXT, sizeof(proposed), reinterpret_cast<LPARAM>(proposed));
+            SendDlgItemMessageA(dialog, IDC_FILE_NAME, WM_GETTEXT, sizeof(proposed),
+                                reinterpret_cast<LPARAM>(proposed));
             EXPECT_STREQ("Sample clip.flv", proposed);
             if (!answer.typedName.empty())
-                SendDlgItemMessageA(dialog, IDC_FILE_NAME, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(answer.typedName.c_str()));
+                SendDlgItemMessageA(dialog, IDC_FILE_NAME, WM_SETTEXT, 0,
+                                    reinterpret_cast<LPARAM>(answer.typedName.c_str()));
             if (answer.tickAlways) SendDlgItemMessageA(dialog, IDC_ALWAYS_OVERWRITE, BM_SETCHECK, BST_CHECKED, 0);
             PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(answer.button, BN_CLICKED),
                          reinterpret_cast<LPARAM>(GetDlgItem(dialog, answer.button)));
@@ -198,7 +200,8 @@ TEST_F(MainWindowTest, StopMidStreamAbortsAndKeepsThePartialFile) {
     std::string result;
     RunWindow(window, [&](HWND w) {
         StartJob(w, kSlow, folder);
-        WaitFor([&] { return Text(w, IDC_STATUS).rfind("Downloading: ", 0) == 0 && window.BarPositions().size() > 3; }, 20000);
+        WaitFor([&] { return Text(w, IDC_STATUS).rfind("Downloading: ", 0) == 0 && window.BarPositions().size() > 3; },
+                20000);
         Click(w, IDC_STOP);
         result = WaitForResult(w, 20000);
     });

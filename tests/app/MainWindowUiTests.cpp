@@ -31,7 +31,9 @@ protected:
     std::string folder;
 };
 
-bool Enabled(HWND w, int id) { return IsWindowEnabled(GetDlgItem(w, id)) != FALSE; }
+bool Enabled(HWND w, int id) {
+    return IsWindowEnabled(GetDlgItem(w, id)) != FALSE;
+}
 
 TEST_F(MainWindowUiTest, TheFolderBoxStartsWithTheMostRecentFolderWhenThereIsNoDefault) {
     App().settings.RecentFolders->Add(folder);
@@ -323,7 +325,8 @@ TEST_F(MainWindowUiTest, TheAboutBoxIsModalToTheMainWindow) {
         if (IsWindowEnabled(w)) wrong.push_back(std::string(how) + ": main window enabled");
         Sleep(300);  // painted
         for (int id : {IDC_VERSION_TEXT, IDC_WEBSITE_LINK, IDC_EMAIL_LINK})
-            if (!screen::ShowsText(GetDlgItem(box, id))) wrong.push_back(std::string(how) + ": blank " + std::to_string(id));
+            if (!screen::ShowsText(GetDlgItem(box, id)))
+                wrong.push_back(std::string(how) + ": blank " + std::to_string(id));
         screen::SaveWindowShot(box, "about");
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         if (!WaitFor([&] { return !IsWindow(box) && IsWindowEnabled(w); }, 5000))

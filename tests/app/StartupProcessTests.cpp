@@ -13,8 +13,8 @@ struct Process {
     bool Start(const std::string& program, const std::string& arguments) {
         std::string commandLine = "\"" + program + "\" " + arguments;
         STARTUPINFOA startup = {sizeof(startup)};
-        return CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                              nullptr, &startup, &info) != FALSE;
+        return CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                              &info) != FALSE;
     }
     bool WaitEnded(DWORD ms) { return WaitForSingleObject(info.hProcess, ms) == WAIT_OBJECT_0; }
     ~Process() {
@@ -50,11 +50,13 @@ BOOL CALLBACK FindBoxOfProcess(HWND window, LPARAM param) {
 
 HWND WaitForBox(DWORD processId, const char* caption, DWORD timeoutMs) {
     FindBox find = {processId, caption, nullptr};
-    PumpUntil([&] {
-        find.found = nullptr;
-        EnumWindows(FindBoxOfProcess, reinterpret_cast<LPARAM>(&find));
-        return find.found != nullptr;
-    }, timeoutMs);
+    PumpUntil(
+        [&] {
+            find.found = nullptr;
+            EnumWindows(FindBoxOfProcess, reinterpret_cast<LPARAM>(&find));
+            return find.found != nullptr;
+        },
+        timeoutMs);
     return find.found;
 }
 
@@ -108,7 +110,9 @@ int IconDifference(HWND box, LPCSTR systemIcon) {
     return differ;
 }
 
-std::string KeyOf(const std::string& appName) { return "Software\\Quorvane\\" + appName; }
+std::string KeyOf(const std::string& appName) {
+    return "Software\\Quorvane\\" + appName;
+}
 
 TEST(Startup, HelpSwitchShowsUsageAndKeepsStoredSettings) {
     const std::string key = KeyOf("Framehaul");

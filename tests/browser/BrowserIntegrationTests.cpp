@@ -17,7 +17,9 @@ const char* const kClassKey = "CLSID\\{5E2C7B10-94D3-4F6A-B8E1-2A7C9D0F3B46}";
 // Both registry views of a 64-bit Windows; on 32-bit Windows both flags name
 // the one view there is, so every check below holds there too.
 const REGSAM kViews[] = {KEY_WOW64_32KEY, KEY_WOW64_64KEY};
-const char* ViewName(REGSAM view) { return view == KEY_WOW64_64KEY ? "64-bit view" : "32-bit view"; }
+const char* ViewName(REGSAM view) {
+    return view == KEY_WOW64_64KEY ? "64-bit view" : "32-bit view";
+}
 
 bool OnWow64() {
     BOOL wow64 = FALSE;
@@ -28,10 +30,11 @@ bool OnWow64() {
 struct HklmKey {
     HKEY key = nullptr;
     HklmKey(REGSAM view, REGSAM access = KEY_READ) {
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey, 0, access | view, &key))
-            key = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey, 0, access | view, &key)) key = nullptr;
     }
-    ~HklmKey() { if (key) RegCloseKey(key); }
+    ~HklmKey() {
+        if (key) RegCloseKey(key);
+    }
 };
 
 bool HklmValue(REGSAM view, const char* name, std::string* value) {
@@ -45,13 +48,16 @@ bool HklmValue(REGSAM view, const char* name, std::string* value) {
     return type == REG_SZ;
 }
 
-bool HklmKeyExists(REGSAM view) { return HklmKey(view).key != nullptr; }
+bool HklmKeyExists(REGSAM view) {
+    return HklmKey(view).key != nullptr;
+}
 
 int HklmValueCount(REGSAM view) {
     HklmKey e(view);
     if (!e.key) return -1;
     DWORD values = 0;
-    RegQueryInfoKeyA(e.key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr, nullptr);
+    RegQueryInfoKeyA(e.key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
+                     nullptr);
     return static_cast<int>(values);
 }
 
@@ -215,7 +221,8 @@ TEST_F(BrowserIntegrationTest, MissingPageItemStopsTheContextMenuRemoval) {
 TEST_F(BrowserIntegrationTest, OverlongValuesCountAsAbsent) {
     integration.Apply(1, 1, 1, 1);
     HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey, 0, KEY_SET_VALUE, &key));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegOpenKeyExA(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey, 0, KEY_SET_VALUE, &key));
     std::string longText(1500, 'x');
     RegSetValueExA(key, "ButtonText", 0, REG_SZ, reinterpret_cast<const BYTE*>(longText.c_str()),
                    static_cast<DWORD>(longText.size() + 1));
@@ -224,7 +231,8 @@ TEST_F(BrowserIntegrationTest, OverlongValuesCountAsAbsent) {
     EXPECT_EQ(0, toolbarButton);
     EXPECT_EQ(1, toolsMenu);
 
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey, 0, KEY_SET_VALUE, &key));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegOpenKeyExA(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey, 0, KEY_SET_VALUE, &key));
     RegSetValueExA(key, "CLSID", 0, REG_SZ, reinterpret_cast<const BYTE*>(longText.c_str()),
                    static_cast<DWORD>(longText.size() + 1));
     RegCloseKey(key);
@@ -271,7 +279,8 @@ protected:
     }
     static std::string BuildFile(std::string path) {
         if (!path.empty() && path[0] == '/') path = "Z:" + path;
-        for (char& c : path) if (c == '/') c = '\\';
+        for (char& c : path)
+            if (c == '/') c = '\\';
         return path;
     }
     // The module file the class is registered with in that view, "" when none.
@@ -311,8 +320,8 @@ protected:
 
 TEST_F(RegistrationTest, EnablingRegistersTheModulesAndDisablingDoesNot) {
     integration.Apply(0, 1, 1, 1);  // false: there was nothing to remove
-    EXPECT_FALSE(PumpUntil([] { return !Registered(KEY_WOW64_32KEY).empty() || !Registered(KEY_WOW64_64KEY).empty(); },
-                           3000))
+    EXPECT_FALSE(
+        PumpUntil([] { return !Registered(KEY_WOW64_32KEY).empty() || !Registered(KEY_WOW64_64KEY).empty(); }, 3000))
         << "registered on disable";
     EXPECT_TRUE(integration.Apply(1, 1, 1, 1));
     EXPECT_TRUE(PumpUntil(BothRegistered, 60000))

@@ -16,8 +16,12 @@ namespace {
 const std::string kPageKey = std::string(BrowserIntegration::kMenuExtKey) + "\\Download Video on This Page";
 const std::string kLinkKey = std::string(BrowserIntegration::kMenuExtKey) + "\\Download Video This Links To";
 
-bool Checked(HWND w, int id) { return IsDlgButtonChecked(w, id) == BST_CHECKED; }
-bool Enabled(HWND w, int id) { return IsWindowEnabled(GetDlgItem(w, id)) != FALSE; }
+bool Checked(HWND w, int id) {
+    return IsDlgButtonChecked(w, id) == BST_CHECKED;
+}
+bool Enabled(HWND w, int id) {
+    return IsWindowEnabled(GetDlgItem(w, id)) != FALSE;
+}
 
 bool ExtensionKeyExists() {
     HKEY key;
@@ -66,8 +70,8 @@ TEST_F(OptionsDialogTest, OpensWithTheEntriesThatArePresent) {
         context = Checked(w, IDC_IE_CONTEXT_MENU);
         toolbar = Checked(w, IDC_IE_TOOLBAR_BUTTON);
         tools = Checked(w, IDC_IE_TOOLS_MENU);
-        subsEnabled = Enabled(w, IDC_IE_CONTEXT_MENU) && Enabled(w, IDC_IE_TOOLBAR_BUTTON) &&
-                      Enabled(w, IDC_IE_TOOLS_MENU);
+        subsEnabled =
+            Enabled(w, IDC_IE_CONTEXT_MENU) && Enabled(w, IDC_IE_TOOLBAR_BUTTON) && Enabled(w, IDC_IE_TOOLS_MENU);
         PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
     });
     EXPECT_TRUE(enable);
@@ -86,10 +90,10 @@ TEST_F(OptionsDialogTest, EnablingTicksAndEnablesAllThreeAndOkWritesThem) {
                           !Checked(w, IDC_IE_CONTEXT_MENU);
         Tick(w, IDC_IE_ENABLE, true);
         WaitFor([&] { return Checked(w, IDC_IE_TOOLS_MENU); }, 5000);
-        allTicked = Checked(w, IDC_IE_CONTEXT_MENU) && Checked(w, IDC_IE_TOOLBAR_BUTTON) &&
-                    Checked(w, IDC_IE_TOOLS_MENU);
-        allEnabled = Enabled(w, IDC_IE_CONTEXT_MENU) && Enabled(w, IDC_IE_TOOLBAR_BUTTON) &&
-                     Enabled(w, IDC_IE_TOOLS_MENU);
+        allTicked =
+            Checked(w, IDC_IE_CONTEXT_MENU) && Checked(w, IDC_IE_TOOLBAR_BUTTON) && Checked(w, IDC_IE_TOOLS_MENU);
+        allEnabled =
+            Enabled(w, IDC_IE_CONTEXT_MENU) && Enabled(w, IDC_IE_TOOLBAR_BUTTON) && Enabled(w, IDC_IE_TOOLS_MENU);
         Click(w, IDOK);
     });
     EXPECT_EQ(IDOK, result);

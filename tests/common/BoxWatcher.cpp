@@ -3,8 +3,7 @@
 #include "tests/common/TestSupport.h"
 
 BoxWatcher::BoxWatcher(const std::string& boxCaption)
-    : caption(boxCaption.empty() && WinApp::Get() ? WinApp::Get()->AppName() : boxCaption),
-      worker([this] { Run(); }) {}
+    : caption(boxCaption.empty() && WinApp::Get() ? WinApp::Get()->AppName() : boxCaption), worker([this] { Run(); }) {}
 
 BoxWatcher::~BoxWatcher() {
     stop = true;
@@ -23,8 +22,10 @@ bool BoxWatcher::WaitForCount(size_t count, DWORD timeoutMs) const {
 void BoxWatcher::Run() {
     while (!stop) {
         HWND box = testing_support::FindDialog([this](HWND window) { return IsNewBox(window); });
-        if (box) Answer(box);
-        else Sleep(15);
+        if (box)
+            Answer(box);
+        else
+            Sleep(15);
     }
 }
 

@@ -73,12 +73,11 @@ Image Render(int width, int height, COLORREF background, const std::function<voi
     DeleteDC(dc);
     return image;
 }
-}
+}  // namespace
 
 Image PrintClient(HWND window, int width, int height, COLORREF background) {
-    return Render(width, height, background, [&](HDC dc) {
-        SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-    });
+    return Render(width, height, background,
+                  [&](HDC dc) { SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT); });
 }
 
 Image LoadBitmapImage(UINT id, int width, int height) {
@@ -93,8 +92,12 @@ Image LoadBitmapImage(UINT id, int width, int height) {
     });
 }
 
-bool IsReddish(COLORREF c) { return GetRValue(c) > 160 && GetGValue(c) < 90 && GetBValue(c) < 90; }
-bool IsBluish(COLORREF c) { return GetBValue(c) > 160 && GetRValue(c) < 90 && GetGValue(c) < 90; }
+bool IsReddish(COLORREF c) {
+    return GetRValue(c) > 160 && GetGValue(c) < 90 && GetBValue(c) < 90;
+}
+bool IsBluish(COLORREF c) {
+    return GetBValue(c) > 160 && GetRValue(c) < 90 && GetGValue(c) < 90;
+}
 
 DialogDriver::DialogDriver(std::vector<HWND> known, std::function<void(HWND)> act)
     : worker([this, known, act] {
@@ -117,8 +120,8 @@ std::vector<std::string> ChildTexts(HWND window) {
     std::vector<std::string> texts;
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         char text[512] = "";
-        SendMessageTimeoutA(child, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text),
-                            SMTO_ABORTIFHUNG, 2000, nullptr);
+        SendMessageTimeoutA(child, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                            nullptr);
         texts.push_back(text);
         for (const std::string& inner : ChildTexts(child)) texts.push_back(inner);
     }

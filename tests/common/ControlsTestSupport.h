@@ -49,7 +49,6 @@ Image LoadBitmapImage(UINT id, int width, int height);
 bool IsReddish(COLORREF c);
 bool IsBluish(COLORREF c);
 
-
 // Waits on a thread of its own for a visible dialog of this process that
 // is not one of `known`, then runs act on it; gives up after 10 s. Closes
 // the dialog when act leaves it open, so a modal run never hangs.

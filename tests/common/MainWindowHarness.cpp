@@ -30,16 +30,16 @@ DWORD RecordingMainDialog::Drop(IDataObject* data, DWORD keyState) {
     return OnDropEx(wrapped, effect, DROPEFFECT_COPY | DROPEFFECT_MOVE, POINT{10, 10});
 }
 
-LRESULT CALLBACK RecordingMainDialog::Record(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                              UINT_PTR id, DWORD_PTR data) {
+LRESULT CALLBACK RecordingMainDialog::Record(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                             DWORD_PTR data) {
     RecordingMainDialog* self = reinterpret_cast<RecordingMainDialog*>(data);
     if (id == 1 && message == WM_SETTEXT) {
         // The control's procedure may take its text as UTF-16.
         std::string text;
         if (IsWindowUnicode(window)) {
             char converted[2048] = "";
-            WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(lParam), -1, converted,
-                                sizeof(converted), nullptr, nullptr);
+            WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(lParam), -1, converted, sizeof(converted),
+                                nullptr, nullptr);
             text = converted;
         } else {
             text = reinterpret_cast<const char*>(lParam);
@@ -70,10 +70,12 @@ using testing_support::WaitFor;
 INT_PTR RunWindow(Dialog& window, const std::function<void(HWND)>& driver) {
     std::thread player([&] {
         HWND shown = nullptr;
-        WaitFor([&] {
-            shown = window.Handle();
-            return shown && IsWindowVisible(shown);
-        }, 20000);
+        WaitFor(
+            [&] {
+                shown = window.Handle();
+                return shown && IsWindowVisible(shown);
+            },
+            20000);
         if (shown) driver(shown);
         // Whatever the driver did, the window must go in the end.
         for (int i = 0; i < 600 && IsWindow(shown); ++i) {
@@ -110,21 +112,25 @@ bool Visible(HWND window, int id) {
 
 std::string WaitForResult(HWND window, DWORD timeoutMs) {
     std::string text;
-    WaitFor([&] {
-        text = Text(window, IDC_STATUS);
-        return text == "Downloaded successfully!" || text == "Error!" || text == "Aborted!";
-    }, timeoutMs);
+    WaitFor(
+        [&] {
+            text = Text(window, IDC_STATUS);
+            return text == "Downloaded successfully!" || text == "Error!" || text == "Aborted!";
+        },
+        timeoutMs);
     return text;
 }
 
 HWND WaitForFileExistsDialog(DWORD timeoutMs) {
     HWND found = nullptr;
-    WaitFor([&] {
-        found = testing_support::FindDialog([](HWND window) {
-            return GetDlgItem(window, IDC_OVERWRITE_IT) && GetDlgItem(window, IDC_ALWAYS_OVERWRITE);
-        });
-        return found != nullptr;
-    }, timeoutMs);
+    WaitFor(
+        [&] {
+            found = testing_support::FindDialog([](HWND window) {
+                return GetDlgItem(window, IDC_OVERWRITE_IT) && GetDlgItem(window, IDC_ALWAYS_OVERWRITE);
+            });
+            return found != nullptr;
+        },
+        timeoutMs);
     return found;
 }
 

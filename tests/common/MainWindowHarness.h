@@ -40,7 +40,7 @@ INT_PTR RunWindow(Dialog& window, const std::function<void(HWND)>& driver);
 
 void SetText(HWND window, int id, const std::string& text);
 std::string Text(HWND window, int id);
-void Click(HWND window, int id);        // posted: returns at once
+void Click(HWND window, int id);  // posted: returns at once
 // Fills the address and folder boxes and clicks Download.
 void StartJob(HWND window, const std::string& url, const std::string& folder);
 bool Visible(HWND window, int id);

@@ -25,11 +25,15 @@ Shot CaptureClient(HWND window);
 // box the text area is its edit field. A caret makes one column; text
 // makes many.
 int InkColumns(HWND control);
-inline bool ShowsText(HWND control) { return InkColumns(control) >= 4; }
+inline bool ShowsText(HWND control) {
+    return InkColumns(control) >= 4;
+}
 // Columns with ink in the strip of an extended combo box left of its edit
 // field, where the icon of its path goes, against the box's background.
 int IconInkColumns(HWND box);
-inline bool ShowsIcon(HWND box) { return IconInkColumns(box) >= 4; }
+inline bool ShowsIcon(HWND box) {
+    return IconInkColumns(box) >= 4;
+}
 
 // Saves the window as it is on screen, frame included, as <name>.bmp in
 // the folder FH_SCREENSHOT_DIR names (nothing when it is not set).

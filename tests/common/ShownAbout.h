@@ -7,5 +7,7 @@
 class ShownAbout : public AboutDialog {
 public:
     ShownAbout() : AboutDialog(FramehaulApp::Get().fonts) {}
-    ~ShownAbout() override { if (hwnd) DestroyWindow(hwnd); }
+    ~ShownAbout() override {
+        if (hwnd) DestroyWindow(hwnd);
+    }
 };

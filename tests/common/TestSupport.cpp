@@ -12,13 +12,17 @@
 
 namespace testing_support {
 
-FramehaulApp& App() { return FramehaulApp::Get(); }
+FramehaulApp& App() {
+    return FramehaulApp::Get();
+}
 
 void ClearAppKey() {
     SHDeleteKeyA(HKEY_CURRENT_USER, App().GetProfile().AppKey().c_str());
 }
 
-std::string AppInstallDir() { return App().GetInstallDir(); }
+std::string AppInstallDir() {
+    return App().GetInstallDir();
+}
 
 bool KeyExists(const std::string& path) {
     HKEY key;
@@ -29,8 +33,8 @@ bool KeyExists(const std::string& path) {
 
 bool ReadDword(const std::string& path, const char* name, DWORD* value) {
     DWORD type = 0, size = sizeof(*value);
-    return SHGetValueA(HKEY_CURRENT_USER, path.c_str(), name, &type, value, &size) == ERROR_SUCCESS
-        && type == REG_DWORD;
+    return SHGetValueA(HKEY_CURRENT_USER, path.c_str(), name, &type, value, &size) == ERROR_SUCCESS &&
+           type == REG_DWORD;
 }
 
 bool ReadString(const std::string& path, const char* name, std::string* value, DWORD* typeOut) {
@@ -39,7 +43,8 @@ bool ReadString(const std::string& path, const char* name, std::string* value, D
     DWORD type = 0, size = 0;
     bool ok = RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
     std::vector<char> data(size + 1, '\0');
-    ok = ok && RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) == ERROR_SUCCESS;
+    ok =
+        ok && RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) == ERROR_SUCCESS;
     RegCloseKey(key);
     if (!ok) return false;
     if (typeOut) *typeOut = type;
@@ -49,7 +54,8 @@ bool ReadString(const std::string& path, const char* name, std::string* value, D
 
 void WriteRaw(const std::string& path, const char* name, DWORD type, const void* data, DWORD size) {
     HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
         return;
     RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
     RegCloseKey(key);
@@ -67,7 +73,8 @@ int ValueCount(const std::string& path) {
     HKEY key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return -1;
     DWORD values = 0;
-    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr, nullptr);
+    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
+                     nullptr);
     RegCloseKey(key);
     return static_cast<int>(values);
 }
@@ -77,8 +84,8 @@ std::string MakeTempFolder(const char* prefix) {
     GetTempPathA(MAX_PATH, temp);
     static unsigned counter = 0;
     for (;;) {
-        std::string path = std::string(temp) + prefix + std::to_string(GetCurrentProcessId()) + "_" +
-                           std::to_string(++counter);
+        std::string path =
+            std::string(temp) + prefix + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
         if (CreateDirectoryA(path.c_str(), nullptr)) return path;
         if (GetLastError() != ERROR_ALREADY_EXISTS) return std::string();
     }
@@ -130,8 +137,8 @@ const char* const kInternetSettings = "Software\\Microsoft\\Windows\\CurrentVers
 
 SiteProxy::SiteProxy() {
     DWORD size = sizeof(enable);
-    hadEnable = RegGetValueA(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable", RRF_RT_REG_DWORD, nullptr,
-                             &enable, &size) == ERROR_SUCCESS;
+    hadEnable = RegGetValueA(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable", RRF_RT_REG_DWORD, nullptr, &enable,
+                             &size) == ERROR_SUCCESS;
     char text[1024] = "";
     size = sizeof(text);
     hadServer = RegGetValueA(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer", RRF_RT_REG_SZ, nullptr, text,
@@ -212,14 +219,16 @@ HWND FindDialog(const std::function<bool(HWND)>& match) {
 
 HWND WaitForDialog(const std::string& caption, DWORD timeoutMs) {
     HWND found = nullptr;
-    WaitFor([&] {
-        found = FindDialog([&](HWND window) {
-            char title[256] = "";
-            GetWindowTextA(window, title, sizeof(title));
-            return caption == title;
-        });
-        return found != nullptr;
-    }, timeoutMs);
+    WaitFor(
+        [&] {
+            found = FindDialog([&](HWND window) {
+                char title[256] = "";
+                GetWindowTextA(window, title, sizeof(title));
+                return caption == title;
+            });
+            return found != nullptr;
+        },
+        timeoutMs);
     return found;
 }
 

@@ -14,7 +14,9 @@ namespace {
 class RecordingDialog : public CDropDialog {
 public:
     RecordingDialog() : CDropDialog(IDD_ABOUT, nullptr) {}
-    ~RecordingDialog() override { if (hwnd) DestroyWindow(hwnd); }
+    ~RecordingDialog() override {
+        if (hwnd) DestroyWindow(hwnd);
+    }
 
     DWORD OnDragEnter(OleDataObject& data, DWORD, POINT p) override { return Answer("enter", data, p); }
     DWORD OnDragOver(OleDataObject& data, DWORD, POINT p) override { return Answer("over", data, p); }
@@ -82,7 +84,9 @@ TEST_F(DropDialogTest, HooksSeeClientPointsAndEffectsAreFilteredByWhatTheSourceA
     EXPECT_EQ(12, dialog.lastPoint.x);
     EXPECT_EQ(34, dialog.lastPoint.y);
 
-    struct Case { DWORD answer, allowed, expected; };
+    struct Case {
+        DWORD answer, allowed, expected;
+    };
     const Case cases[] = {
         {DROPEFFECT_COPY, DROPEFFECT_MOVE | DROPEFFECT_LINK, DROPEFFECT_MOVE},
         {DROPEFFECT_COPY, DROPEFFECT_LINK, DROPEFFECT_LINK},
@@ -134,12 +138,16 @@ TEST_F(DropDialogTest, DropAsksOverThenDropExAndCallsOnDropOnlyWhenDropExDecline
 class PlainDropDialog : public CDropDialog {
 public:
     PlainDropDialog() : CDropDialog(IDD_ABOUT, nullptr) {}
-    ~PlainDropDialog() override { if (hwnd) DestroyWindow(hwnd); }
+    ~PlainDropDialog() override {
+        if (hwnd) DestroyWindow(hwnd);
+    }
 };
 class OtherDialog : public Dialog {
 public:
     OtherDialog() : Dialog(IDD_ABOUT, nullptr) {}
-    ~OtherDialog() override { if (hwnd) DestroyWindow(hwnd); }
+    ~OtherDialog() override {
+        if (hwnd) DestroyWindow(hwnd);
+    }
 };
 
 TEST(DropDialogRefusal, DefaultHooksAndWindowsOfOtherKindsRefuseEveryDrop) {

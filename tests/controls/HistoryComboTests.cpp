@@ -140,8 +140,7 @@ TEST_F(HistoryComboTest, RefillStopsAtTheFirstEmptyEntryAndOpeningTheListRefills
 
 // Records the width asked for; the system then keeps the list at least as
 // wide as the box, which would hide a small value.
-LRESULT CALLBACK RecordDropWidth(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                 DWORD_PTR asked) {
+LRESULT CALLBACK RecordDropWidth(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR asked) {
     if (message == CB_SETDROPPEDWIDTH) *reinterpret_cast<int*>(asked) = static_cast<int>(wParam);
     return DefSubclassProc(window, message, wParam, lParam);
 }
@@ -171,15 +170,16 @@ TEST_F(HistoryComboTest, DropWidthOfAnEmptyBoxWithoutImagesIsTwoWsAndEightPixels
 }
 
 TEST_F(HistoryComboTest, DroppedNamesQualifyByThePathFilter) {
-    struct Case { int filter; std::vector<std::string> names; std::string shown; };
+    struct Case {
+        int filter;
+        std::vector<std::string> names;
+        std::string shown;
+    };
     const std::string folder = Folder("Beta");
     const int files = CPathComboBoxEx::kAcceptFiles, folders = CPathComboBoxEx::kAcceptFolders;
     const Case cases[] = {
-        {folders, {file, folder}, folder},
-        {folders, {file}, "before"},
-        {files | folders, {file, folder}, file},
-        {files, {folder, file}, file},
-        {0, {file, folder}, "before"},
+        {folders, {file, folder}, folder}, {folders, {file}, "before"},   {files | folders, {file, folder}, file},
+        {files, {folder, file}, file},     {0, {file, folder}, "before"},
     };
     for (const Case& c : cases) {
         host.folderBox.pathFilter = c.filter;

@@ -30,7 +30,9 @@ SIZE WindowSize(HWND window) {
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
-struct Colours { int red = 0, blue = 0; };
+struct Colours {
+    int red = 0, blue = 0;
+};
 Colours CountColours(HWND link) {
     SIZE size = WindowSize(link);
     Image image = PrintClient(link, size.cx, size.cy);
@@ -92,8 +94,7 @@ TEST_F(LinkTest, WidthFollowsTheTextInTheNewFontAndSetLinkStoresTargetAndTip) {
     EXPECT_EQ(TextWidthIn(bold, "Questions?"), after.cx);
     EXPECT_EQ(before.cy, after.cy);
 
-    host.supportLink.SetLink("mailto:someone@example.invalid", "someone@example.invalid",
-                             "Feature Requests?");
+    host.supportLink.SetLink("mailto:someone@example.invalid", "someone@example.invalid", "Feature Requests?");
     EXPECT_EQ(TextWidthIn(bold, "Feature Requests?"), WindowSize(link).cx);
     EXPECT_EQ("mailto:someone@example.invalid", host.supportLink.Target());
 

@@ -97,7 +97,10 @@ TEST_F(PickerTest, MultipleSelectionStartsWithTheGivenNameAndGivesOneFileOrTheFo
     CFileDialogEx single(true, nullptr, (folder + "\\a.exe").c_str(), flags, kProgramFilter, nullptr);
     EXPECT_EQ(8192u, single.ofn.nMaxFile);
     {
-        DialogDriver driver({}, [](HWND dialog) { Sleep(300); Press(dialog, IDOK); });
+        DialogDriver driver({}, [](HWND dialog) {
+            Sleep(300);
+            Press(dialog, IDOK);
+        });
         ASSERT_EQ(IDOK, single.DoModal());
     }
     EXPECT_EQ(1, single.GetFileCount());

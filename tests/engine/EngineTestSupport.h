@@ -12,7 +12,11 @@ namespace engine_testing {
 // "total <KB>", "position <KB>".
 class Recorder : public TransferObserver {
 public:
-    struct Call { std::string line; DWORD tick; DWORD thread; };
+    struct Call {
+        std::string line;
+        DWORD tick;
+        DWORD thread;
+    };
 
     Recorder() { abortFlag = &stop; }
     int OnBegin() override { return Add("begin"); }

@@ -19,7 +19,8 @@ namespace {
 class TransferTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_NE(0, SitePort()) << "FH_SITE_PORT is not set: the site must run"; }
-    bool Fetch(const std::string& pathAndQuery, HttpDownloader::HttpErrors errors = HttpDownloader::HttpErrors::Accept) {
+    bool Fetch(const std::string& pathAndQuery,
+               HttpDownloader::HttpErrors errors = HttpDownloader::HttpErrors::Accept) {
         observer.reset(new Recorder);
         page.reset(new PageBuffer);
         HttpDownloader downloader;

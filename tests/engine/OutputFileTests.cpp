@@ -45,7 +45,8 @@ std::string FullPath(const std::string& path) {
 
 std::string Text(HWND window) {
     char text[512] = "";
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                        nullptr);
     return text;
 }
 
@@ -69,7 +70,8 @@ std::string PrepareWithDialog(const std::string& folder, const std::string& titl
     WaitFor([&] { return (dialog = FindWindowA("#32770", "Framehaul")) || done; }, 10000);
     EXPECT_EQ(drive != nullptr, dialog != nullptr);
     if (dialog && drive) drive(dialog);
-    for (int i = 0; i < 250 && !done; ++i, Sleep(20)) {}
+    for (int i = 0; i < 250 && !done; ++i, Sleep(20)) {
+    }
     if (!done) PostMessageA(dialog, WM_CLOSE, 0, 0);
     worker.join();
     return result ? path : "";
@@ -93,8 +95,8 @@ TEST(MakeFileName, GivesAPlainFileName) {
     EXPECT_EQ("a b c d e f g h i   j", MakeFileName("a/b\\c<d>e*f?g:h\"i|\r\nj"));
     EXPECT_EQ(" dots. & 100% \xe9t\xe9 ", MakeFileName(" dots. & 100% \xe9t\xe9 "));
     const std::pair<const char*, const char*> devices[] = {
-        {"CON", "CON_"}, {"nul", "nul_"}, {"Aux", "Aux_"}, {"COM1", "COM1_"}, {"lpt9", "lpt9_"},
-        {"nul.tar", "nul_.tar"}, {"PRN  .x", "PRN_  .x"},
+        {"CON", "CON_"},   {"nul", "nul_"},         {"Aux", "Aux_"},         {"COM1", "COM1_"},
+        {"lpt9", "lpt9_"}, {"nul.tar", "nul_.tar"}, {"PRN  .x", "PRN_  .x"},
     };
     for (const auto& d : devices) {
         EXPECT_EQ(0u, FullPath(std::string("C:\\v\\") + d.first + ".flv").find("\\\\.\\")) << d.first;
@@ -121,26 +123,26 @@ TEST_F(OutputTest, ExistingFileIsSettledByTheSettingOrTheDialog) {
     EXPECT_TRUE(std::regex_match(path.substr(folder.size()), std::regex(R"(\\untitled-?[0-9]+\.flv)"))) << path;
     Touch("Taken.flv");
     EXPECT_EQ(folder + "\\other", PrepareWithDialog(folder, "Taken", [](HWND dialog) {
-        EXPECT_EQ("The file 'Taken.flv' already exists.", Text(GetDlgItem(dialog, IDC_EXISTS_TEXT)));
-        EXPECT_EQ("Taken.flv", Text(GetDlgItem(dialog, IDC_FILE_NAME)));
-        SendMessageTimeoutA(GetDlgItem(dialog, IDC_FILE_NAME), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("other"),
-                            SMTO_ABORTIFHUNG, 5000, nullptr);
-        Click(dialog, IDOK);
-    }));  // the name as typed, no extension added
+                  EXPECT_EQ("The file 'Taken.flv' already exists.", Text(GetDlgItem(dialog, IDC_EXISTS_TEXT)));
+                  EXPECT_EQ("Taken.flv", Text(GetDlgItem(dialog, IDC_FILE_NAME)));
+                  SendMessageTimeoutA(GetDlgItem(dialog, IDC_FILE_NAME), WM_SETTEXT, 0,
+                                      reinterpret_cast<LPARAM>("other"), SMTO_ABORTIFHUNG, 5000, nullptr);
+                  Click(dialog, IDOK);
+              }));  // the name as typed, no extension added
     EXPECT_EQ(0, Overwrite());
     // Cancel and Escape give up, and leave the setting as it was.
     EXPECT_EQ("", PrepareWithDialog(folder, "Taken", [](HWND dialog) {
-        Click(dialog, IDC_ALWAYS_OVERWRITE);
-        Click(dialog, IDCANCEL);
-    }));
+                  Click(dialog, IDC_ALWAYS_OVERWRITE);
+                  Click(dialog, IDCANCEL);
+              }));
     EXPECT_EQ("", PrepareWithDialog(folder, "Taken", [](HWND dialog) {
-        PostMessageA(GetDlgItem(dialog, IDC_FILE_NAME), WM_KEYDOWN, VK_ESCAPE, 0);
-    }));
+                  PostMessageA(GetDlgItem(dialog, IDC_FILE_NAME), WM_KEYDOWN, VK_ESCAPE, 0);
+              }));
     EXPECT_EQ(0, Overwrite());
     EXPECT_EQ(folder + "\\Taken.flv", PrepareWithDialog(folder, "Taken", [](HWND dialog) {
-        Click(dialog, IDC_ALWAYS_OVERWRITE);
-        Click(dialog, IDC_OVERWRITE_IT);
-    }));
+                  Click(dialog, IDC_ALWAYS_OVERWRITE);
+                  Click(dialog, IDC_OVERWRITE_IT);
+              }));
     EXPECT_EQ(1, Overwrite());
     // Now on: replaced without a question.
     EXPECT_EQ(folder + "\\Taken.flv", PrepareWithDialog(folder, "Taken", nullptr));
@@ -168,7 +170,8 @@ TEST_F(OutputTest, DownloadToFileWritesTheStreamOrSaysWhyNot) {
     EXPECT_TRUE(PathFileExistsA((folder + "\\empty.flv").c_str()));
     EXPECT_TRUE(boxes.Texts().empty());
     // Files that cannot be made, typed device names among them.
-    for (const std::string& bad : {folder + "\\missing\\clip.flv", folder + "\\", folder + "\\nul", folder + "\\com1.flv"}) {
+    for (const std::string& bad :
+         {folder + "\\missing\\clip.flv", folder + "\\", folder + "\\nul", folder + "\\com1.flv"}) {
         size_t before = boxes.Texts().size();
         EXPECT_FALSE(DownloadToFile(downloader, SiteUrl("/get_video?size=10"), bad, nullptr));
         ASSERT_TRUE(boxes.WaitForCount(before + 1, 5000)) << bad;

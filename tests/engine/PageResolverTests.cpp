@@ -26,16 +26,21 @@ VideoInfo Parse(const std::string& page, bool* resolved) {
 
 TEST(PageParser, ArgumentsBecomeTheQueryAndTheTitleLosesThePrefix) {
     bool ok = false;
-    VideoInfo info = Parse("<title>YouTube - Clip</title><script>f = {x:1};\n\tvar swfArgs = "
-                           "{id:\"a b\",u:'http://h/p,q',\n t:'%41'};var swfArgs = {id:'second'};", &ok);
+    VideoInfo info = Parse(
+        "<title>YouTube - Clip</title><script>f = {x:1};\n\tvar swfArgs = "
+        "{id:\"a b\",u:'http://h/p,q',\n t:'%41'};var swfArgs = {id:'second'};",
+        &ok);
     ASSERT_TRUE(ok);
     // Double quotes, blanks and "%" stay; ":" and "," become "=" and "&" everywhere.
     EXPECT_EQ(kStream + "id=\"a b\"&u=http=//h/p&q&\n t=%41", info.streamUrl);
     EXPECT_EQ("Clip", info.title);
 
     const std::pair<const char*, const char*> titles[] = {
-        {"YouTube - ", ""}, {"YouTube - YouTube - x", "YouTube - x"}, {"youtube - x", "youtube - x"},
-        {"Other - YouTube - x", "Other - YouTube - x"}, {"say \"hi\"\r\nthere", "say 'hi'\r\nthere"},
+        {"YouTube - ", ""},
+        {"YouTube - YouTube - x", "YouTube - x"},
+        {"youtube - x", "youtube - x"},
+        {"Other - YouTube - x", "Other - YouTube - x"},
+        {"say \"hi\"\r\nthere", "say 'hi'\r\nthere"},
     };
     for (const auto& t : titles) {
         info = Parse(std::string("<title>") + t.first + "</title>var swfArgs = {a:'1'}", &ok);
@@ -65,7 +70,8 @@ TEST(PageParser, AcceptedAddresses) {
     for (const char* url : {"http://www.youtube.com/watch?v=a", "http://WWW.YouTube.COM/watch?v=a",
                             "http://example.org/go?to=youtube.com", "ftp://youtube.com/"})
         EXPECT_TRUE(CreatePageParser(url)) << url;
-    for (const char* url : {"www.youtube.com/watch?v=a", "youtube.com", "http://example.org/", "http://you-tube.com/", ""})
+    for (const char* url :
+         {"www.youtube.com/watch?v=a", "youtube.com", "http://example.org/", "http://you-tube.com/", ""})
         EXPECT_FALSE(CreatePageParser(url)) << url;
 }
 
@@ -75,9 +81,7 @@ class ResolveTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_NE(0, SitePort()) << "FH_SITE_PORT is not set: the site must run"; }
     // The site's own address, accepted because its query names the domain.
-    static std::string Direct(const std::string& pathAndQuery) {
-        return SiteUrl(pathAndQuery + "&via=youtube.com");
-    }
+    static std::string Direct(const std::string& pathAndQuery) { return SiteUrl(pathAndQuery + "&via=youtube.com"); }
     bool Resolve(const std::string& url) {
         HttpDownloader downloader;
         downloader.CreateSession(&observer);
@@ -98,8 +102,10 @@ protected:
 TEST_F(ResolveTest, EachFailureShowsItsMessage) {
     const std::string cannotOpen = "Cannot open the page:\n", noVideo = "No video found on this page!";
     EXPECT_FALSE(Resolve("www.youtube.com/watch?v=sample"));
-    EXPECT_EQ("Unsupported URL:\nwww.youtube.com/watch?v=sample\n\nYou should enter URL like this:\n"
-              "http://www.youtube.com/watch?v=Zx81KpQ3fLw", NextBox());
+    EXPECT_EQ(
+        "Unsupported URL:\nwww.youtube.com/watch?v=sample\n\nYou should enter URL like this:\n"
+        "http://www.youtube.com/watch?v=Zx81KpQ3fLw",
+        NextBox());
     for (const char* id : {"notitle", "noargs", "status404"}) {  // an error page is parsed like any
         EXPECT_FALSE(Resolve(Direct(std::string("/watch?v=") + id)));
         EXPECT_EQ(noVideo, NextBox()) << id;

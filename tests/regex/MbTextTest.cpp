@@ -102,8 +102,7 @@ TEST(MbText, ReplaceControlChars) {
                                           "d\x7F",
                                           ' ', kCp932),
               "a b c d\x7F");
-    EXPECT_EQ(mbtext::ReplaceControlChars(std::string("a\0b", 3), ' ', kCp932),
-              std::string("a\0b", 3));
+    EXPECT_EQ(mbtext::ReplaceControlChars(std::string("a\0b", 3), ' ', kCp932), std::string("a\0b", 3));
     // After a lead byte a control byte is that character's second byte.
     EXPECT_EQ(mbtext::ReplaceControlChars("\x95\x0A\x0A", ' ', kCp932), "\x95\x0A ");
     EXPECT_EQ(mbtext::ReplaceControlChars("\x95\x0A", ' ', nullptr), "\x95 ");

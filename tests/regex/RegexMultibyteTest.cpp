@@ -17,15 +17,13 @@ const Regex::LeadByteFn kCp932 = &mbtext::IsCp932LeadByte;
 TEST(RegexCp932, TrailBraceInATitleDoesNotEndSwfArgs) {
     // "\x95\x7D" is one character whose second byte is "}".
     const std::string page = "var swfArgs = {\"title\": \"\x95\x7D\x93\x5C\", \"id\": \"x\"}; }";
-    EXPECT_EQ(FindIn(kSwfArgsPattern, page, kCp932),
-              "var swfArgs = {\"title\": \"\x95\x7D\x93\x5C\", \"id\": \"x\"}");
+    EXPECT_EQ(FindIn(kSwfArgsPattern, page, kCp932), "var swfArgs = {\"title\": \"\x95\x7D\x93\x5C\", \"id\": \"x\"}");
     // Read byte by byte, the trail byte does end it.
     EXPECT_EQ(FindIn(kSwfArgsPattern, page), "var swfArgs = {\"title\": \"\x95\x7D");
 }
 
 TEST(RegexCp932, OnlyTrailBracesMeansNoMatch) {
-    EXPECT_EQ(FindIn(kSwfArgsPattern, "var swfArgs = {\x95\x7D\x82\x7D\n\x83\x7D", kCp932),
-              "<none>");
+    EXPECT_EQ(FindIn(kSwfArgsPattern, "var swfArgs = {\x95\x7D\x82\x7D\n\x83\x7D", kCp932), "<none>");
 }
 
 TEST(RegexCp932, TitleWithTrailBytes) {
@@ -99,8 +97,7 @@ TEST(RegexCp932, FortyMebibytesWithAnUnterminatedObject) {
     const auto started = std::chrono::steady_clock::now();
     size_t b = 0, e = 0;
     EXPECT_FALSE(re.Search(text, &b, &e));
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     EXPECT_LT(seconds, 60.0);
     // A single-byte reading finds the first trail "}" at once.
     Regex plain;

@@ -14,10 +14,8 @@ TEST(RegexPages, SwfArgsFindsTheFirstOfTwoObjects) {
 }
 
 TEST(RegexPages, SwfArgsObjectOverSeveralLines) {
-    const std::string page =
-        "x\nvar swfArgs = {\n  \"video_id\": \"abc\",\n\n  \"t\": \"vjV=\"\n};\nmore }";
-    EXPECT_EQ(FindIn(kSwfArgsPattern, page),
-              "var swfArgs = {\n  \"video_id\": \"abc\",\n\n  \"t\": \"vjV=\"\n}");
+    const std::string page = "x\nvar swfArgs = {\n  \"video_id\": \"abc\",\n\n  \"t\": \"vjV=\"\n};\nmore }";
+    EXPECT_EQ(FindIn(kSwfArgsPattern, page), "var swfArgs = {\n  \"video_id\": \"abc\",\n\n  \"t\": \"vjV=\"\n}");
 }
 
 TEST(RegexPages, SwfArgsStopsAtTheFirstClosingBrace) {

@@ -48,8 +48,7 @@ TEST(RegexSyntax, Escapes) {
     EXPECT_EQ(FindIn("a\\nb", "a\nb"), "a\nb");
     EXPECT_EQ(FindIn("\\t\\r", "x\t\ry"), "\t\r");
     EXPECT_EQ(FindIn("\\\\", "a\\b"), "\\");
-    EXPECT_EQ(FindIn("\\.\\{\\}\\[\\]\\(\\)\\|\\*\\+\\?\\/\\\"\\'", "x.{}[]()|*+?/\"'y"),
-              ".{}[]()|*+?/\"'");
+    EXPECT_EQ(FindIn("\\.\\{\\}\\[\\]\\(\\)\\|\\*\\+\\?\\/\\\"\\'", "x.{}[]()|*+?/\"'y"), ".{}[]()|*+?/\"'");
     EXPECT_EQ(FindIn("\\d+", "ab123c"), "123");
     EXPECT_EQ(FindIn("\\w+", "  ab_1 "), "ab_1");
     EXPECT_EQ(FindIn("\\s+", "ab \t\ncd"), " \t\n");
@@ -137,10 +136,9 @@ TEST(RegexPriority, EmptyIterationsDoNotLoop) {
 }
 
 TEST(RegexErrors, MalformedPatternsAreRejected) {
-    const char* bad[] = {"(",    ")",     "a)",      "(a",    "[abc",    "[",       "*a",
-                         "+",    "?",     "a**",     "a+*",   "a*??",    "a{3,2}",  "\\",
-                         "\\q",  "\\b",   "a{1001}", "(?=a)", "(?<x>a)", "[b-a]",   "[a-\\d]",
-                         "\\x4", "\\xZZ", "a|*",     "(*)",   "{2}",     "x{2}{3}", "a{2}*"};
+    const char* bad[] = {"(",       ")",    "a)",     "(a",  "[abc", "[",   "*a",      "+",     "?",       "a**",
+                         "a+*",     "a*??", "a{3,2}", "\\",  "\\q",  "\\b", "a{1001}", "(?=a)", "(?<x>a)", "[b-a]",
+                         "[a-\\d]", "\\x4", "\\xZZ",  "a|*", "(*)",  "{2}", "x{2}{3}", "a{2}*"};
     for (const char* p : bad) {
         std::string error;
         EXPECT_FALSE(Compiles(p, &error)) << p;

@@ -6,8 +6,7 @@
 
 // The matched text of `pattern` in `text`, or "<none>"; "<error>" when the
 // pattern does not compile.
-inline std::string FindIn(const std::string& pattern, const std::string& text,
-                          Regex::LeadByteFn lead = nullptr) {
+inline std::string FindIn(const std::string& pattern, const std::string& text, Regex::LeadByteFn lead = nullptr) {
     Regex re;
     if (!re.Compile(pattern)) return "<error>";
     re.SetLeadByteTest(lead);
@@ -17,8 +16,7 @@ inline std::string FindIn(const std::string& pattern, const std::string& text,
 }
 
 // Where the match starts, or -1.
-inline long StartOf(const std::string& pattern, const std::string& text,
-                    Regex::LeadByteFn lead = nullptr) {
+inline long StartOf(const std::string& pattern, const std::string& text, Regex::LeadByteFn lead = nullptr) {
     Regex re;
     if (!re.Compile(pattern)) return -2;
     re.SetLeadByteTest(lead);

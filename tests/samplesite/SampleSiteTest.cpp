@@ -20,250 +20,251 @@ namespace {
 const std::string kProxied = "http://www.youtube.com:80";
 
 std::size_t StreamMismatch(const std::string& body) {
-  return FirstStreamMismatch(reinterpret_cast<const unsigned char*>(body.data()), body.size(), 0);
+    return FirstStreamMismatch(reinterpret_cast<const unsigned char*>(body.data()), body.size(), 0);
 }
 
 std::size_t PatternMismatch(const std::string& body) {
-  for (std::size_t i = 0; i < body.size(); ++i) {
-    if (static_cast<unsigned char>(body[i]) != samplesite::PatternByteAt(i)) return i;
-  }
-  return body.size();
+    for (std::size_t i = 0; i < body.size(); ++i) {
+        if (static_cast<unsigned char>(body[i]) != samplesite::PatternByteAt(i)) return i;
+    }
+    return body.size();
 }
 
 std::string TempPath(const std::string& name) {
-  return ::testing::TempDir() + "samplesite_" + name;
+    return ::testing::TempDir() + "samplesite_" + name;
 }
 
 class SampleSiteTest : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(site.Started()); }
-  std::uint16_t Port() { return site.Port(); }
-  RunningSite site;
+protected:
+    void SetUp() override { ASSERT_TRUE(site.Started()); }
+    std::uint16_t Port() { return site.Port(); }
+    RunningSite site;
 };
 
 }  // namespace
 
 TEST_F(SampleSiteTest, StreamIsFlvHeaderThenByteFormula) {
-  Reply reply = Get(Port(), kProxied + "/get_video?video_id=sample&l=30&t=OEgsToPDskJ&size=2000000");
-  EXPECT_EQ(200, reply.status);
-  EXPECT_EQ("video/x-flv", reply.Header("Content-Type"));
-  EXPECT_EQ("2000000", reply.Header("Content-Length"));
-  EXPECT_EQ("close", reply.Header("Connection"));
-  ASSERT_EQ(2000000u, reply.body.size());
-  EXPECT_EQ(std::string("FLV\x01\x05\0\0\0\x09\0\0\0\0", 13), reply.body.substr(0, 13));
-  EXPECT_EQ(reply.body.size(), StreamMismatch(reply.body));
-  EXPECT_EQ(Ending::Closed, reply.ending);
+    Reply reply = Get(Port(), kProxied + "/get_video?video_id=sample&l=30&t=OEgsToPDskJ&size=2000000");
+    EXPECT_EQ(200, reply.status);
+    EXPECT_EQ("video/x-flv", reply.Header("Content-Type"));
+    EXPECT_EQ("2000000", reply.Header("Content-Length"));
+    EXPECT_EQ("close", reply.Header("Connection"));
+    ASSERT_EQ(2000000u, reply.body.size());
+    EXPECT_EQ(std::string("FLV\x01\x05\0\0\0\x09\0\0\0\0", 13), reply.body.substr(0, 13));
+    EXPECT_EQ(reply.body.size(), StreamMismatch(reply.body));
+    EXPECT_EQ(Ending::Closed, reply.ending);
 
-  EXPECT_EQ(1048576u, Get(Port(), "/get_video?video_id=x").body.size());
-  EXPECT_EQ(std::string("FLV\x01\x05", 5), Get(Port(), "/get_video?size=5").body);
-  Reply empty = Get(Port(), "/get_video?size=0");
-  EXPECT_EQ("0", empty.Header("Content-Length"));
-  EXPECT_EQ("", empty.body);
+    EXPECT_EQ(1048576u, Get(Port(), "/get_video?video_id=x").body.size());
+    EXPECT_EQ(std::string("FLV\x01\x05", 5), Get(Port(), "/get_video?size=5").body);
+    Reply empty = Get(Port(), "/get_video?size=0");
+    EXPECT_EQ("0", empty.Header("Content-Length"));
+    EXPECT_EQ("", empty.body);
 }
 
 // Sizes past 4 GiB must not wrap; a client that leaves mid-body must not harm the server.
 TEST_F(SampleSiteTest, HugeStreamAnnouncesFullLengthAndSurvivesClientLeaving) {
-  Reply reply = Get(Port(), "/get_video?size=5000000000", 5000, 300000);
-  EXPECT_EQ("5000000000", reply.Header("Content-Length"));
-  EXPECT_EQ(Ending::Truncated, reply.ending);
-  EXPECT_GE(reply.body.size(), 300000u);
-  EXPECT_EQ(reply.body.size(), StreamMismatch(reply.body));
+    Reply reply = Get(Port(), "/get_video?size=5000000000", 5000, 300000);
+    EXPECT_EQ("5000000000", reply.Header("Content-Length"));
+    EXPECT_EQ(Ending::Truncated, reply.ending);
+    EXPECT_GE(reply.body.size(), 300000u);
+    EXPECT_EQ(reply.body.size(), StreamMismatch(reply.body));
 
-  EXPECT_EQ(200, Get(Port(), "/bytes?size=10").status);
+    EXPECT_EQ(200, Get(Port(), "/bytes?size=10").status);
 }
 
 TEST_F(SampleSiteTest, NoLengthBodiesEndWithTheConnection) {
-  Reply stream = Get(Port(), "/get_video?size=100000&nolength=1");
-  EXPECT_FALSE(stream.HasHeader("Content-Length"));
-  EXPECT_EQ(Ending::Closed, stream.ending);
-  ASSERT_EQ(100000u, stream.body.size());
-  EXPECT_EQ(stream.body.size(), StreamMismatch(stream.body));
+    Reply stream = Get(Port(), "/get_video?size=100000&nolength=1");
+    EXPECT_FALSE(stream.HasHeader("Content-Length"));
+    EXPECT_EQ(Ending::Closed, stream.ending);
+    ASSERT_EQ(100000u, stream.body.size());
+    EXPECT_EQ(stream.body.size(), StreamMismatch(stream.body));
 
-  Reply bytes = Get(Port(), "/bytes?size=1600&nolength=1");
-  EXPECT_FALSE(bytes.HasHeader("Content-Length"));
-  EXPECT_EQ(1600u, bytes.body.size());
+    Reply bytes = Get(Port(), "/bytes?size=1600&nolength=1");
+    EXPECT_FALSE(bytes.HasHeader("Content-Length"));
+    EXPECT_EQ(1600u, bytes.body.size());
 }
 
 TEST_F(SampleSiteTest, BytesAndPagesHaveExactSizes) {
-  for (std::size_t size : {0u, 511u, 512u, 1600u, 70000u}) {
-    SCOPED_TRACE(size);
-    Reply bytes = Get(Port(), "/bytes?size=" + std::to_string(size));
-    EXPECT_EQ(std::to_string(size), bytes.Header("Content-Length"));
-    ASSERT_EQ(size, bytes.body.size());
-    EXPECT_EQ(size, PatternMismatch(bytes.body));
-    Reply page = Get(Port(), "/page?size=" + std::to_string(size));
-    EXPECT_EQ(size, page.body.size());
-  }
-  const std::string start = "<html><title>x</title> var swfArgs = {";
-  Reply open = Get(Port(), "/page?size=100000&unterminated=1");
-  ASSERT_EQ(100000u, open.body.size());
-  EXPECT_EQ(start, open.body.substr(0, start.size()));
-  EXPECT_EQ(std::string::npos, open.body.find('}'));
-  EXPECT_EQ(start.substr(0, 10), Get(Port(), "/page?size=10&unterminated=1").body);
+    for (std::size_t size : {0u, 511u, 512u, 1600u, 70000u}) {
+        SCOPED_TRACE(size);
+        Reply bytes = Get(Port(), "/bytes?size=" + std::to_string(size));
+        EXPECT_EQ(std::to_string(size), bytes.Header("Content-Length"));
+        ASSERT_EQ(size, bytes.body.size());
+        EXPECT_EQ(size, PatternMismatch(bytes.body));
+        Reply page = Get(Port(), "/page?size=" + std::to_string(size));
+        EXPECT_EQ(size, page.body.size());
+    }
+    const std::string start = "<html><title>x</title> var swfArgs = {";
+    Reply open = Get(Port(), "/page?size=100000&unterminated=1");
+    ASSERT_EQ(100000u, open.body.size());
+    EXPECT_EQ(start, open.body.substr(0, start.size()));
+    EXPECT_EQ(std::string::npos, open.body.find('}'));
+    EXPECT_EQ(start.substr(0, 10), Get(Port(), "/page?size=10&unterminated=1").body);
 
-  Reply failed = Get(Port(), "/page?size=300&status=404&nolength=1");
-  EXPECT_EQ(404, failed.status);
-  EXPECT_FALSE(failed.HasHeader("Content-Length"));
-  EXPECT_EQ(300u, failed.body.size());
+    Reply failed = Get(Port(), "/page?size=300&status=404&nolength=1");
+    EXPECT_EQ(404, failed.status);
+    EXPECT_FALSE(failed.HasHeader("Content-Length"));
+    EXPECT_EQ(300u, failed.body.size());
 }
 
 TEST_F(SampleSiteTest, StatusAndRedirect) {
-  Reply failed = Get(Port(), "/get_video?size=1000&status=500");
-  EXPECT_EQ(500, failed.status);
-  EXPECT_NE(std::string::npos, failed.body.find("<html>"));
-  EXPECT_EQ(std::string::npos, failed.body.find("FLV"));
+    Reply failed = Get(Port(), "/get_video?size=1000&status=500");
+    EXPECT_EQ(500, failed.status);
+    EXPECT_NE(std::string::npos, failed.body.find("<html>"));
+    EXPECT_EQ(std::string::npos, failed.body.find("FLV"));
 
-  Reply proxied = Get(Port(), kProxied + "/get_video?size=1000&redirect=1&t=a");
-  EXPECT_EQ(302, proxied.status);
-  EXPECT_EQ(kProxied + "/get_video?size=1000&t=a", proxied.Header("Location"));
-  Reply followed = Get(Port(), proxied.Header("Location"));
-  EXPECT_EQ(200, followed.status);
-  EXPECT_EQ(1000u, followed.body.size());
+    Reply proxied = Get(Port(), kProxied + "/get_video?size=1000&redirect=1&t=a");
+    EXPECT_EQ(302, proxied.status);
+    EXPECT_EQ(kProxied + "/get_video?size=1000&t=a", proxied.Header("Location"));
+    Reply followed = Get(Port(), proxied.Header("Location"));
+    EXPECT_EQ(200, followed.status);
+    EXPECT_EQ(1000u, followed.body.size());
 
-  Reply direct = Exchange(Port(), "GET /get_video?redirect=1&size=9 HTTP/1.1\r\nHost: 127.0.0.1:" +
-                                      std::to_string(Port()) + "\r\n\r\n");
-  EXPECT_EQ("http://127.0.0.1:" + std::to_string(Port()) + "/get_video?size=9",
-            direct.Header("Location"));
+    Reply direct = Exchange(
+        Port(), "GET /get_video?redirect=1&size=9 HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(Port()) + "\r\n\r\n");
+    EXPECT_EQ("http://127.0.0.1:" + std::to_string(Port()) + "/get_video?size=9", direct.Header("Location"));
 }
 
 TEST_F(SampleSiteTest, ResetComesAfterExactlyTheAskedBytes) {
-  Reply reply = Get(Port(), "/get_video?size=1000000&reset=300000");
-  EXPECT_EQ("1000000", reply.Header("Content-Length"));
-  EXPECT_EQ(Ending::Reset, reply.ending);
-  ASSERT_EQ(300000u, reply.body.size());
-  EXPECT_EQ(reply.body.size(), StreamMismatch(reply.body));
+    Reply reply = Get(Port(), "/get_video?size=1000000&reset=300000");
+    EXPECT_EQ("1000000", reply.Header("Content-Length"));
+    EXPECT_EQ(Ending::Reset, reply.ending);
+    ASSERT_EQ(300000u, reply.body.size());
+    EXPECT_EQ(reply.body.size(), StreamMismatch(reply.body));
 }
 
 TEST_F(SampleSiteTest, StalledConnectionStaysOpenWithoutBlockingOthers) {
-  Reply stalled;
-  std::thread holder([&] { stalled = Get(Port(), "/get_video?size=100000&stall=5000", 700); });
-  Reply page = Get(Port(), kProxied + "/watch?v=sample");
-  EXPECT_EQ(200, page.status);
-  holder.join();
-  EXPECT_EQ(Ending::TimedOut, stalled.ending);
-  EXPECT_EQ(5000u, stalled.body.size());
-  EXPECT_EQ("100000", stalled.Header("Content-Length"));
+    Reply stalled;
+    std::thread holder([&] { stalled = Get(Port(), "/get_video?size=100000&stall=5000", 700); });
+    Reply page = Get(Port(), kProxied + "/watch?v=sample");
+    EXPECT_EQ(200, page.status);
+    holder.join();
+    EXPECT_EQ(Ending::TimedOut, stalled.ending);
+    EXPECT_EQ(5000u, stalled.body.size());
+    EXPECT_EQ("100000", stalled.Header("Content-Length"));
 }
 
 TEST_F(SampleSiteTest, RateLimitsTheStream) {
-  auto start = std::chrono::steady_clock::now();
-  Reply reply = Get(Port(), "/get_video?size=30000&rate=100000");
-  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  ASSERT_EQ(30000u, reply.body.size());
-  EXPECT_EQ(reply.body.size(), StreamMismatch(reply.body));
-  EXPECT_GE(seconds, 0.2);  // 0.3 s at that rate; a throttle that does nothing takes ~0
+    auto start = std::chrono::steady_clock::now();
+    Reply reply = Get(Port(), "/get_video?size=30000&rate=100000");
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ASSERT_EQ(30000u, reply.body.size());
+    EXPECT_EQ(reply.body.size(), StreamMismatch(reply.body));
+    EXPECT_GE(seconds, 0.2);  // 0.3 s at that rate; a throttle that does nothing takes ~0
 }
 
 TEST_F(SampleSiteTest, BuiltInWatchPages) {
-  Reply sample = Get(Port(), kProxied + "/watch?v=sample");
-  EXPECT_EQ(200, sample.status);
-  EXPECT_NE(std::string::npos, sample.body.find("<title>YouTube - Sample clip</title>"));
-  EXPECT_NE(std::string::npos, sample.body.find(
-      "var swfArgs = {video_id:'sample',l:'30',t:'OEgsToPDskJ',size:'2000000'}"));
+    Reply sample = Get(Port(), kProxied + "/watch?v=sample");
+    EXPECT_EQ(200, sample.status);
+    EXPECT_NE(std::string::npos, sample.body.find("<title>YouTube - Sample clip</title>"));
+    EXPECT_NE(std::string::npos,
+              sample.body.find("var swfArgs = {video_id:'sample',l:'30',t:'OEgsToPDskJ',size:'2000000'}"));
 
-  EXPECT_EQ(std::string::npos, Get(Port(), "/watch?v=notitle").body.find("<title>"));
-  EXPECT_NE(std::string::npos, Get(Port(), "/watch?v=notitle").body.find("var swfArgs = {"));
-  EXPECT_EQ(std::string::npos, Get(Port(), "/watch?v=noargs").body.find("swfArgs"));
-  std::string two = Get(Port(), "/watch?v=twoargs").body;
-  std::size_t first = two.find("var swfArgs = {");
-  std::size_t second = two.find("var swfArgs = {", first + 1);
-  ASSERT_NE(std::string::npos, second);
-  EXPECT_NE(two.substr(first, two.find('}', first) - first),
-            two.substr(second, two.find('}', second) - second));
+    EXPECT_EQ(std::string::npos, Get(Port(), "/watch?v=notitle").body.find("<title>"));
+    EXPECT_NE(std::string::npos, Get(Port(), "/watch?v=notitle").body.find("var swfArgs = {"));
+    EXPECT_EQ(std::string::npos, Get(Port(), "/watch?v=noargs").body.find("swfArgs"));
+    std::string two = Get(Port(), "/watch?v=twoargs").body;
+    std::size_t first = two.find("var swfArgs = {");
+    std::size_t second = two.find("var swfArgs = {", first + 1);
+    ASSERT_NE(std::string::npos, second);
+    EXPECT_NE(two.substr(first, two.find('}', first) - first), two.substr(second, two.find('}', second) - second));
 
-  Reply missing = Get(Port(), "/watch?v=status404");
-  EXPECT_EQ(404, missing.status);
-  EXPECT_NE(std::string::npos, missing.body.find("<title>"));
-  EXPECT_EQ(std::string::npos, missing.body.find("swfArgs"));
-  EXPECT_EQ(404, Get(Port(), "/watch?v=nosuchclip").status);
-  EXPECT_EQ(404, Get(Port(), "/elsewhere").status);
+    Reply missing = Get(Port(), "/watch?v=status404");
+    EXPECT_EQ(404, missing.status);
+    EXPECT_NE(std::string::npos, missing.body.find("<title>"));
+    EXPECT_EQ(std::string::npos, missing.body.find("swfArgs"));
+    EXPECT_EQ(404, Get(Port(), "/watch?v=nosuchclip").status);
+    EXPECT_EQ(404, Get(Port(), "/elsewhere").status);
 
-  std::string sjis = Get(Port(), "/watch?v=sjis").body;
-  std::size_t title = sjis.find("<title>YouTube - ");
-  ASSERT_NE(std::string::npos, title);
-  std::string text = sjis.substr(title, sjis.find("</title>") - title);
-  EXPECT_NE(std::string::npos, text.find("\x95\x5C"));
-  EXPECT_NE(std::string::npos, text.find("\x8E\x7D"));
+    std::string sjis = Get(Port(), "/watch?v=sjis").body;
+    std::size_t title = sjis.find("<title>YouTube - ");
+    ASSERT_NE(std::string::npos, title);
+    std::string text = sjis.substr(title, sjis.find("</title>") - title);
+    EXPECT_NE(std::string::npos, text.find("\x95\x5C"));
+    EXPECT_NE(std::string::npos, text.find("\x8E\x7D"));
 }
 
 TEST_F(SampleSiteTest, OversizedPages) {
-  Reply big = Get(Port(), "/watch?v=big", 5000, 64u << 20);
-  ASSERT_EQ(samplesite::kOversizedPageBytes, big.body.size());
-  EXPECT_EQ(std::to_string(big.body.size()), big.Header("Content-Length"));
-  std::size_t args = big.body.find("var swfArgs = {");
-  ASSERT_NE(std::string::npos, args);
-  EXPECT_EQ(std::string::npos, big.body.find('}', args));
+    Reply big = Get(Port(), "/watch?v=big", 5000, 64u << 20);
+    ASSERT_EQ(samplesite::kOversizedPageBytes, big.body.size());
+    EXPECT_EQ(std::to_string(big.body.size()), big.Header("Content-Length"));
+    std::size_t args = big.body.find("var swfArgs = {");
+    ASSERT_NE(std::string::npos, args);
+    EXPECT_EQ(std::string::npos, big.body.find('}', args));
 
-  Reply huge = Get(Port(), "/watch?v=huge", 5000, 64u << 20);
-  ASSERT_GT(huge.body.size(), 32u << 20);
-  std::size_t hugeArgs = huge.body.find("var swfArgs = {");
-  ASSERT_NE(std::string::npos, hugeArgs);
-  EXPECT_LT(huge.body.find('}', hugeArgs), 4096u);
-  EXPECT_NE(std::string::npos, huge.body.find("<title>YouTube - Huge page</title>"));
-  EXPECT_EQ("</html>\n", huge.body.substr(huge.body.size() - 8));
+    Reply huge = Get(Port(), "/watch?v=huge", 5000, 64u << 20);
+    ASSERT_GT(huge.body.size(), 32u << 20);
+    std::size_t hugeArgs = huge.body.find("var swfArgs = {");
+    ASSERT_NE(std::string::npos, hugeArgs);
+    EXPECT_LT(huge.body.find('}', hugeArgs), 4096u);
+    EXPECT_NE(std::string::npos, huge.body.find("<title>YouTube - Huge page</title>"));
+    EXPECT_EQ("</html>\n", huge.body.substr(huge.body.size() - 8));
 }
 
 TEST_F(SampleSiteTest, MalformedAndOtherMethods) {
-  EXPECT_EQ(400, Exchange(Port(), "garbage\r\n\r\n").status);
-  EXPECT_EQ(405, Exchange(Port(), "POST /watch?v=sample HTTP/1.1\r\n\r\n").status);
-  Reply head = Exchange(Port(), "HEAD /get_video?size=777 HTTP/1.1\r\n\r\n");
-  EXPECT_EQ("777", head.Header("Content-Length"));
-  EXPECT_EQ("", head.body);
-  // A client that never finishes its request must not keep a connection for ever.
-  Reply silent = Exchange(Port(), "GET /watch?v=sample HTTP/1.1\r\n", 15000);
-  EXPECT_EQ(Ending::Closed, silent.ending);
-  EXPECT_EQ("", silent.head);
+    EXPECT_EQ(400, Exchange(Port(), "garbage\r\n\r\n").status);
+    EXPECT_EQ(405, Exchange(Port(), "POST /watch?v=sample HTTP/1.1\r\n\r\n").status);
+    Reply head = Exchange(Port(), "HEAD /get_video?size=777 HTTP/1.1\r\n\r\n");
+    EXPECT_EQ("777", head.Header("Content-Length"));
+    EXPECT_EQ("", head.body);
+    // A client that never finishes its request must not keep a connection for ever.
+    Reply silent = Exchange(Port(), "GET /watch?v=sample HTTP/1.1\r\n", 15000);
+    EXPECT_EQ(Ending::Closed, silent.ending);
+    EXPECT_EQ("", silent.head);
 }
 
 TEST(SampleSite, PagesFolderAndLog) {
-  std::string dir = TempPath("pages");
-  std::string log = TempPath("requests.log");
-  std::remove(log.c_str());
-  std::filesystem::create_directories(dir);
-  std::ofstream(dir + "/sample.html") << "replaced";
-  std::ofstream(dir + "/extra.html", std::ios::binary) << "extra\r\npage";
-  std::ofstream(TempPath("secret.html")) << "outside";
-  SiteOptions options;
-  options.pagesDir = dir;
-  options.logFile = log;
-  {
-    RunningSite site(options);
-    ASSERT_TRUE(site.Started());
-    EXPECT_EQ("replaced", Get(site.Port(), "/watch?v=sample").body);
-    EXPECT_EQ("extra\r\npage", Get(site.Port(), kProxied + "/watch?v=extra").body);
-    EXPECT_EQ(404, Get(site.Port(), "/watch?v=../samplesite_secret").status);
-    EXPECT_EQ(200, Get(site.Port(), "/watch?v=noargs").status);
-  }
-  std::ifstream file(log);
-  std::stringstream lines;
-  lines << file.rdbuf();
-  EXPECT_EQ("GET /watch?v=sample 200\n"
-            "GET " + kProxied + "/watch?v=extra 200\n"
+    std::string dir = TempPath("pages");
+    std::string log = TempPath("requests.log");
+    std::remove(log.c_str());
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir + "/sample.html") << "replaced";
+    std::ofstream(dir + "/extra.html", std::ios::binary) << "extra\r\npage";
+    std::ofstream(TempPath("secret.html")) << "outside";
+    SiteOptions options;
+    options.pagesDir = dir;
+    options.logFile = log;
+    {
+        RunningSite site(options);
+        ASSERT_TRUE(site.Started());
+        EXPECT_EQ("replaced", Get(site.Port(), "/watch?v=sample").body);
+        EXPECT_EQ("extra\r\npage", Get(site.Port(), kProxied + "/watch?v=extra").body);
+        EXPECT_EQ(404, Get(site.Port(), "/watch?v=../samplesite_secret").status);
+        EXPECT_EQ(200, Get(site.Port(), "/watch?v=noargs").status);
+    }
+    std::ifstream file(log);
+    std::stringstream lines;
+    lines << file.rdbuf();
+    EXPECT_EQ(
+        "GET /watch?v=sample 200\n"
+        "GET " +
+            kProxied +
+            "/watch?v=extra 200\n"
             "GET /watch?v=../samplesite_secret 404\n"
             "GET /watch?v=noargs 200\n",
-            lines.str());
+        lines.str());
 }
 
 TEST(SampleSite, QuitAnswersThenEnds) {
-  RunningSite site;
-  ASSERT_TRUE(site.Started());
-  Reply reply = Get(site.Port(), "/quit");
-  EXPECT_EQ(200, reply.status);
-  EXPECT_EQ(SiteEnd::Quit, site.WaitForEnd(5000));
-  samplesite::Socket late;
-  EXPECT_FALSE(late.ConnectLoopback(site.Port()));
+    RunningSite site;
+    ASSERT_TRUE(site.Started());
+    Reply reply = Get(site.Port(), "/quit");
+    EXPECT_EQ(200, reply.status);
+    EXPECT_EQ(SiteEnd::Quit, site.WaitForEnd(5000));
+    samplesite::Socket late;
+    EXPECT_FALSE(late.ConnectLoopback(site.Port()));
 }
 
 // The lifetime bounds the site even while a client holds a stalled transfer open.
 TEST(SampleSite, LifetimeEndsSiteAndItsConnections) {
-  SiteOptions options;
-  options.lifetimeMs = 600;
-  RunningSite site(options);
-  ASSERT_TRUE(site.Started());
-  Reply stalled;
-  std::thread holder([&] { stalled = Get(site.Port(), "/get_video?size=100000&stall=100", 10000); });
-  EXPECT_EQ(SiteEnd::Lifetime, site.WaitForEnd(10000));
-  holder.join();
-  EXPECT_EQ(100u, stalled.body.size());
-  EXPECT_NE(Ending::TimedOut, stalled.ending);
+    SiteOptions options;
+    options.lifetimeMs = 600;
+    RunningSite site(options);
+    ASSERT_TRUE(site.Started());
+    Reply stalled;
+    std::thread holder([&] { stalled = Get(site.Port(), "/get_video?size=100000&stall=100", 10000); });
+    EXPECT_EQ(SiteEnd::Lifetime, site.WaitForEnd(10000));
+    holder.join();
+    EXPECT_EQ(100u, stalled.body.size());
+    EXPECT_NE(Ending::TimedOut, stalled.ending);
 }

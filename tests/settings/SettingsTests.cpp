@@ -72,12 +72,12 @@ TEST_F(SettingsTest, AnyNonZeroFlagIsSetAndStoredAsOne) {
 }
 
 TEST_F(SettingsTest, ValuesOfTheWrongTypeOrSizeFallBackToDefaults) {
-    WriteString(Key("Settings"), "AutoStart", "0");          // a text, not a number
+    WriteString(Key("Settings"), "AutoStart", "0");  // a text, not a number
     const BYTE eight[8] = {1, 0, 0, 0, 0, 0, 0, 0};
     WriteRaw(Key("Settings"), "AlwaysOverwrite", REG_BINARY, eight, sizeof(eight));  // too long
     const BYTE two[2] = {1, 0};
-    WriteRaw(Key("Settings"), "AutoClose", REG_BINARY, two, sizeof(two));            // too short
-    WriteDword(Key("Settings"), "DefaultFolder", 7);          // a number, not a text
+    WriteRaw(Key("Settings"), "AutoClose", REG_BINARY, two, sizeof(two));  // too short
+    WriteDword(Key("Settings"), "DefaultFolder", 7);                       // a number, not a text
     AppSettings settings;
     settings.Load(App().GetProfile());
     EXPECT_EQ(1, settings.AutoStart);

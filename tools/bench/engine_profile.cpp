@@ -23,8 +23,10 @@ public:
     int OnBegin() override { return 0; }
     int OnEnd() override { return 0; }
     int OnText(int kind, const char* text) override {
-        if (kind == TextProgress) ++progressTexts;
-        else ++statusTexts[text ? text : ""];
+        if (kind == TextProgress)
+            ++progressTexts;
+        else
+            ++statusTexts[text ? text : ""];
         return 0;
     }
     int OnProgress(int kind, unsigned value) override {
@@ -60,7 +62,10 @@ struct FileHandle {
     HANDLE handle;
     explicit FileHandle(HANDLE h) : handle(h) {}
     ~FileHandle() { Close(); }
-    void Close() { if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle); handle = INVALID_HANDLE_VALUE; }
+    void Close() {
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+        handle = INVALID_HANDLE_VALUE;
+    }
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
 };

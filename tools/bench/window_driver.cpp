@@ -45,7 +45,9 @@ const DWORD kAbortWait = 60000;
 struct Snapshot {
     HANDLE handle = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     Snapshot() = default;
-    ~Snapshot() { if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle); }
+    ~Snapshot() {
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    }
     Snapshot(const Snapshot&) = delete;
     Snapshot& operator=(const Snapshot&) = delete;
 };
@@ -97,8 +99,8 @@ HWND FindMainWindow(const char* exe, DWORD deadline) {
 std::string StatusText(HWND window) {
     char text[512] = "";
     DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutA(GetDlgItem(window, IDC_STATUS), WM_GETTEXT, sizeof(text),
-                             reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 1000, &copied))
+    if (!SendMessageTimeoutA(GetDlgItem(window, IDC_STATUS), WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text),
+                             SMTO_ABORTIFHUNG, 1000, &copied))
         return std::string();
     return text;
 }
@@ -174,8 +176,8 @@ int TimeStop(HWND window, DWORD timeout, DWORD settle) {
                      trace.lines.c_str());
         return 1;
     }
-    std::printf("stop_to_aborted_ms=%.1f status_before_stop=\"%s\"\n%s", Milliseconds(clicked, shown),
-                text.c_str(), trace.lines.c_str());
+    std::printf("stop_to_aborted_ms=%.1f status_before_stop=\"%s\"\n%s", Milliseconds(clicked, shown), text.c_str(),
+                trace.lines.c_str());
     PostMessageA(window, WM_CLOSE, 0, 0);
     return 0;
 }
@@ -211,7 +213,9 @@ int Cycles(HWND window, DWORD timeout, DWORD settle, int count) {
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: window_driver wait|close|downloading|result|stop|cycles EXE TIMEOUT_MS [SETTLE_MS [COUNT]]\n");
+        std::fprintf(
+            stderr,
+            "usage: window_driver wait|close|downloading|result|stop|cycles EXE TIMEOUT_MS [SETTLE_MS [COUNT]]\n");
         return 2;
     }
     std::string mode = argv[1];
@@ -235,7 +239,8 @@ int main(int argc, char** argv) {
     }
     if (mode == "cycles" && argc == 6)
         return Cycles(window, timeout, static_cast<DWORD>(std::strtoul(argv[4], nullptr, 10)), std::atoi(argv[5]));
-    if (mode == "stop" && argc == 5) return TimeStop(window, timeout, static_cast<DWORD>(std::strtoul(argv[4], nullptr, 10)));
+    if (mode == "stop" && argc == 5)
+        return TimeStop(window, timeout, static_cast<DWORD>(std::strtoul(argv[4], nullptr, 10)));
     std::fprintf(stderr, "unknown mode %s\n", argv[1]);
     return 2;
 }

@@ -27,7 +27,9 @@ const DWORD kChunkSize = 4096;
 struct InternetHandle {
     HINTERNET handle;
     explicit InternetHandle(HINTERNET h) : handle(h) {}
-    ~InternetHandle() { if (handle) InternetCloseHandle(handle); }
+    ~InternetHandle() {
+        if (handle) InternetCloseHandle(handle);
+    }
     InternetHandle(const InternetHandle&) = delete;
     InternetHandle& operator=(const InternetHandle&) = delete;
 };
@@ -36,7 +38,10 @@ struct FileHandle {
     HANDLE handle;
     explicit FileHandle(HANDLE h) : handle(h) {}
     ~FileHandle() { Close(); }
-    void Close() { if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle); handle = INVALID_HANDLE_VALUE; }
+    void Close() {
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+        handle = INVALID_HANDLE_VALUE;
+    }
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
 };
@@ -85,9 +90,12 @@ struct Options {
 bool ParseOptions(int argc, char** argv, Options* options) {
     int at = 1;
     for (; at < argc && argv[at][0] == '-'; ++at) {
-        if (std::strcmp(argv[at], "--callback") == 0) options->callback = true;
-        else if (std::strcmp(argv[at], "--format") == 0) options->format = true;
-        else return false;
+        if (std::strcmp(argv[at], "--callback") == 0)
+            options->callback = true;
+        else if (std::strcmp(argv[at], "--format") == 0)
+            options->format = true;
+        else
+            return false;
     }
     if (at == argc || argc - at > 2) return false;
     options->url = argv[at];
@@ -154,9 +162,9 @@ int main(int argc, char** argv) {
         InternetHandle session(InternetOpenA("wininet_loop", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
         if (session.handle && options.callback) InternetSetStatusCallback(session.handle, IgnoreStatus);
         // WinINet makes no callbacks for a request whose context is 0.
-        InternetHandle response(session.handle ? InternetOpenUrlA(session.handle, options.url, nullptr, 0,
-                                                                  INTERNET_FLAG_TRANSFER_BINARY, 1)
-                                               : nullptr);
+        InternetHandle response(
+            session.handle ? InternetOpenUrlA(session.handle, options.url, nullptr, 0, INTERNET_FLAG_TRANSFER_BINARY, 1)
+                           : nullptr);
         if (!response.handle) {
             std::fprintf(stderr, "cannot open %s: %lu\n", options.url, GetLastError());
             return 1;

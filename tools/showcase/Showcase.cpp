@@ -17,8 +17,8 @@ namespace {
 
 TEST(Showcase, AboutBoxAndDroppedDownFolderList) {
     RecentList folders{"Recent\\Folders", 20, RecentList::Match::FolderPath};
-    for (const char* path : {"C:\\windows\\temp", "C:\\users", "C:\\users\\Public\\Videos\\Saved clips",
-                             "C:\\windows", "C:\\Program Files"})
+    for (const char* path : {"C:\\windows\\temp", "C:\\users", "C:\\users\\Public\\Videos\\Saved clips", "C:\\windows",
+                             "C:\\Program Files"})
         folders.Add(path);
     RecentList urls{"Recent\\URLs", 20, RecentList::Match::Exact};
     urls.Add("http://www.youtube.com/watch?v=Zx81KpQ3fLw");
