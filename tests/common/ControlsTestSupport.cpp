@@ -36,42 +36,16 @@ void HostDialog::SetClientWidth(int width) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-COLORREF Image::At(int x, int y) const {
-    uint32_t p = pixels[static_cast<size_t>(y) * width + x];
-    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-}
-
 namespace {
-// Runs draw on a memory DC holding a top-down 32-bit DIB and returns it.
+// Runs draw on a memory DC filled with the background colour.
 Image Render(int width, int height, COLORREF background, const std::function<void(HDC)>& draw) {
-    Image image;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    ReleaseDC(nullptr, screen);
-    if (!dc || !dib) return image;
-    HGDIOBJ previous = SelectObject(dc, dib);
-    RECT all = {0, 0, width, height};
-    HBRUSH brush = CreateSolidBrush(background);
-    FillRect(dc, &all, brush);
-    DeleteObject(brush);
-    draw(dc);
-    GdiFlush();
-    image.width = width;
-    image.height = height;
-    const uint32_t* p = static_cast<const uint32_t*>(bits);
-    image.pixels.assign(p, p + static_cast<size_t>(width) * height);
-    SelectObject(dc, previous);
-    DeleteObject(dib);
-    DeleteDC(dc);
-    return image;
+    return screen::Draw(width, height, [&](HDC dc) {
+        RECT all = {0, 0, width, height};
+        HBRUSH brush = CreateSolidBrush(background);
+        FillRect(dc, &all, brush);
+        DeleteObject(brush);
+        draw(dc);
+    });
 }
 }  // namespace
 

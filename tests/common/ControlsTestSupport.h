@@ -2,6 +2,7 @@
 // from template 202 with the program's controls bound, pixel read-back,
 // shell drops made by hand, and a driver for modal dialogs of the system.
 #pragma once
+#include "tests/common/ScreenPixels.h"
 #include "tests/common/TestSupport.h"
 #include <windows.h>
 #include <atomic>
@@ -38,11 +39,7 @@ protected:
 };
 
 // A window's client drawing (WM_PRINTCLIENT) as 0x00RRGGBB pixels.
-struct Image {
-    int width = 0, height = 0;
-    std::vector<uint32_t> pixels;
-    COLORREF At(int x, int y) const;
-};
+using Image = screen::Shot;
 Image PrintClient(HWND window, int width, int height, COLORREF background = RGB(255, 0, 255));
 // Bitmap resource id drawn at (0, 0) on its own.
 Image LoadBitmapImage(UINT id, int width, int height);

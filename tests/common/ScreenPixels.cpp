@@ -12,9 +12,8 @@ COLORREF Shot::At(int x, int y) const {
     return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
 }
 
-Shot Capture(const RECT& area) {
+Shot Draw(int width, int height, const std::function<void(HDC)>& draw) {
     Shot shot;
-    int width = area.right - area.left, height = area.bottom - area.top;
     if (width <= 0 || height <= 0) return shot;
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -26,9 +25,10 @@ Shot Capture(const RECT& area) {
     HDC screenDc = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screenDc);
     HBITMAP dib = CreateDIBSection(screenDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ReleaseDC(nullptr, screenDc);
     if (memory && dib) {
         HGDIOBJ previous = SelectObject(memory, dib);
-        BitBlt(memory, 0, 0, width, height, screenDc, area.left, area.top, SRCCOPY);
+        draw(memory);
         GdiFlush();
         const uint32_t* p = static_cast<const uint32_t*>(bits);
         shot.width = width;
@@ -38,8 +38,15 @@ Shot Capture(const RECT& area) {
     }
     if (dib) DeleteObject(dib);
     if (memory) DeleteDC(memory);
-    ReleaseDC(nullptr, screenDc);
     return shot;
+}
+
+Shot Capture(const RECT& area) {
+    return Draw(area.right - area.left, area.bottom - area.top, [&](HDC memory) {
+        HDC screenDc = GetDC(nullptr);
+        BitBlt(memory, 0, 0, area.right - area.left, area.bottom - area.top, screenDc, area.left, area.top, SRCCOPY);
+        ReleaseDC(nullptr, screenDc);
+    });
 }
 
 Shot CaptureClient(HWND window) {

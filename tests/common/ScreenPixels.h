@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,8 @@ struct Shot {
     COLORREF At(int x, int y) const;
 };
 
+// What draw puts on a top-down 32-bit DIB of that size.
+Shot Draw(int width, int height, const std::function<void(HDC)>& draw);
 // The screen inside a rectangle in screen coordinates.
 Shot Capture(const RECT& area);
 // The client area of a window as it is on the screen.
