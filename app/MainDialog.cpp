@@ -224,7 +224,7 @@ void MainDialog::ShowContextMenu(LPARAM position) {
 void MainDialog::OnOptions() {
     FramehaulApp& app = FramehaulApp::Get();
     OptionsDialog options(hwnd, app.settings, [&app] { return app.GetInstallDir(); });
-    if (options.DoModal() == IDOK) folderBox.SelectPath(options.defaultFolder, false);
+    if (options.DoModal() == IDOK) folderBox.SelectPath(options.DefaultFolder(), false);
 }
 
 void MainDialog::OnAbout() {

@@ -41,7 +41,6 @@ public:
     static DWORD WINAPI JobThreadProc(void* window);
     int RunJob();  // worker thread
     void OnJobFinished();
-    bool IsJobRunning() const { return running; }
     HANDLE WorkerHandle() const { return worker; }
 
     // TransferObserver, called on the worker thread.

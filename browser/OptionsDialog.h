@@ -14,20 +14,8 @@ public:
     // install folder (see BrowserIntegration).
     OptionsDialog(HWND parent, AppSettings& settings, std::function<std::string()> installDir);
 
-    CFolderHistoryCombo folderBox{CPathComboBoxEx::kAcceptFiles};
-    std::string defaultFolder;
-    int autoStart;
-    int contextMenu = 0;
-    int enable = 0;
-    int toolbarButton = 0;
-    int toolsMenu = 0;
-    std::string program;
-    int alwaysOverwrite;
-    // The integration as found when the dialog opened.
-    int initialEnable = 0;
-    int initialContextMenu = 0;
-    int initialToolbarButton = 0;
-    int initialToolsMenu = 0;
+    // The default folder chosen, once the dialog ended with OK.
+    const std::string& DefaultFolder() const { return defaultFolder; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -43,4 +31,19 @@ private:
 
     AppSettings& settings;
     std::function<std::string()> installDir;
+
+    CFolderHistoryCombo folderBox{CPathComboBoxEx::kAcceptFiles};
+    std::string defaultFolder;
+    int autoStart;
+    int contextMenu = 0;
+    int enable = 0;
+    int toolbarButton = 0;
+    int toolsMenu = 0;
+    std::string program;
+    int alwaysOverwrite;
+    // The integration as found when the dialog opened.
+    int initialEnable = 0;
+    int initialContextMenu = 0;
+    int initialToolbarButton = 0;
+    int initialToolsMenu = 0;
 };
