@@ -3,6 +3,7 @@
 #include <vector>
 #include "engine/InternetErrorText.h"
 #include "engine/ObserverText.h"
+#include "framework/Handles.h"
 #include "framework/Strings.h"
 #include "framework/WinApp.h"
 #include "resources/resource.h"
@@ -59,19 +60,6 @@ long long WallClockSeconds() {
     GetSystemTimeAsFileTime(&now);
     return static_cast<long long>((static_cast<ULONGLONG>(now.dwHighDateTime) << 32 | now.dwLowDateTime) / 10000000ull);
 }
-
-// Closes a WinINet handle when it goes out of scope.
-struct InternetHandle {
-    HINTERNET handle;
-    explicit InternetHandle(HINTERNET h) : handle(h) {}
-    ~InternetHandle() { Close(); }
-    void Close() {
-        if (handle) InternetCloseHandle(handle);
-        handle = nullptr;
-    }
-    InternetHandle(const InternetHandle&) = delete;
-    InternetHandle& operator=(const InternetHandle&) = delete;
-};
 
 std::string Part(const char* text, DWORD length) {
     return text ? std::string(text, length) : std::string();
@@ -315,26 +303,26 @@ void HttpDownloader::RunTransfer(Run& run) {
     HINTERNET opened = OpenAddress(run, &connectionHandle);
     InternetHandle connection(connectionHandle);
     InternetHandle response(opened);
-    if (!response.handle) {
-        connection.Close();
+    if (!response.Get()) {
+        connection.Reset();
         run.Finish(LoopEnd::Failed);
         return;
     }
     Transfer transfer;
     transfer.start = WallClockSeconds();
     transfer.chunk.resize(run.chunkSize + 1);
-    transfer.length = ContentLength(response.handle);
+    transfer.length = ContentLength(response.Get());
     transfer.totalKb = static_cast<unsigned>((transfer.length + 512) / 1024);
     if (to) {
         to->OnBegin();
         to->OnProgress(TransferObserver::ProgressTotal, transfer.totalKb);
     }
-    LoopEnd end = ReadLoop(run, response.handle, transfer);
+    LoopEnd end = ReadLoop(run, response.Get(), transfer);
     if ((end == LoopEnd::DataEnded || end == LoopEnd::Stopped) && to) to->OnEnd();
     std::vector<char>().swap(transfer.chunk);
     if (end == LoopEnd::DataEnded) {
-        response.Close();
-        connection.Close();
+        response.Reset();
+        connection.Reset();
         ReportTextTo(to, TransferObserver::TextStatus, "%s", "");
         run.Finish(end);
         return;

@@ -97,20 +97,16 @@ bool Wnd::ReflectToSender(HWND parent, UINT message, WPARAM wParam, LPARAM lPara
     return control && control->OnReflect(message, wParam, lParam, result);
 }
 
-namespace {
-// The window that holds a control's text: an extended combo box keeps it in
-// its edit field.
-HWND TextWindowOf(HWND control) {
+HWND ControlTextWindow(HWND control) {
     char className[32] = "";
     GetClassNameA(control, className, sizeof(className));
     if (lstrcmpiA(className, WC_COMBOBOXEXA) != 0) return control;
     HWND edit = reinterpret_cast<HWND>(SendMessageA(control, CBEM_GETEDITCONTROL, 0, 0));
     return edit ? edit : control;
 }
-}  // namespace
 
 std::string GetControlText(HWND control) {
-    control = TextWindowOf(control);
+    control = ControlTextWindow(control);
     int length = static_cast<int>(SendMessageA(control, WM_GETTEXTLENGTH, 0, 0));
     std::vector<char> text(length + 1, '\0');
     SendMessageA(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
@@ -118,5 +114,5 @@ std::string GetControlText(HWND control) {
 }
 
 void SetControlText(HWND control, const std::string& text) {
-    SendMessageA(TextWindowOf(control), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageA(ControlTextWindow(control), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }

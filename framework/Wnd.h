@@ -65,6 +65,9 @@ private:
     bool subclassed = false;
 };
 
+// The window that holds a control's text: for an extended combo box, its
+// edit field.
+HWND ControlTextWindow(HWND control);
 // Text of a control; for an extended combo box, of its edit field.
 std::string GetControlText(HWND control);
 void SetControlText(HWND control, const std::string& text);

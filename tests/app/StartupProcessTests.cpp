@@ -26,38 +26,21 @@ struct Process {
     }
 };
 
-struct FindBox {
-    DWORD processId;
-    const char* caption;
-    HWND found;
-};
-
-BOOL CALLBACK FindBoxOfProcess(HWND window, LPARAM param) {
-    FindBox* find = reinterpret_cast<FindBox*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    char title[128] = "";
-    char cls[64] = "";
-    GetWindowTextA(window, title, sizeof(title));
-    GetClassNameA(window, cls, sizeof(cls));
-    if (pid == find->processId && IsWindowVisible(window) && lstrcmpA(cls, "#32770") == 0 &&
-        lstrcmpA(title, find->caption) == 0) {
-        find->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 HWND WaitForBox(DWORD processId, const char* caption, DWORD timeoutMs) {
-    FindBox find = {processId, caption, nullptr};
+    HWND found = nullptr;
     PumpUntil(
         [&] {
-            find.found = nullptr;
-            EnumWindows(FindBoxOfProcess, reinterpret_cast<LPARAM>(&find));
-            return find.found != nullptr;
+            found = FindDialog(
+                [&](HWND window) {
+                    char title[128] = "";
+                    GetWindowTextA(window, title, sizeof(title));
+                    return lstrcmpA(title, caption) == 0;
+                },
+                processId);
+            return found != nullptr;
         },
         timeoutMs);
-    return find.found;
+    return found;
 }
 
 std::string BoxText(HWND box) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include "framework/Wnd.h"
 
 namespace screen {
 
@@ -57,14 +58,6 @@ Shot CaptureClient(HWND window) {
 }
 
 namespace {
-HWND TextArea(HWND control) {
-    char cls[32] = "";
-    GetClassNameA(control, cls, sizeof(cls));
-    if (lstrcmpiA(cls, WC_COMBOBOXEXA) != 0) return control;
-    HWND edit = reinterpret_cast<HWND>(SendMessageA(control, CBEM_GETEDITCONTROL, 0, 0));
-    return edit ? edit : control;
-}
-
 bool Unlike(COLORREF a, COLORREF b) {
     return abs(GetRValue(a) - GetRValue(b)) > 64 || abs(GetGValue(a) - GetGValue(b)) > 64 ||
            abs(GetBValue(a) - GetBValue(b)) > 64;
@@ -95,7 +88,7 @@ int ColumnsUnlike(const Shot& shot, COLORREF back, int from, int to) {
 }  // namespace
 
 int InkColumns(HWND control) {
-    Shot shot = CaptureClient(TextArea(control));
+    Shot shot = CaptureClient(ControlTextWindow(control));
     if (shot.pixels.empty()) return 0;
     return ColumnsUnlike(shot, Background(shot), 0, shot.width);
 }

@@ -194,6 +194,7 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
 namespace {
 struct DialogSearch {
     const std::function<bool(HWND)>* match;
+    DWORD processId;
     HWND found;
 };
 
@@ -203,7 +204,7 @@ BOOL CALLBACK VisitDialog(HWND window, LPARAM param) {
     GetWindowThreadProcessId(window, &pid);
     char cls[16] = "";
     GetClassNameA(window, cls, sizeof(cls));
-    if (pid != GetCurrentProcessId() || !IsWindowVisible(window) || lstrcmpA(cls, "#32770") != 0 ||
+    if (pid != search->processId || !IsWindowVisible(window) || lstrcmpA(cls, "#32770") != 0 ||
         !(*search->match)(window))
         return TRUE;
     search->found = window;
@@ -211,8 +212,8 @@ BOOL CALLBACK VisitDialog(HWND window, LPARAM param) {
 }
 }  // namespace
 
-HWND FindDialog(const std::function<bool(HWND)>& match) {
-    DialogSearch search{&match, nullptr};
+HWND FindDialog(const std::function<bool(HWND)>& match, DWORD processId) {
+    DialogSearch search{&match, processId ? processId : GetCurrentProcessId(), nullptr};
     EnumWindows(VisitDialog, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }

@@ -69,9 +69,9 @@ std::string ReadFileBytes(const std::string& path);
 
 // Polls condition every 10 ms until it holds or timeoutMs passes.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs);
-// The first visible dialog (#32770) of this process, on any thread, for
+// The first visible dialog (#32770) of a process (0: this one), on any thread, for
 // which match holds; null when there is none.
-HWND FindDialog(const std::function<bool(HWND)>& match);
+HWND FindDialog(const std::function<bool(HWND)>& match, DWORD processId = 0);
 // A visible dialog of this process with this caption, once it is shown
 // (null on time-out).
 HWND WaitForDialog(const std::string& caption, DWORD timeoutMs = 10000);

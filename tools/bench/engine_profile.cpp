@@ -15,6 +15,7 @@
 #include <vector>
 #include "engine/HttpDownloader.h"
 #include "engine/TransferOutput.h"
+#include "framework/Handles.h"
 
 namespace {
 
@@ -58,18 +59,6 @@ void ProcessCpuSeconds(double* user, double* kernel) {
     *kernel = seconds(kernelTime);
 }
 
-struct FileHandle {
-    HANDLE handle;
-    explicit FileHandle(HANDLE h) : handle(h) {}
-    ~FileHandle() { Close(); }
-    void Close() {
-        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-        handle = INVALID_HANDLE_VALUE;
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-};
-
 double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
@@ -98,7 +87,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     FileHandle file(CreateFileA(argv[2], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.handle == INVALID_HANDLE_VALUE) {
+    if (file.Get() == INVALID_HANDLE_VALUE) {
         std::fprintf(stderr, "cannot create %s: %lu\n", argv[2], GetLastError());
         return 1;
     }
@@ -110,10 +99,10 @@ int main(int argc, char** argv) {
         HttpDownloader downloader;
         downloader.CreateSession(&observer, "engine_profile");
         downloader.SetChunkSize(4096);
-        FileOutput output(file.handle, argv[2]);
+        FileOutput output(file.Get(), argv[2]);
         done = downloader.Download(argv[1], output, HttpDownloader::HttpErrors::Fail);
     }
-    file.Close();
+    file.Reset();
     QueryPerformanceCounter(&end);
     LARGE_INTEGER size = {};
     WIN32_FILE_ATTRIBUTE_DATA data;

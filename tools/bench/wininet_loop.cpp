@@ -19,32 +19,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include "framework/Handles.h"
 
 namespace {
 
 const DWORD kChunkSize = 4096;
-
-struct InternetHandle {
-    HINTERNET handle;
-    explicit InternetHandle(HINTERNET h) : handle(h) {}
-    ~InternetHandle() {
-        if (handle) InternetCloseHandle(handle);
-    }
-    InternetHandle(const InternetHandle&) = delete;
-    InternetHandle& operator=(const InternetHandle&) = delete;
-};
-
-struct FileHandle {
-    HANDLE handle;
-    explicit FileHandle(HANDLE h) : handle(h) {}
-    ~FileHandle() { Close(); }
-    void Close() {
-        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-        handle = INVALID_HANDLE_VALUE;
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-};
 
 // CPU seconds this process has spent so far, in user mode and in the
 // kernel: unlike the wall clock, user time hardly depends on how the
@@ -152,7 +131,7 @@ int main(int argc, char** argv) {
     FileHandle file(options.file ? CreateFileA(options.file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                                FILE_ATTRIBUTE_NORMAL, nullptr)
                                  : INVALID_HANDLE_VALUE);
-    if (options.file && file.handle == INVALID_HANDLE_VALUE) {
+    if (options.file && file.Get() == INVALID_HANDLE_VALUE) {
         std::fprintf(stderr, "cannot create %s: %lu\n", options.file, GetLastError());
         return 1;
     }
@@ -160,20 +139,20 @@ int main(int argc, char** argv) {
     DWORD status = 0;
     {
         InternetHandle session(InternetOpenA("wininet_loop", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-        if (session.handle && options.callback) InternetSetStatusCallback(session.handle, IgnoreStatus);
+        if (session.Get() && options.callback) InternetSetStatusCallback(session.Get(), IgnoreStatus);
         // WinINet makes no callbacks for a request whose context is 0.
         InternetHandle response(
-            session.handle ? InternetOpenUrlA(session.handle, options.url, nullptr, 0, INTERNET_FLAG_TRANSFER_BINARY, 1)
-                           : nullptr);
-        if (!response.handle) {
+            session.Get() ? InternetOpenUrlA(session.Get(), options.url, nullptr, 0, INTERNET_FLAG_TRANSFER_BINARY, 1)
+                          : nullptr);
+        if (!response.Get()) {
             std::fprintf(stderr, "cannot open %s: %lu\n", options.url, GetLastError());
             return 1;
         }
-        status = StatusCode(response.handle);
-        announced = ContentLength(response.handle);
-        received = ReadAll(response.handle, file.handle, options.format, announced);
+        status = StatusCode(response.Get());
+        announced = ContentLength(response.Get());
+        received = ReadAll(response.Get(), file.Get(), options.format, announced);
     }
-    file.Close();
+    file.Reset();
     QueryPerformanceCounter(&end);
     double user = 0, kernel = 0;
     ProcessCpuSeconds(&user, &kernel);
