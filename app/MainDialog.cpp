@@ -19,7 +19,7 @@ MainDialog::MainDialog(HWND parent) : CBannerDialog(IDD_MAIN, parent, FramehaulA
     folder = settings.DefaultFolder;
     keepOnTop = settings.AlwaysOnTop;
     abortFlag = &stopRequest;
-    InitializeCriticalSection(&textLock);
+    InitializeCriticalSection(&progressLock);
     HINSTANCE instance = FramehaulApp::Get().Instance();
     bigIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME));
     // The caption's size at the display's scale, not the 16 pixels of 100 %.
@@ -35,7 +35,7 @@ MainDialog::~MainDialog() {
         CloseHandle(worker);
     }
     if (smallIcon) DestroyIcon(smallIcon);
-    DeleteCriticalSection(&textLock);
+    DeleteCriticalSection(&progressLock);
 }
 
 void MainDialog::DoDataExchange(DataExchange& dx) {
@@ -176,7 +176,7 @@ bool MainDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     case WM_DOWNLOAD_FINISHED: OnJobFinished(); return true;
     case WM_TIMER:
         if (wParam != kProgressTimer) break;
-        FlushProgressText();
+        ShowHeldBackProgress(false);
         return true;
     case WM_SYSCOMMAND:
         switch (wParam & 0xFFF0) {

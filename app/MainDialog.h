@@ -6,6 +6,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include "app/HeldBackValue.h"
 #include "controls/CBannerDialog.h"
 #include "controls/CDropDialogTarget.h"
 #include "controls/CFolderHistoryCombo.h"
@@ -85,10 +86,10 @@ private:
     void SetStatus(UINT stringId);
     // A text of the transfer on the status line, as "Downloading: %s".
     void ShowJobText(const char* text);
-    // Shows a progress text held back for longer than a tenth of a second
-    // (UI thread, on a timer while a job runs): a transfer that pauses
-    // sends no next text that would show it.
-    void FlushProgressText();
+    // Shows progress held back for its turn (the window's timer while a job
+    // runs: a transfer that pauses sends nothing that would show it), or at
+    // once (the transfer's end).
+    void ShowHeldBackProgress(bool now);
     static DWORD TextDropEffect(OleDataObject& data, DWORD keyState);
 
     HICON bigIcon;
@@ -111,10 +112,14 @@ private:
 
     // What the observer last put on screen, so that calls which would
     // change nothing are skipped (worker thread only).
-    int shownBarPosition = -1;
+    int offeredBarPosition = -1;
     std::string lastStatusText;
-    // Shared with the window thread's timer, under textLock.
-    CRITICAL_SECTION textLock;
-    DWORD lastProgressTextTick = 0;
-    std::string pendingProgressText;  // the last progress text not yet shown
+    // Shared with the window thread's timer, under progressLock.
+    CRITICAL_SECTION progressLock;
+    // Texts faster than ten a second change nothing a person can read, and
+    // each costs the worker a synchronous call into the window thread. A
+    // themed bar costs Wine milliseconds to draw; a quarter of a second
+    // still shows it moving.
+    HeldBackValue<std::string> progressText{100};
+    HeldBackValue<int> barPosition{250};
 };

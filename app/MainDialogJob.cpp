@@ -11,10 +11,7 @@
 #include "resources/resource.h"
 
 namespace {
-// Progress texts faster than this change nothing a person can read, and
-// each costs a synchronous call into the window thread.
-const DWORD kProgressTextInterval = 100;
-// How often the window looks for a held-back progress text.
+// How often the window looks for held-back progress.
 const UINT kFlushInterval = 50;
 
 // Holds a critical section for the life of the object.
@@ -93,12 +90,12 @@ int MainDialog::RunJob() {
     SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, 110));
     SendMessageA(bar, PBM_SETPOS, 0, 0);
     ShowWindow(bar, SW_SHOW);
-    shownBarPosition = 0;
+    offeredBarPosition = 0;
     lastStatusText.clear();
     {
-        Hold hold(textLock);
-        pendingProgressText.clear();
-        lastProgressTextTick = GetTickCount() - kProgressTextInterval;
+        Hold hold(progressLock);
+        progressText.Reset();
+        barPosition.Reset();
     }
 
     if (!EnsureFolder(folder)) {
@@ -156,13 +153,8 @@ int MainDialog::OnBegin() {
 }
 
 int MainDialog::OnEnd() {
-    // The last progress text of a transfer is always shown.
-    std::string pending;
-    {
-        Hold hold(textLock);
-        pending.swap(pendingProgressText);
-    }
-    if (!pending.empty()) ShowJobText(pending.c_str());
+    // The last progress of a transfer is always shown.
+    ShowHeldBackProgress(true);
     return 0;
 }
 
@@ -170,32 +162,29 @@ void MainDialog::ShowJobText(const char* text) {
     SetDlgItemTextA(hwnd, IDC_STATUS, FormatWithValue("Downloading: %s", text).c_str());
 }
 
-void MainDialog::FlushProgressText() {
-    std::string pending;
+void MainDialog::ShowHeldBackProgress(bool now) {
+    std::string text;
+    int position = 0;
+    bool showText, showPosition;
     {
-        Hold hold(textLock);
-        if (pendingProgressText.empty() || GetTickCount() - lastProgressTextTick < kProgressTextInterval) return;
-        pending.swap(pendingProgressText);
-        lastProgressTextTick = GetTickCount();
+        Hold hold(progressLock);
+        showText = progressText.Take(&text, now);
+        showPosition = barPosition.Take(&position, now);
     }
-    ShowJobText(pending.c_str());
+    if (showText) ShowJobText(text.c_str());
+    if (showPosition) SendDlgItemMessageA(hwnd, IDC_PROGRESS, PBM_SETPOS, position, 0);
 }
 
 int MainDialog::OnText(int kind, const char* text) {
     if (phase != PhaseVideo) return 0;
     if (!text) text = "";
     if (kind == TextProgress) {
+        bool showNow;
         {
-            Hold hold(textLock);
-            DWORD now = GetTickCount();
-            if (now - lastProgressTextTick < kProgressTextInterval) {
-                pendingProgressText = text;
-                return 0;
-            }
-            lastProgressTextTick = now;
-            pendingProgressText.clear();
+            Hold hold(progressLock);
+            showNow = progressText.Offer(text);
         }
-        ShowJobText(text);
+        if (showNow) ShowJobText(text);
         return 0;
     }
     // The network library repeats some status for every read ("Response
@@ -203,8 +192,8 @@ int MainDialog::OnText(int kind, const char* text) {
     if (lastStatusText == text) return 0;
     lastStatusText = text;
     {
-        Hold hold(textLock);
-        pendingProgressText.clear();
+        Hold hold(progressLock);
+        progressText.Drop();
     }
     ShowJobText(text);
     return 0;
@@ -217,9 +206,13 @@ int MainDialog::OnProgress(int kind, unsigned value) {
     }
     double ratio = static_cast<double>(value) / progressTotalKb;
     int position = static_cast<int>(phase == PhasePage ? ratio * 10 : ratio * 100 + 10);
-    if (position != shownBarPosition) {
-        shownBarPosition = position;
-        SendDlgItemMessageA(hwnd, IDC_PROGRESS, PBM_SETPOS, position, 0);
+    if (position == offeredBarPosition) return 0;
+    offeredBarPosition = position;
+    bool showNow;
+    {
+        Hold hold(progressLock);
+        showNow = barPosition.Offer(position);
     }
+    if (showNow) SendDlgItemMessageA(hwnd, IDC_PROGRESS, PBM_SETPOS, position, 0);
     return 0;
 }
