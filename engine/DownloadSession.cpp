@@ -19,21 +19,19 @@ std::string InfoText(const void* info, DWORD length) {
 }  // namespace
 
 DownloadSession::~DownloadSession() {
-    if (!handle) return;
-    if (callbackInstalled) InternetSetStatusCallback(handle, nullptr);
-    InternetCloseHandle(handle);
+    if (callbackInstalled) InternetSetStatusCallback(handle.Get(), nullptr);
 }
 
 bool DownloadSession::Open(const std::string& agent) {
-    handle = InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    handle.Reset(InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!handle) {
         openError = GetLastError();
         return false;
     }
     DWORD_PTR context = kInternetContext;
-    InternetSetOptionA(handle, INTERNET_OPTION_CONTEXT_VALUE, &context, sizeof(context));
+    InternetSetOptionA(handle.Get(), INTERNET_OPTION_CONTEXT_VALUE, &context, sizeof(context));
     // Without the callback the session still works, only without status texts.
-    callbackInstalled = InternetSetStatusCallback(handle, StatusCallback) != INTERNET_INVALID_STATUS_CALLBACK;
+    callbackInstalled = InternetSetStatusCallback(handle.Get(), StatusCallback) != INTERNET_INVALID_STATUS_CALLBACK;
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <wininet.h>
 #include <string>
+#include "framework/Handles.h"
 
 class TransferObserver;
 
@@ -18,7 +19,7 @@ public:
     // InternetOpenA with the system's proxy settings; false (with the
     // WinINet error kept in OpenError) when no session could be made.
     bool Open(const std::string& agent);
-    HINTERNET Handle() const { return handle; }
+    HINTERNET Handle() const { return handle.Get(); }
     DWORD OpenError() const { return openError; }
 
     // While an object of this lives, WinINet's callbacks on this thread
@@ -43,7 +44,7 @@ private:
     void OnStatus(TransferObserver* observer, DWORD status, const void* info, DWORD infoLength);
 
     TransferObserver* observer;
-    HINTERNET handle = nullptr;
+    InternetHandle handle;
     bool callbackInstalled = false;
     DWORD openError = ERROR_SUCCESS;
 };

@@ -80,15 +80,13 @@ public:
           chunkSize(downloader.chunkSize),
           receiveTimeout(downloader.receiveTimeout),
           session(downloader.session.get()),
-          done(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+          doneEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+          done(doneEvent.Get()),
           target(downloader.observer),
           output(&output) {
         InitializeCriticalSection(&lock);
     }
-    ~Run() {
-        DeleteCriticalSection(&lock);
-        if (done) CloseHandle(done);
-    }
+    ~Run() { DeleteCriticalSection(&lock); }
     Run(const Run&) = delete;
     Run& operator=(const Run&) = delete;
 
@@ -143,6 +141,7 @@ public:
     std::unique_ptr<DownloadSession> ownedSession;
     LoopEnd end = LoopEnd::Failed;
     bool closesLater = false;  // read by the job once `done` is set or it let go
+    const KernelHandle doneEvent;
     const HANDLE done;
     LONG owners = 2;
 
@@ -201,12 +200,10 @@ bool HttpDownloader::Download(const std::string& address, TransferOutput& output
         return false;
     }
     Run* run = new Run(*this, address, output, httpErrors);
-    HANDLE thread = run->done ? CreateThread(nullptr, 0, RunThread, run, 0, nullptr) : nullptr;
+    KernelHandle thread(run->done ? CreateThread(nullptr, 0, RunThread, run, 0, nullptr) : nullptr);
     if (!thread) {
         run->owners = 1;
         RunTransfer(*run);
-    } else {
-        CloseHandle(thread);
     }
     bool answered = WaitFor(*run);
     bool succeeded = answered && run->end == LoopEnd::DataEnded;
@@ -274,24 +271,24 @@ HINTERNET HttpDownloader::OpenAddress(Run& run, HINTERNET* connection) {
                          password.empty() ? nullptr : password.c_str(), INTERNET_SERVICE_HTTP, 0, kInternetContext);
     const char* accept[] = {"*/*", nullptr};
     DWORD flags = INTERNET_FLAG_TRANSFER_BINARY | (parts.nScheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0);
-    HINTERNET request = *connection ? HttpOpenRequestA(*connection, nullptr, path.empty() ? "/" : path.c_str(), nullptr,
-                                                       nullptr, accept, flags, kInternetContext)
-                                    : nullptr;
+    InternetHandle request(*connection ? HttpOpenRequestA(*connection, nullptr, path.empty() ? "/" : path.c_str(),
+                                                          nullptr, nullptr, accept, flags, kInternetContext)
+                                       : nullptr);
     DWORD timeout = run.receiveTimeout;
-    if (request) InternetSetOptionA(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof(timeout));
+    if (request) InternetSetOptionA(request.Get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof(timeout));
     DWORD sentAt = GetTickCount();
-    if (!request || !HttpSendRequestA(request, nullptr, 0, nullptr, 0)) {
+    if (!request || !HttpSendRequestA(request.Get(), nullptr, 0, nullptr, 0)) {
         // Wine's WinINet reports a server that never answered as a
         // connection ended; it waited the whole time-out for it.
         bool waitedOut = request && GetTickCount() - sentAt >= timeout;
         std::string reason = waitedOut ? InternetErrorText(ERROR_INTERNET_TIMEOUT) : LastInternetErrorText();
-        if (request) InternetCloseHandle(request);
+        request.Reset();
         ReportTextTo(to, TransferObserver::TextStatus, "%s", reason.c_str());
         return nullptr;
     }
-    std::string answer = run.httpErrors == HttpErrors::Fail ? HttpErrorAnswer(request) : std::string();
-    if (answer.empty()) return request;
-    InternetCloseHandle(request);
+    std::string answer = run.httpErrors == HttpErrors::Fail ? HttpErrorAnswer(request.Get()) : std::string();
+    if (answer.empty()) return request.Detach();
+    request.Reset();
     ReportTextTo(to, TransferObserver::TextStatus, "%s", FormatResString(IDS_SERVER_ANSWERED, answer).c_str());
     return nullptr;
 }

@@ -13,15 +13,13 @@ std::string PageBuffer::ErrorText() const {
     return "The page is larger than " + std::to_string(limit / (1024 * 1024)) + " MB.";
 }
 
-FileOutput::~FileOutput() {
-    if (owned && file != INVALID_HANDLE_VALUE) CloseHandle(file);
-}
-
 bool FileOutput::Create() {
     if (file != INVALID_HANDLE_VALUE) return true;
     if (!owned || createFailed) return false;
     SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
-    file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    createdFile.Reset(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    file = createdFile.Get();
     if (file != INVALID_HANDLE_VALUE) return true;
     lastError = GetLastError();
     createFailed = true;

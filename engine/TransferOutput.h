@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
+#include "framework/Handles.h"
 
 class TransferOutput {
 public:
@@ -45,7 +46,6 @@ public:
     // brings nothing leaves an existing file as it was. Closed with this
     // object.
     explicit FileOutput(const std::string& path) : path(path), owned(true) {}
-    ~FileOutput();
     FileOutput(const FileOutput&) = delete;
     FileOutput& operator=(const FileOutput&) = delete;
 
@@ -56,7 +56,8 @@ public:
     bool CreateFailed() const { return createFailed; }
 
 private:
-    HANDLE file = INVALID_HANDLE_VALUE;
+    HANDLE file = INVALID_HANDLE_VALUE;  // the one written to
+    FileHandle createdFile;              // the file this object made
     std::string path;
     bool owned = false;
     bool createFailed = false;

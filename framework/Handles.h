@@ -58,6 +58,8 @@ private:
 
 using RegKey = UniqueHandle<HKEY, RegCloseKey>;
 using FileHandle = UniqueHandle<HANDLE, CloseHandle, InvalidFileHandle>;
+// A thread or an event: null when there is none.
+using KernelHandle = UniqueHandle<HANDLE, CloseHandle>;
 using InternetHandle = UniqueHandle<HINTERNET, InternetCloseHandle>;
 template <typename T>
 using GdiObject = UniqueHandle<T, DeleteObject>;
