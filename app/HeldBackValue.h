@@ -19,10 +19,13 @@ public:
         lastPassed = GetTickCount() - kInterval;
     }
     // True when `value` is to be shown now; otherwise it is held back.
-    bool Offer(const T& value) {
+    // (Taken as it comes: a text held back for every chunk is copied into
+    // the buffer already there, not into a new string.)
+    template <typename U>
+    bool Offer(U&& value) {
         DWORD now = GetTickCount();
         if (now - lastPassed < kInterval) {
-            pending = value;
+            pending = std::forward<U>(value);
             held = true;
             return false;
         }
