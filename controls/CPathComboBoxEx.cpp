@@ -108,7 +108,7 @@ bool CPathComboBoxEx::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, 
         }
         return true;
     case WM_DROPFILES:
-        OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        AcceptDrop(reinterpret_cast<HDROP>(wParam));
         // The handle is freed: the box's own processing must not see it.
         *result = 0;
         return true;
@@ -121,7 +121,7 @@ bool CPathComboBoxEx::Qualifies(const char* name) const {
     return folder ? (pathFilter & kAcceptFolders) != 0 : (pathFilter & kAcceptFiles) != 0;
 }
 
-void CPathComboBoxEx::OnDropFiles(HDROP drop) {
+void CPathComboBoxEx::AcceptDrop(HDROP drop) {
     UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
         char name[MAX_PATH + 1] = "";
@@ -132,5 +132,5 @@ void CPathComboBoxEx::OnDropFiles(HDROP drop) {
         }
     }
     DragFinish(drop);
-    SetForegroundWindow(hwnd);
+    SetForegroundWindow(GetAncestor(hwnd, GA_ROOT));
 }

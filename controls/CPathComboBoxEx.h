@@ -26,6 +26,11 @@ public:
     // the edit field otherwise. Returns the selected index, or -1.
     virtual int SelectPath(const std::string& path, bool add);
 
+    // Shows the first of the dropped paths that this box accepts, ends the
+    // drop and brings the box's window to the front. For files dropped on
+    // the box itself and on a window that passes its drops on to it.
+    void AcceptDrop(HDROP drop);
+
     bool Attach(HWND window) override;
     bool OnReflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
@@ -43,6 +48,5 @@ private:
     void AttachEdit();
     // Gives the edit field the small system icon of the path it holds.
     void ShowTextIcon();
-    void OnDropFiles(HDROP drop);
     bool Qualifies(const char* name) const;
 };
