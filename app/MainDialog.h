@@ -99,7 +99,7 @@ private:
     CLinkStatic optionsLink;
     CLinkStatic supportLink;
     CUrlHistoryCombo urlBox;
-    CFolderHistoryCombo folderBox{1};
+    CFolderHistoryCombo folderBox{CPathComboBoxEx::kAcceptFiles};
 
     // Job state shared with the worker.
     VideoInfo video;
