@@ -55,7 +55,7 @@ TEST_F(MainWindowTest, EmptyBoxesAreRefusedWithoutAJob) {
         EXPECT_EQ("", Text(w, IDC_FILE_NAME));
         StartJob(w, kSample, "");
         ASSERT_TRUE(boxes.WaitForCount(2, 10000));
-        EXPECT_EQ(nullptr, window.WorkerHandle());
+        EXPECT_FALSE(WaitFor([&] { return window.JobsStarted() > 0; }, 300)) << "a job without a folder";
         EXPECT_FALSE(Visible(w, IDC_STOP));
     });
     ASSERT_EQ(2u, boxes.Texts().size());
@@ -306,7 +306,7 @@ TEST_F(MainWindowTest, ClosingDuringAJobStopsItThenCloses) {
     INT_PTR result = RunWindow(window, [&](HWND w) {
         StartJob(w, kSlow, folder);
         WaitFor([&] { return Text(w, IDC_STATUS).rfind("Downloading: ", 0) == 0; }, 20000);
-        jobWasRunning = window.WorkerHandle() != nullptr;
+        jobWasRunning = Visible(w, IDC_STOP);
         PostMessageA(w, WM_CLOSE, 0, 0);
         closed = WaitFor([&] { return !IsWindow(w); }, 5000);
     });
@@ -320,10 +320,10 @@ TEST_F(MainWindowTest, ClosingDuringAJobStopsItThenCloses) {
 }
 
 TEST_F(MainWindowTest, AutoCloseOnlyAfterSuccess) {
+    App().settings.AutoClose = 1;
     BoxWatcher boxes;
     {
         RecordingMainDialog window;
-        window.autoClose = 1;
         bool closedByItself = false;
         RunWindow(window, [&](HWND w) {
             StartJob(w, "http://www.youtube.com/watch?v=tiny", folder);
@@ -334,7 +334,6 @@ TEST_F(MainWindowTest, AutoCloseOnlyAfterSuccess) {
     }
     {
         RecordingMainDialog window;
-        window.autoClose = 1;
         std::string result;
         bool stillOpen = false;
         RunWindow(window, [&](HWND w) {

@@ -35,13 +35,22 @@ bool Enabled(HWND w, int id) {
     return IsWindowEnabled(GetDlgItem(w, id)) != FALSE;
 }
 
+// Started at once, as AutoStart does, a job goes to the folder shown.
 TEST_F(MainWindowUiTest, TheFolderBoxStartsWithTheMostRecentFolderWhenThereIsNoDefault) {
+    ASSERT_NE(0, SitePort()) << "the stand-in site is not running (FH_SITE_PORT)";
+    SiteProxy proxy;
     App().settings.RecentFolders->Add(folder);
     RecordingMainDialog window;
-    std::string shown;
-    RunWindow(window, [&](HWND w) { shown = Text(w, IDC_FOLDER); });
+    window.url = "http://www.youtube.com/watch?v=tiny";
+    window.startAtOnce = true;
+    std::string shown, result;
+    RunWindow(window, [&](HWND w) {
+        shown = Text(w, IDC_FOLDER);
+        result = WaitForResult(w);
+    });
     EXPECT_EQ(0, lstrcmpiA(folder.c_str(), shown.c_str())) << shown;
-    EXPECT_EQ(0, lstrcmpiA(folder.c_str(), window.folder.c_str()));
+    EXPECT_EQ("Downloaded successfully!", result);
+    EXPECT_TRUE(PathFileExistsA((folder + "\\Tiny  'clip'.flv").c_str()));
 }
 
 TEST_F(MainWindowUiTest, DownloadIsEnabledOnlyWithBothBoxesFilled) {
@@ -72,7 +81,7 @@ TEST_F(MainWindowUiTest, DraggedTextReplacesTheAddressWithoutStartingAJob) {
     TextData text("http://www.youtube.com/watch?v=dropped");
     DWORD moveEffect = 0, copyEffect = 0, dropped = 0;
     std::string shown;
-    HANDLE worker = INVALID_HANDLE_VALUE;
+    int jobs = -1;
     RunWindow(window, [&](HWND w) {
         SetText(w, IDC_FOLDER, folder);
         moveEffect = window.DragOver(&text, 0);
@@ -80,13 +89,13 @@ TEST_F(MainWindowUiTest, DraggedTextReplacesTheAddressWithoutStartingAJob) {
         dropped = window.Drop(&text, 0);
         shown = Text(w, IDC_URL);
         Sleep(200);
-        worker = window.WorkerHandle();  // while the window is open: closing ends any job
+        jobs = window.JobsStarted();
     });
     EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_MOVE), moveEffect);
     EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_COPY), copyEffect);
     EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_MOVE), dropped);
     EXPECT_EQ("http://www.youtube.com/watch?v=dropped", shown);
-    EXPECT_EQ(nullptr, worker);
+    EXPECT_EQ(0, jobs);
     EXPECT_TRUE(window.StatusTexts().empty()) << "no job reported anything";
 }
 
@@ -291,7 +300,7 @@ TEST_F(MainWindowUiTest, EveryStateShowsItsTextsOnScreen) {
         WaitFor([&] { return Text(w, IDC_STATUS).rfind("Downloading: ", 0) == 0; }, 20000);
         look(w, "running", {IDC_URL, IDC_FOLDER, IDC_STATUS});
         // While it runs, nothing can change its address or folder or start another.
-        HANDLE worker = window.WorkerHandle();
+        int jobs = window.JobsStarted();
         auto starts = [&] {
             std::vector<std::string> texts = window.StatusTexts();
             return std::count(texts.begin(), texts.end(), "Preparing for download...");
@@ -301,7 +310,7 @@ TEST_F(MainWindowUiTest, EveryStateShowsItsTextsOnScreen) {
         Sleep(300);
         EXPECT_FALSE(Enabled(w, IDC_URL) || Enabled(w, IDC_FOLDER) || Enabled(w, IDC_BROWSE));
         EXPECT_TRUE(Visible(w, IDC_STOP) && Visible(w, IDC_PROGRESS) && !Visible(w, IDC_DOWNLOAD));
-        EXPECT_EQ(worker, window.WorkerHandle());
+        EXPECT_EQ(jobs, window.JobsStarted());
         EXPECT_EQ(startsBefore, starts());
         Click(w, IDC_STOP);
         EXPECT_EQ("Aborted!", WaitForResult(w));

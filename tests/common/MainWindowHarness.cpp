@@ -12,6 +12,7 @@ BOOL RecordingMainDialog::OnInitDialog() {
 }
 
 HANDLE RecordingMainDialog::CreateWorker() {
+    ++jobsStarted;
     if (failThreadCreation) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
@@ -21,13 +22,15 @@ HANDLE RecordingMainDialog::CreateWorker() {
 
 DWORD RecordingMainDialog::DragOver(IDataObject* data, DWORD keyState) {
     OleDataObject wrapped(data);
-    return OnDragOver(wrapped, keyState, POINT{10, 10});
+    CDropDialog& target = *this;  // as the registered drop target sees the window
+    return target.OnDragOver(wrapped, keyState, POINT{10, 10});
 }
 
 DWORD RecordingMainDialog::Drop(IDataObject* data, DWORD keyState) {
     OleDataObject wrapped(data);
-    DWORD effect = OnDragOver(wrapped, keyState, POINT{10, 10});
-    return OnDropEx(wrapped, effect, DROPEFFECT_COPY | DROPEFFECT_MOVE, POINT{10, 10});
+    CDropDialog& target = *this;
+    DWORD effect = target.OnDragOver(wrapped, keyState, POINT{10, 10});
+    return target.OnDropEx(wrapped, effect, DROPEFFECT_COPY | DROPEFFECT_MOVE, POINT{10, 10});
 }
 
 LRESULT CALLBACK RecordingMainDialog::Record(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,

@@ -2,6 +2,7 @@
 // the user: types, clicks, answers dialogs, and reads what the window shows.
 #pragma once
 #include <windows.h>
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -14,10 +15,12 @@ public:
 
     std::vector<std::string> StatusTexts();
     std::vector<int> BarPositions();
+    // How many jobs the window tried to start a worker for.
+    int JobsStarted() const { return jobsStarted; }
     // Makes the next job's worker fail to start.
-    bool failThreadCreation = false;
-    // What the window's drop target does with dragged data: the drag-over
-    // answer, then the drop with that answer as the proposed effect.
+    std::atomic<bool> failThreadCreation{false};
+    // What the window's drop target hands the window for dragged data: the
+    // drag-over answer, then the drop with that answer as the proposed effect.
     DWORD DragOver(IDataObject* data, DWORD keyState);
     DWORD Drop(IDataObject* data, DWORD keyState);
 
@@ -30,6 +33,7 @@ private:
     std::mutex lock;
     std::vector<std::string> statusTexts;
     std::vector<int> barPositions;
+    std::atomic<int> jobsStarted{0};
 };
 
 namespace harness {
