@@ -1,6 +1,7 @@
 #include "tests/common/MainWindowHarness.h"
 #include <commctrl.h>
 #include <thread>
+#include "app/FramehaulApp.h"
 #include "framework/Wnd.h"
 #include "resources/resource.h"
 #include "tests/common/TestSupport.h"
@@ -66,6 +67,26 @@ std::vector<int> RecordingMainDialog::BarPositions() {
     return barPositions;
 }
 
+void MainWindowTest::SetUp() {
+    ASSERT_NE(0, testing_support::SitePort()) << "the stand-in site is not running (FH_SITE_PORT)";
+    testing_support::ClearAppKey();
+    testing_support::App().settings.Load(testing_support::App().GetProfile());
+    folder = testing_support::MakeTempFolder("fh_main");
+}
+
+void MainWindowTest::TearDown() {
+    testing_support::RemoveTree(folder);
+    testing_support::ClearAppKey();
+}
+
+const RecentList& MainWindowTest::Urls() {
+    return *testing_support::App().settings.RecentUrls;
+}
+
+const RecentList& MainWindowTest::Folders() {
+    return *testing_support::App().settings.RecentFolders;
+}
+
 namespace harness {
 
 using testing_support::WaitFor;
@@ -113,6 +134,10 @@ bool Visible(HWND window, int id) {
     return IsWindowVisible(GetDlgItem(window, id)) != FALSE;
 }
 
+bool Enabled(HWND window, int id) {
+    return IsWindowEnabled(GetDlgItem(window, id)) != FALSE;
+}
+
 std::string WaitForResult(HWND window, DWORD timeoutMs) {
     std::string text;
     WaitFor(
@@ -122,6 +147,12 @@ std::string WaitForResult(HWND window, DWORD timeoutMs) {
         },
         timeoutMs);
     return text;
+}
+
+std::string JobResult(HWND window, const std::string& url, const std::string& folder, DWORD timeoutMs) {
+    SetText(window, IDC_STATUS, "");
+    StartJob(window, url, folder);
+    return WaitForResult(window, timeoutMs);
 }
 
 HWND WaitForFileExistsDialog(DWORD timeoutMs) {

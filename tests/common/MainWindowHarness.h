@@ -2,12 +2,15 @@
 // the user: types, clicks, answers dialogs, and reads what the window shows.
 #pragma once
 #include <windows.h>
+#include <gtest/gtest.h>
 #include <atomic>
 #include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
 #include "app/MainDialog.h"
+#include "settings/RecentList.h"
+#include "tests/common/TestSupport.h"
 
 class RecordingMainDialog : public MainDialog {
 public:
@@ -36,6 +39,19 @@ private:
     std::atomic<int> jobsStarted{0};
 };
 
+// The main window's tests: the program's registry key and settings fresh,
+// an empty folder, and the stand-in site as the proxy.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    const RecentList& Urls();
+    const RecentList& Folders();
+
+    testing_support::SiteProxy proxy;
+    std::string folder;
+};
+
 namespace harness {
 
 // Runs window.DoModal() here and driver(window handle) on another thread;
@@ -48,8 +64,11 @@ void Click(HWND window, int id);  // posted: returns at once
 // Fills the address and folder boxes and clicks Download.
 void StartJob(HWND window, const std::string& url, const std::string& folder);
 bool Visible(HWND window, int id);
+bool Enabled(HWND window, int id);
 // Waits until the status line shows one of the three results.
 std::string WaitForResult(HWND window, DWORD timeoutMs = 60000);
+// Clears the status line, starts a job and waits for its result.
+std::string JobResult(HWND window, const std::string& url, const std::string& folder, DWORD timeoutMs = 60000);
 // The file-exists dialog of this process, once it is shown (null on time-out).
 HWND WaitForFileExistsDialog(DWORD timeoutMs = 20000);
 
