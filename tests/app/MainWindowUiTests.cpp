@@ -54,7 +54,7 @@ TEST_F(MainWindowTest, DropsFillTheBoxesWithoutStartingAJob) {
 // Help and About. The About box, from the system menu, the context menu's
 // command and during a job, belongs to the main window, which takes no
 // input meanwhile.
-TEST_F(MainWindowTest, TheSystemMenuAndTheAboutBox) {
+TEST_F(MainWindowTest, TheAboutBoxIsModalAndTheSystemMenuEndsWithIt) {
     RecordingMainDialog window;
     std::vector<UINT> ids;
     std::vector<std::string> texts, wrong;
