@@ -20,7 +20,7 @@ MainDialog::MainDialog(HWND parent) : CBannerDialog(IDD_MAIN, parent, FramehaulA
     keepOnTop = settings.AlwaysOnTop;
     abortFlag = &stopRequest;
     InitializeCriticalSection(&progressLock);
-    HINSTANCE instance = FramehaulApp::Get().Instance();
+    HINSTANCE instance = AppInstance();
     bigIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME));
     // The caption's size at the display's scale, not the 16 pixels of 100 %.
     smallIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
@@ -65,7 +65,9 @@ BOOL MainDialog::OnInitDialog() {
     EnableAutoComplete(urlBox.GetEditControl(),
                        SHACF_URLHISTORY | SHACF_USETAB | SHACF_AUTOSUGGEST_FORCE_ON | SHACF_AUTOAPPEND_FORCE_ON);
     DragAcceptFiles(folderBox, TRUE);
-    folderBox.pathFilter = 2;
+    // The completion source was picked when the box was attached; drops on
+    // it take folders only.
+    folderBox.pathFilter = CPathComboBoxEx::kAcceptFolders;
 
     SendDlgItemMessageA(hwnd, IDC_DOWNLOAD, WM_SETFONT, reinterpret_cast<WPARAM>(app.fonts.boldFont), TRUE);
     SendMessageA(supportLink, WM_SETFONT, reinterpret_cast<WPARAM>(app.fonts.boldUnderlineFont), TRUE);
@@ -215,7 +217,7 @@ void MainDialog::ShowContextMenu(LPARAM position) {
         point = {5, 5};
         ClientToScreen(hwnd, &point);
     }
-    HMENU menu = LoadMenuA(FramehaulApp::Get().Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    HMENU menu = LoadMenuA(AppInstance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
     if (!menu) return;
     TrackPopupMenu(GetSubMenu(menu, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, 0, hwnd, nullptr);
     DestroyMenu(menu);

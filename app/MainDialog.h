@@ -23,26 +23,43 @@ const UINT_PTR kProgressTimer = 1;
 
 class MainDialog : public CBannerDialog, public TransferObserver {
 public:
-    enum StopRequest { StopNone = 0, StopAbort = 1, StopAndClose = 2 };
-    enum Phase { PhasePage = 0, PhaseVideo = 1 };
-
     explicit MainDialog(HWND parent = nullptr);
     ~MainDialog() override;
 
-    // Window state, exchanged with the controls.
-    int autoClose;
-    std::string folder;
-    int keepOnTop;
+    // What the command line asks for: the address to show, and whether its
+    // download starts as soon as the window opens.
     std::string url;
     bool startAtOnce = false;
 
-    // The job (UI thread unless noted).
+protected:
+    // What tests/common/MainWindowHarness's RecordingMainDialog builds on:
+    // it binds its recorders to the controls before this class does, and
+    // makes or refuses the job's worker.
+    BOOL OnInitDialog() override;
+    // The job's thread, created suspended; null when none can be made.
+    virtual HANDLE CreateWorker();
+
+private:
+    enum StopRequest { StopNone = 0, StopAbort = 1, StopAndClose = 2 };
+    enum Phase { PhasePage = 0, PhaseVideo = 1 };
+
+    void DoDataExchange(DataExchange& dx) override;
+    void OnCancel() override;
+    bool OnCommand(WORD id, WORD code, HWND control) override;
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    // The window's enable rules, run whenever the message queue is empty.
+    void OnIdle() override;
+
+    DWORD OnDragEnter(OleDataObject& data, DWORD keyState, POINT point) override;
+    DWORD OnDragOver(OleDataObject& data, DWORD keyState, POINT point) override;
+    DWORD OnDropEx(OleDataObject& data, DWORD dropDefault, DWORD dropList, POINT point) override;
+
+    // The job (window thread unless noted).
     void OnDownload();
     void OnStop();
     static DWORD WINAPI JobThreadProc(void* window);
     int RunJob();  // worker thread
     void OnJobFinished();
-    HANDLE WorkerHandle() const { return worker; }
 
     // TransferObserver, called on the worker thread.
     int OnBegin() override;
@@ -54,24 +71,6 @@ public:
     void UpdateSupportLink();
     void ApplyKeepOnTop();
 
-    // The window's enable rules, run whenever the message queue is empty.
-    void OnIdle() override;
-
-protected:
-    // The job's thread, created suspended; null when none can be made.
-    virtual HANDLE CreateWorker();
-
-    BOOL OnInitDialog() override;
-    void DoDataExchange(DataExchange& dx) override;
-    void OnCancel() override;
-    bool OnCommand(WORD id, WORD code, HWND control) override;
-    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
-
-    DWORD OnDragEnter(OleDataObject& data, DWORD keyState, POINT point) override;
-    DWORD OnDragOver(OleDataObject& data, DWORD keyState, POINT point) override;
-    DWORD OnDropEx(OleDataObject& data, DWORD dropDefault, DWORD dropList, POINT point) override;
-
-private:
     void InitSystemMenu();
     void ShowContextMenu(LPARAM position);
     void OnOptions();
@@ -99,7 +98,12 @@ private:
     CLinkStatic optionsLink;
     CLinkStatic supportLink;
     CUrlHistoryCombo urlBox;
-    CFolderHistoryCombo folderBox{1};
+    CFolderHistoryCombo folderBox{CPathComboBoxEx::kAcceptFiles};
+
+    // Window state, exchanged with the controls.
+    int autoClose;
+    std::string folder;
+    int keepOnTop;
 
     // Job state shared with the worker.
     VideoInfo video;

@@ -7,11 +7,9 @@ jobs=${FH_JOBS:-$(nproc)}
 cd "$root"
 cmake -S . -B build/host -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/host -j"$jobs"
-if [ -f extension/CMakeLists.txt ]; then
-  cmake -S . -B build/win64 -DCMAKE_BUILD_TYPE=Release -DFH_EXTENSION_ONLY=ON \
-        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" >/dev/null
-  cmake --build build/win64 -j"$jobs"
-fi
+cmake -S . -B build/win64 -DCMAKE_BUILD_TYPE=Release -DFH_EXTENSION_ONLY=ON \
+      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" >/dev/null
+cmake --build build/win64 -j"$jobs"
 cmake -S . -B build/win -DCMAKE_BUILD_TYPE=Release -DFH_WIN64_DIR="$root/build/win64" \
       -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
 cmake --build build/win -j"$jobs"

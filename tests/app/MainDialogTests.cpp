@@ -20,47 +20,48 @@ namespace {
 
 const std::string kSample = "http://www.youtube.com/watch?v=sample";
 const std::string kSlow = "http://www.youtube.com/watch?v=slow";
+const std::string kTiny = "http://www.youtube.com/watch?v=tiny";
 
 bool FileExists(const std::string& path) {
     return PathFileExistsA(path.c_str()) != FALSE;
 }
 
-class MainWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_NE(0, SitePort()) << "the stand-in site is not running (FH_SITE_PORT)";
-        ClearAppKey();
-        App().settings.Load(App().GetProfile());
-        folder = MakeTempFolder("fh_main");
-    }
-    void TearDown() override {
-        RemoveTree(folder);
-        ClearAppKey();
-    }
-    const RecentList& Urls() { return *App().settings.RecentUrls; }
-    const RecentList& Folders() { return *App().settings.RecentFolders; }
-
-    SiteProxy proxy;
-    std::string folder;
-};
-
-TEST_F(MainWindowTest, EmptyBoxesAreRefusedWithoutAJob) {
+// Download is enabled only with an address and a folder; a click that
+// comes anyway is refused with a message, and so is a job whose worker
+// cannot start, which leaves the window idle.
+TEST_F(MainWindowTest, DownloadNeedsAnAddressAFolderAndAWorker) {
     BoxWatcher boxes;
     RecordingMainDialog window;
     RunWindow(window, [&](HWND w) {
-        SetText(w, IDC_FILE_NAME, "old.flv");
+        Sleep(100);
+        EXPECT_FALSE(Enabled(w, IDC_DOWNLOAD));
+        SetText(w, IDC_URL, kSample);
         SetText(w, IDC_FOLDER, folder);
+        PostMessageA(w, WM_NULL, 0, 0);  // the rules run when the queue runs empty
+        EXPECT_TRUE(WaitFor([&] { return Enabled(w, IDC_DOWNLOAD); }, 5000));
+        EXPECT_TRUE(Enabled(w, IDC_OPEN_FOLDER));
+        SetText(w, IDC_URL, "");
+        PostMessageA(w, WM_NULL, 0, 0);
+        EXPECT_TRUE(WaitFor([&] { return !Enabled(w, IDC_DOWNLOAD); }, 5000));
+
+        SetText(w, IDC_FILE_NAME, "old.flv");
         Click(w, IDC_DOWNLOAD);
         ASSERT_TRUE(boxes.WaitForCount(1, 10000));
         EXPECT_EQ("", Text(w, IDC_FILE_NAME));
         StartJob(w, kSample, "");
         ASSERT_TRUE(boxes.WaitForCount(2, 10000));
-        EXPECT_EQ(nullptr, window.WorkerHandle());
+        EXPECT_FALSE(WaitFor([&] { return window.JobsStarted() > 0; }, 300)) << "a job without a folder";
         EXPECT_FALSE(Visible(w, IDC_STOP));
+
+        window.failThreadCreation = true;
+        StartJob(w, kSample, folder);
+        ASSERT_TRUE(boxes.WaitForCount(3, 10000));
+        EXPECT_EQ("Error!", Text(w, IDC_STATUS));
+        EXPECT_TRUE(Visible(w, IDC_DOWNLOAD) && !Visible(w, IDC_STOP) && Enabled(w, IDC_URL));
     });
-    ASSERT_EQ(2u, boxes.Texts().size());
-    EXPECT_EQ("You must enter URL of the video you want to download!", boxes.Texts()[0]);
-    EXPECT_EQ("You must select a folder to save download!", boxes.Texts()[1]);
+    EXPECT_EQ((std::vector<std::string>{"You must enter URL of the video you want to download!",
+                                        "You must select a folder to save download!", "Cannot start the download."}),
+              boxes.Texts());
 }
 
 TEST_F(MainWindowTest, ASuccessfulJobShowsItsProgressAndItsFile) {
@@ -119,119 +120,98 @@ TEST_F(MainWindowTest, ASuccessfulJobShowsItsProgressAndItsFile) {
     EXPECT_EQ(0, lstrcmpiA(folder.c_str(), Folders()[0].c_str()));
 }
 
-TEST_F(MainWindowTest, AnExistingFileIsReplacedSilentlyWhenAlwaysOverwriting) {
-    App().settings.AlwaysOverwrite = 1;
-    std::ofstream(folder + "\\Sample clip.flv") << "old";
+// The question about an existing file: Cancel aborts, leaves the file and
+// the tick alone, and still remembers the job; OK takes a typed name as it
+// stands; "Overwrite it" with the tick replaces the file and stores the
+// tick, so that the next job onto it is not asked about.
+TEST_F(MainWindowTest, AnExistingFileIsAskedAboutUntilOverwritingIsTicked) {
+    const std::string existing = folder + "\\Sample clip.flv";
+    std::ofstream(existing) << "old";
+    struct Answer {
+        int button;
+        const char* typedName;
+        bool tickAlways;
+        const char* result;
+    };
+    const Answer answers[] = {{IDCANCEL, "", true, "Aborted!"},
+                              {IDOK, "renamed", false, "Downloaded successfully!"},
+                              {IDC_OVERWRITE_IT, "", true, "Downloaded successfully!"}};
     BoxWatcher boxes;
     RecordingMainDialog window;
-    std::string result;
     RunWindow(window, [&](HWND w) {
-        StartJob(w, kSample, folder);
-        result = WaitForResult(w);
-    });
-    EXPECT_EQ("Downloaded successfully!", result);
-    EXPECT_EQ(2000000u, ReadFileBytes(folder + "\\Sample clip.flv").size());
-}
-
-struct ExistsAnswer {
-    int button;
-    std::string typedName;  // empty: leave the proposed name
-    bool tickAlways;
-};
-
-class FileExistsTest : public MainWindowTest {
-protected:
-    // Runs a job onto an existing file and answers the question; returns the result text.
-    std::string RunWith(const ExistsAnswer& answer, std::string* question = nullptr) {
-        std::ofstream(folder + "\\Sample clip.flv") << "old";
-        BoxWatcher boxes;
-        RecordingMainDialog window;
-        std::string result;
-        RunWindow(window, [&](HWND w) {
+        for (const Answer& answer : answers) {
+            SCOPED_TRACE(answer.button);
+            SetText(w, IDC_STATUS, "");
             StartJob(w, kSample, folder);
             HWND dialog = WaitForFileExistsDialog();
             ASSERT_NE(nullptr, dialog);
-            char text[256] = "";
-            SendDlgItemMessageA(dialog, IDC_EXISTS_TEXT, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
-            if (question) *question = text;
-            char proposed[256] = "";
-            SendDlgItemMessageA(dialog, IDC_FILE_NAME, WM_GETTEXT, sizeof(proposed),
-                                reinterpret_cast<LPARAM>(proposed));
-            EXPECT_STREQ("Sample clip.flv", proposed);
-            if (!answer.typedName.empty())
-                SendDlgItemMessageA(dialog, IDC_FILE_NAME, WM_SETTEXT, 0,
-                                    reinterpret_cast<LPARAM>(answer.typedName.c_str()));
+            EXPECT_EQ("The file 'Sample clip.flv' already exists.", Text(dialog, IDC_EXISTS_TEXT));
+            EXPECT_EQ("Sample clip.flv", Text(dialog, IDC_FILE_NAME));
+            if (*answer.typedName) SetText(dialog, IDC_FILE_NAME, answer.typedName);
             if (answer.tickAlways) SendDlgItemMessageA(dialog, IDC_ALWAYS_OVERWRITE, BM_SETCHECK, BST_CHECKED, 0);
-            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(answer.button, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, answer.button)));
-            result = WaitForResult(w);
-        });
-        return result;
-    }
-};
-
-TEST_F(FileExistsTest, OverwriteItReplacesTheFileAndStoresTheTick) {
-    std::string question;
-    EXPECT_EQ("Downloaded successfully!", RunWith({IDC_OVERWRITE_IT, "", true}, &question));
-    EXPECT_EQ("The file 'Sample clip.flv' already exists.", question);
-    EXPECT_EQ(2000000u, ReadFileBytes(folder + "\\Sample clip.flv").size());
+            Click(dialog, answer.button);
+            EXPECT_EQ(answer.result, WaitForResult(w));
+            if (answer.button == IDC_OVERWRITE_IT) break;
+            EXPECT_EQ("old", ReadFileBytes(existing));
+            EXPECT_EQ(0, App().settings.AlwaysOverwrite);
+            EXPECT_EQ(kSample, Urls()[0]);
+            EXPECT_FALSE(Folders()[0].empty());
+        }
+        EXPECT_EQ(2000000u, ReadFileBytes(existing).size());
+        std::ofstream(existing) << "old";
+        EXPECT_EQ("Downloaded successfully!", JobResult(w, kSample, folder, 20000));
+        if (HWND asked = WaitForFileExistsDialog(0)) Click(asked, IDCANCEL);
+    });
+    EXPECT_EQ(2000000u, ReadFileBytes(folder + "\\renamed").size());
+    EXPECT_EQ(2000000u, ReadFileBytes(existing).size());
     EXPECT_EQ(1, App().settings.AlwaysOverwrite);
 }
 
-TEST_F(FileExistsTest, OkWithATypedNameUsesItAsItStands) {
-    EXPECT_EQ("Downloaded successfully!", RunWith({IDOK, "renamed", false}));
-    EXPECT_EQ(2000000u, ReadFileBytes(folder + "\\renamed").size());
-    EXPECT_EQ("old", ReadFileBytes(folder + "\\Sample clip.flv"));
-    EXPECT_EQ(0, App().settings.AlwaysOverwrite);
-}
-
-TEST_F(FileExistsTest, CancelAbortsButStillRemembersTheJob) {
-    EXPECT_EQ("Aborted!", RunWith({IDCANCEL, "", true}));
-    EXPECT_EQ("old", ReadFileBytes(folder + "\\Sample clip.flv"));
-    EXPECT_EQ(0, App().settings.AlwaysOverwrite);  // the tick is not stored on Cancel
-    EXPECT_EQ(kSample, Urls()[0]);
-    EXPECT_FALSE(Folders()[0].empty());
-}
-
-TEST_F(MainWindowTest, StopMidStreamAbortsAndKeepsThePartialFile) {
+// Stop, on a slow stream and on one at full speed, and closing the window
+// while a job runs: each ends the job with "Aborted!" and keeps what came.
+TEST_F(MainWindowTest, StopAndCloseEndAJobAndKeepThePartialFile) {
     BoxWatcher boxes;
     RecordingMainDialog window;
-    std::string result;
-    RunWindow(window, [&](HWND w) {
+    bool closed = false;
+    INT_PTR result = RunWindow(window, [&](HWND w) {
         StartJob(w, kSlow, folder);
         WaitFor([&] { return Text(w, IDC_STATUS).rfind("Downloading: ", 0) == 0 && window.BarPositions().size() > 3; },
                 20000);
         Click(w, IDC_STOP);
-        result = WaitForResult(w, 20000);
-    });
-    EXPECT_EQ("Aborted!", result);
-    std::string data = ReadFileBytes(folder + "\\Slow clip.flv");
-    EXPECT_GT(data.size(), 0u);
-    EXPECT_LT(data.size(), 4000000u);
-    EXPECT_EQ("", Urls()[0]);  // a stopped transfer is an error: nothing remembered
-    EXPECT_EQ("", Folders()[0]);
-}
+        EXPECT_EQ("Aborted!", WaitForResult(w, 20000));
+        std::string data = ReadFileBytes(folder + "\\Slow clip.flv");
+        EXPECT_GT(data.size(), 0u);
+        EXPECT_LT(data.size(), 4000000u);
+        EXPECT_EQ("", Urls()[0]);  // a stopped transfer is an error: nothing remembered
+        EXPECT_EQ("", Folders()[0]);
 
-TEST_F(MainWindowTest, StopOnAFullSpeedStreamEndsTheJobPromptly) {
-    BoxWatcher boxes;
-    RecordingMainDialog window;
-    std::string result;
-    DWORD stoppedAfter = 0;
-    RunWindow(window, [&](HWND w) {
+        SetText(w, IDC_STATUS, "");
+        size_t bars = window.BarPositions().size();
         StartJob(w, "http://www.youtube.com/watch?v=fast", folder);
-        WaitFor([&] { return window.BarPositions().size() > 5; }, 20000);
+        WaitFor([&] { return window.BarPositions().size() > bars + 5; }, 20000);
         DWORD start = GetTickCount();
         Click(w, IDC_STOP);
-        result = WaitForResult(w, 60000);
-        stoppedAfter = GetTickCount() - start;
+        EXPECT_EQ("Aborted!", WaitForResult(w, 60000));
+        // Bounded by the stop, not by the rest of a 1 GB stream.
+        EXPECT_LT(GetTickCount() - start, 5000u);
+        WIN32_FILE_ATTRIBUTE_DATA fast = {};
+        GetFileAttributesExA((folder + "\\Fast clip.flv").c_str(), GetFileExInfoStandard, &fast);
+        EXPECT_GT(fast.nFileSizeLow, 0u);
+        EXPECT_EQ(0u, fast.nFileSizeHigh);
+
+        SetText(w, IDC_STATUS, "");
+        DeleteFileA((folder + "\\Slow clip.flv").c_str());
+        StartJob(w, kSlow, folder);
+        WaitFor([&] { return Text(w, IDC_STATUS).rfind("Downloading: ", 0) == 0; }, 20000);
+        EXPECT_TRUE(Visible(w, IDC_STOP));
+        PostMessageA(w, WM_CLOSE, 0, 0);
+        closed = WaitFor([&] { return !IsWindow(w); }, 5000);
     });
-    EXPECT_EQ("Aborted!", result);
-    // Bounded by the stop, not by the rest of a 1 GB stream.
-    EXPECT_LT(stoppedAfter, 5000u);
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    GetFileAttributesExA((folder + "\\Fast clip.flv").c_str(), GetFileExInfoStandard, &data);
-    EXPECT_GT(data.nFileSizeLow, 0u);
-    EXPECT_EQ(0u, data.nFileSizeHigh);
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(IDCANCEL, result);
+    // The job was stopped, not finished: its end was shown before the window went.
+    EXPECT_EQ("Aborted!", window.StatusTexts().back());
+    EXPECT_LT(ReadFileBytes(folder + "\\Slow clip.flv").size(), 4000000u);
 }
 
 // A server that goes silent, before its page, before its stream or in the
@@ -298,116 +278,57 @@ TEST_F(MainWindowTest, AFailedFastTransferLetsTheWindowClose) {
     EXPECT_NE(std::string::npos, window.StatusTexts()[window.StatusTexts().size() - 2].find("Disk full"));
 }
 
-TEST_F(MainWindowTest, ClosingDuringAJobStopsItThenCloses) {
-    BoxWatcher boxes;
-    RecordingMainDialog window;
-    bool jobWasRunning = false;
-    bool closed = false;
-    INT_PTR result = RunWindow(window, [&](HWND w) {
-        StartJob(w, kSlow, folder);
-        WaitFor([&] { return Text(w, IDC_STATUS).rfind("Downloading: ", 0) == 0; }, 20000);
-        jobWasRunning = window.WorkerHandle() != nullptr;
-        PostMessageA(w, WM_CLOSE, 0, 0);
-        closed = WaitFor([&] { return !IsWindow(w); }, 5000);
-    });
-    EXPECT_TRUE(jobWasRunning);
-    EXPECT_TRUE(closed);
-    EXPECT_EQ(IDCANCEL, result);
-    // The job was stopped, not finished: its end was shown before the window went.
-    EXPECT_EQ("Aborted!", window.StatusTexts().back());
-    std::string data = ReadFileBytes(folder + "\\Slow clip.flv");
-    EXPECT_LT(data.size(), 4000000u);
-}
-
-TEST_F(MainWindowTest, AutoCloseOnlyAfterSuccess) {
-    BoxWatcher boxes;
-    {
-        RecordingMainDialog window;
-        window.autoClose = 1;
-        bool closedByItself = false;
-        RunWindow(window, [&](HWND w) {
-            StartJob(w, "http://www.youtube.com/watch?v=tiny", folder);
-            closedByItself = WaitFor([&] { return !IsWindow(w); }, 30000);
-        });
-        EXPECT_TRUE(closedByItself);
-        EXPECT_TRUE(FileExists(folder + "\\Tiny  'clip'.flv"));
-    }
-    {
-        RecordingMainDialog window;
-        window.autoClose = 1;
-        std::string result;
-        bool stillOpen = false;
-        RunWindow(window, [&](HWND w) {
-            StartJob(w, "http://www.youtube.com/watch?v=noargs", folder);
-            result = WaitForResult(w);
-            Sleep(300);
-            stillOpen = IsWindow(w) != FALSE;
-        });
-        EXPECT_EQ("Error!", result);
-        EXPECT_TRUE(stillOpen);
-    }
-    std::vector<std::string> texts = boxes.Texts();
-    ASSERT_EQ(1u, texts.size());
-    EXPECT_EQ("No video found on this page!", texts[0]);
-}
-
-TEST_F(MainWindowTest, FoldersAreCreatedLevelByLevelOrReported) {
-    BoxWatcher boxes;
-    std::string deep = folder + "\\one\\two\\three";
-    std::string first, second;
-    RecordingMainDialog window;
-    RunWindow(window, [&](HWND w) {
-        StartJob(w, "http://www.youtube.com/watch?v=tiny", deep);
-        first = WaitForResult(w);
-        SetText(w, IDC_STATUS, "");
-        SetText(w, IDC_FOLDER, "Q:\\nowhere\\videos");
-        Click(w, IDC_DOWNLOAD);
-        second = WaitForResult(w);
-    });
-    EXPECT_EQ("Downloaded successfully!", first);
-    EXPECT_TRUE(FileExists(deep + "\\Tiny  'clip'.flv"));
-    EXPECT_EQ("Error!", second);
-    ASSERT_EQ(1u, boxes.Texts().size());
-    EXPECT_EQ("Cannot find or create the folder:\nQ:\\nowhere\\videos", boxes.Texts()[0]);
-}
-
-TEST_F(MainWindowTest, AServerErrorForTheStreamIsAnError) {
+// With "close when done" ticked, a failed job says why and leaves the
+// window open: no video on the page, a folder that cannot be made, a server
+// error for the stream (which keeps an old file and remembers nothing). A
+// success, into a folder made level by level, closes it. Started at once
+// without a default folder, a job goes to the most recent folder.
+TEST_F(MainWindowTest, OnlyASuccessfulJobClosesTheWindowByItself) {
+    App().settings.AutoClose = 1;
     App().settings.AlwaysOverwrite = 1;
     std::ofstream(folder + "\\Gone clip.flv") << "old";
+    const std::string deep = folder + "\\one\\two\\three";
     BoxWatcher boxes;
     RecordingMainDialog window;
-    std::string result, fileName = "unread";
+    bool closedByItself = false;
     RunWindow(window, [&](HWND w) {
-        StartJob(w, "http://www.youtube.com/watch?v=gone", folder);
-        result = WaitForResult(w);
-        fileName = Text(w, IDC_FILE_NAME);
+        const std::pair<std::string, std::string> failing[] = {{"http://www.youtube.com/watch?v=noargs", folder},
+                                                               {kTiny, "Q:\\nowhere\\videos"},
+                                                               {"http://www.youtube.com/watch?v=gone", folder}};
+        for (const auto& job : failing) {
+            EXPECT_EQ("Error!", JobResult(w, job.first, job.second)) << job.first;
+            Sleep(300);
+            ASSERT_TRUE(IsWindow(w)) << job.first;
+        }
+        EXPECT_EQ("", Text(w, IDC_FILE_NAME));
+        EXPECT_EQ("", Urls()[0]);
+        StartJob(w, kTiny, deep);
+        closedByItself = WaitFor([&] { return !IsWindow(w); }, 30000);
     });
-    EXPECT_EQ("Error!", result);
+    EXPECT_TRUE(closedByItself);
+    EXPECT_TRUE(FileExists(deep + "\\Tiny  'clip'.flv"));
+    EXPECT_EQ("old", ReadFileBytes(folder + "\\Gone clip.flv"));  // kept: the server sent no video
     std::vector<std::string> texts = window.StatusTexts();
     EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const std::string& t) {
         return t.find("404") != std::string::npos;
     })) << "the server's answer is named";
-    EXPECT_EQ("", fileName);
-    EXPECT_EQ("", Urls()[0]);
-    EXPECT_EQ("old", ReadFileBytes(folder + "\\Gone clip.flv"));  // kept: the server sent no video
-}
+    EXPECT_EQ((std::vector<std::string>{"No video found on this page!",
+                                        "Cannot find or create the folder:\nQ:\\nowhere\\videos"}),
+              boxes.Texts());
 
-TEST_F(MainWindowTest, AWorkerThatCannotStartLeavesTheWindowIdle) {
-    BoxWatcher boxes;
-    RecordingMainDialog window;
-    window.failThreadCreation = true;
-    bool idleLayout = false;
-    std::string status;
-    RunWindow(window, [&](HWND w) {
-        StartJob(w, kSample, folder);
-        boxes.WaitForCount(1, 10000);
-        status = Text(w, IDC_STATUS);
-        idleLayout = Visible(w, IDC_DOWNLOAD) && !Visible(w, IDC_STOP) && IsWindowEnabled(GetDlgItem(w, IDC_URL));
+    App().settings.AutoClose = 0;
+    App().settings.RecentFolders->Add(folder);
+    RecordingMainDialog started;
+    started.url = kTiny;
+    started.startAtOnce = true;
+    std::string shownFolder, result;
+    RunWindow(started, [&](HWND w) {
+        shownFolder = Text(w, IDC_FOLDER);
+        result = WaitForResult(w);
     });
-    EXPECT_TRUE(idleLayout);
-    EXPECT_EQ("Error!", status);
-    ASSERT_EQ(1u, boxes.Texts().size());
-    EXPECT_EQ("Cannot start the download.", boxes.Texts()[0]);
+    EXPECT_EQ(0, lstrcmpiA(folder.c_str(), shownFolder.c_str())) << shownFolder;
+    EXPECT_EQ("Downloaded successfully!", result);
+    EXPECT_TRUE(FileExists(folder + "\\Tiny  'clip'.flv"));
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
-// The main window's own behaviour around a job: its boxes, rules, menus,
-// drops and the settings it writes back.
+// The main window's own behaviour around a job: drops, menus, Play and Open
+// Folder, the settings it writes back, and what every state shows on screen.
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 #include <commctrl.h>
 #include <algorithm>
+#include <fstream>
 #include "app/FramehaulApp.h"
 #include "resources/resource.h"
 #include "tests/common/MainWindowHarness.h"
@@ -17,121 +18,65 @@ using namespace harness;
 
 namespace {
 
-class MainWindowUiTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ClearAppKey();
-        App().settings.Load(App().GetProfile());
-        folder = MakeTempFolder("fh_ui");
-    }
-    void TearDown() override {
-        RemoveTree(folder);
-        ClearAppKey();
-    }
-    std::string folder;
-};
-
-bool Enabled(HWND w, int id) {
-    return IsWindowEnabled(GetDlgItem(w, id)) != FALSE;
-}
-
-TEST_F(MainWindowUiTest, TheFolderBoxStartsWithTheMostRecentFolderWhenThereIsNoDefault) {
-    App().settings.RecentFolders->Add(folder);
-    RecordingMainDialog window;
-    std::string shown;
-    RunWindow(window, [&](HWND w) { shown = Text(w, IDC_FOLDER); });
-    EXPECT_EQ(0, lstrcmpiA(folder.c_str(), shown.c_str())) << shown;
-    EXPECT_EQ(0, lstrcmpiA(folder.c_str(), window.folder.c_str()));
-}
-
-TEST_F(MainWindowUiTest, DownloadIsEnabledOnlyWithBothBoxesFilled) {
-    RecordingMainDialog window;
-    bool atStart = true, withBoth = false, withoutUrl = true, openFolderWithFolder = false;
-    RunWindow(window, [&](HWND w) {
-        Sleep(100);
-        atStart = Enabled(w, IDC_DOWNLOAD);
-        SetText(w, IDC_URL, "http://www.youtube.com/watch?v=abc");
-        SetText(w, IDC_FOLDER, folder);
-        PostMessageA(w, WM_NULL, 0, 0);  // the rules run when the queue runs empty
-        withBoth = WaitFor([&] { return Enabled(w, IDC_DOWNLOAD); }, 5000);
-        openFolderWithFolder = Enabled(w, IDC_OPEN_FOLDER);
-        SetText(w, IDC_URL, "");
-        PostMessageA(w, WM_NULL, 0, 0);
-        withoutUrl = !WaitFor([&] { return !Enabled(w, IDC_DOWNLOAD); }, 5000);
-    });
-    EXPECT_FALSE(atStart);
-    EXPECT_TRUE(withBoth);
-    EXPECT_TRUE(openFolderWithFolder);
-    EXPECT_FALSE(withoutUrl);
-}
-
-TEST_F(MainWindowUiTest, DraggedTextReplacesTheAddressWithoutStartingAJob) {
-    SiteProxy proxy;  // a job started by mistake stays on this machine
+// Dragged text replaces the address without starting a job (with Ctrl it
+// is copied, else moved); empty text is refused. Of shell items dropped,
+// the first folder goes into the folder box; files alone change nothing.
+TEST_F(MainWindowTest, DropsFillTheBoxesWithoutStartingAJob) {
+    std::string file = folder + "\\a.txt";
+    std::ofstream{file};
+    std::string sub = folder + "\\sub";
+    CreateDirectoryA(sub.c_str(), nullptr);
     BoxWatcher boxes;
     RecordingMainDialog window;
-    TextData text("http://www.youtube.com/watch?v=dropped");
-    DWORD moveEffect = 0, copyEffect = 0, dropped = 0;
-    std::string shown;
-    HANDLE worker = INVALID_HANDLE_VALUE;
+    const std::string dropped = "http://www.youtube.com/watch?v=dropped";
+    TextData text(dropped), empty("");
     RunWindow(window, [&](HWND w) {
         SetText(w, IDC_FOLDER, folder);
-        moveEffect = window.DragOver(&text, 0);
-        copyEffect = window.DragOver(&text, MK_CONTROL);
-        dropped = window.Drop(&text, 0);
-        shown = Text(w, IDC_URL);
+        EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_MOVE), window.DragOver(&text, 0));
+        EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_COPY), window.DragOver(&text, MK_CONTROL));
+        EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_MOVE), window.Drop(&text, 0));
+        EXPECT_EQ(dropped, Text(w, IDC_URL));
+        EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_NONE), window.Drop(&empty, 0));
+        EXPECT_EQ(dropped, Text(w, IDC_URL));
+
+        SetText(w, IDC_FOLDER, "C:\\before");
+        SendMessageA(w, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDropFiles({file})), 0);
+        EXPECT_EQ("C:\\before", Text(w, IDC_FOLDER));
+        SendMessageA(w, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDropFiles({file, sub, folder})), 0);
+        EXPECT_EQ(sub, Text(w, IDC_FOLDER));
         Sleep(200);
-        worker = window.WorkerHandle();  // while the window is open: closing ends any job
     });
-    EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_MOVE), moveEffect);
-    EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_COPY), copyEffect);
-    EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_MOVE), dropped);
-    EXPECT_EQ("http://www.youtube.com/watch?v=dropped", shown);
-    EXPECT_EQ(nullptr, worker);
+    EXPECT_EQ(0, window.JobsStarted());
     EXPECT_TRUE(window.StatusTexts().empty()) << "no job reported anything";
 }
 
-TEST_F(MainWindowUiTest, AnEmptyDraggedTextIsRefused) {
-    RecordingMainDialog window;
-    TextData empty("");
-    DWORD dropped = 1;
-    std::string shown;
-    RunWindow(window, [&](HWND w) {
-        SetText(w, IDC_URL, "kept");
-        dropped = window.Drop(&empty, 0);
-        shown = Text(w, IDC_URL);
-    });
-    EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_NONE), dropped);
-    EXPECT_EQ("kept", shown);
-}
-
-TEST_F(MainWindowUiTest, DroppedShellItemsPutTheFirstFolderInTheFolderBox) {
-    std::string file = folder + "\\a.txt";
-    CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    std::string sub = folder + "\\sub";
-    CreateDirectoryA(sub.c_str(), nullptr);
-    RecordingMainDialog window;
-    std::string afterFiles, afterMixed;
-    RunWindow(window, [&](HWND w) {
-        SetText(w, IDC_FOLDER, "C:\\before");
-        SendMessageA(w, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDropFiles({file})), 0);
-        afterFiles = Text(w, IDC_FOLDER);
-        SendMessageA(w, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDropFiles({file, sub, folder})), 0);
-        afterMixed = Text(w, IDC_FOLDER);
-    });
-    EXPECT_EQ("C:\\before", afterFiles);
-    EXPECT_EQ(sub, afterMixed);
-}
-
-TEST_F(MainWindowUiTest, TheSystemMenuEndsWithOptionsHelpAndAbout) {
+// The system menu loses Restore, Size and Maximize and ends with Options,
+// Help and About. The About box, from the system menu, the context menu's
+// command and during a job, belongs to the main window, which takes no
+// input meanwhile.
+TEST_F(MainWindowTest, TheAboutBoxIsModalAndTheSystemMenuEndsWithIt) {
     RecordingMainDialog window;
     std::vector<UINT> ids;
-    std::vector<std::string> texts;
-    bool restore = true, size = true, maximize = true;
+    std::vector<std::string> texts, wrong;
+    auto about = [&](HWND w, const char* how, UINT message, WPARAM command) {
+        PostMessageA(w, message, command, 0);
+        HWND box = WaitForDialog("About Framehaul");
+        if (!box) return wrong.push_back(std::string(how) + ": no About box");
+        if (GetWindow(box, GW_OWNER) != w) wrong.push_back(std::string(how) + ": not owned");
+        if (IsWindowEnabled(w)) wrong.push_back(std::string(how) + ": main window enabled");
+        Sleep(300);  // painted
+        for (int id : {IDC_VERSION_TEXT, IDC_WEBSITE_LINK, IDC_EMAIL_LINK})
+            if (!screen::ShowsText(GetDlgItem(box, id)))
+                wrong.push_back(std::string(how) + ": blank " + std::to_string(id));
+        screen::SaveWindowShot(box, "about");
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        if (!WaitFor([&] { return !IsWindow(box) && IsWindowEnabled(w); }, 5000))
+            wrong.push_back(std::string(how) + ": not closed, or the main window stayed disabled");
+    };
     RunWindow(window, [&](HWND w) {
         HMENU menu = GetSystemMenu(w, FALSE);
-        restore = GetMenuState(menu, SC_RESTORE, MF_BYCOMMAND) != static_cast<UINT>(-1);
-        size = GetMenuState(menu, SC_SIZE, MF_BYCOMMAND) != static_cast<UINT>(-1);
-        maximize = GetMenuState(menu, SC_MAXIMIZE, MF_BYCOMMAND) != static_cast<UINT>(-1);
+        for (UINT removed : {SC_RESTORE, SC_SIZE, SC_MAXIMIZE})
+            EXPECT_EQ(static_cast<UINT>(-1), GetMenuState(menu, removed, MF_BYCOMMAND)) << removed;
         int count = GetMenuItemCount(menu);
         for (int i = count - 5; i < count; ++i) {
             ids.push_back(GetMenuItemID(menu, i));
@@ -139,20 +84,22 @@ TEST_F(MainWindowUiTest, TheSystemMenuEndsWithOptionsHelpAndAbout) {
             GetMenuStringA(menu, i, text, sizeof(text), MF_BYPOSITION);
             texts.push_back(text);
         }
+        about(w, "system menu", WM_SYSCOMMAND, IDM_SYS_ABOUT);
+        about(w, "context menu", WM_COMMAND, ID_APP_ABOUT);
+        StartJob(w, "http://www.youtube.com/watch?v=slow", folder);
+        WaitFor([&] { return Text(w, IDC_STATUS).rfind("Downloading: ", 0) == 0; }, 20000);
+        about(w, "during a job", WM_SYSCOMMAND, IDM_SYS_ABOUT);
+        Click(w, IDC_STOP);
+        WaitForResult(w);
     });
-    EXPECT_FALSE(restore);
-    EXPECT_FALSE(size);
-    EXPECT_FALSE(maximize);
-    std::vector<UINT> expectedIds = {0u, IDM_SYS_OPTIONS, 0u, IDM_SYS_HELP, IDM_SYS_ABOUT};
-    EXPECT_EQ(expectedIds, ids);
-    EXPECT_EQ("&Options...", texts[1]);
-    EXPECT_EQ("&Help", texts[3]);
-    EXPECT_EQ("&About Framehaul...", texts[4]);
+    EXPECT_EQ((std::vector<UINT>{0u, IDM_SYS_OPTIONS, 0u, IDM_SYS_HELP, IDM_SYS_ABOUT}), ids);
+    EXPECT_EQ((std::vector<std::string>{"", "&Options...", "", "&Help", "&About Framehaul..."}), texts);
+    EXPECT_TRUE(wrong.empty()) << ::testing::PrintToString(wrong);
 }
 
 // (Wine without a window manager does not reflect HWND_TOPMOST in the
 // window's style, so only the remembered state can be checked here.)
-TEST_F(MainWindowUiTest, BothCheckBoxesAreWrittenBackWhenTheWindowCloses) {
+TEST_F(MainWindowTest, BothCheckBoxesAreWrittenBackWhenTheWindowCloses) {
     App().settings.AutoClose = 1;
     RecordingMainDialog window;
     bool initiallyTicked = false;
@@ -169,9 +116,19 @@ TEST_F(MainWindowUiTest, BothCheckBoxesAreWrittenBackWhenTheWindowCloses) {
     EXPECT_EQ(0, App().settings.AutoClose);
 }
 
-TEST_F(MainWindowUiTest, OpenFolderAndPlayReportWhatIsMissing) {
+// Open Folder and Play name what is missing, and Play without a file name
+// does nothing; with a program set, Play starts it with the quoted path.
+TEST_F(MainWindowTest, OpenFolderAndPlayReportWhatIsMissingOrStartTheProgram) {
+    // A batch file as the player writes what it was given beside the video.
+    std::string player = folder + "\\player.bat";
+    std::string record = folder + "\\played.txt";
+    std::ofstream(player) << "@echo %1> \"" << record << "\"\r\n";
+    std::string video = folder + "\\clip.flv";
+    std::ofstream{video};
+    App().settings.Program = player;
     BoxWatcher boxes;
     RecordingMainDialog window;
+    bool played = false;
     RunWindow(window, [&](HWND w) {
         SetText(w, IDC_FOLDER, folder + "\\missing");
         Click(w, IDC_OPEN_FOLDER);
@@ -183,47 +140,21 @@ TEST_F(MainWindowUiTest, OpenFolderAndPlayReportWhatIsMissing) {
         SetText(w, IDC_FILE_NAME, "");
         Click(w, IDC_PLAY);  // nothing to play: nothing happens
         Sleep(200);
-    });
-    std::vector<std::string> expected = {"Folder not Exists!", "File not Exists!"};
-    EXPECT_EQ(expected, boxes.Texts());
-}
-
-TEST_F(MainWindowUiTest, PlayStartsTheConfiguredProgramWithTheQuotedPath) {
-    // A batch file as the player writes what it was given beside the video.
-    std::string player = folder + "\\player.bat";
-    std::string record = folder + "\\played.txt";
-    FILE* script = fopen(player.c_str(), "w");
-    ASSERT_NE(nullptr, script);
-    fprintf(script, "@echo %%1> \"%s\"\r\n", record.c_str());
-    fclose(script);
-    std::string video = folder + "\\clip.flv";
-    CloseHandle(CreateFileA(video.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    App().settings.Program = player;
-    RecordingMainDialog window;
-    bool played = false;
-    RunWindow(window, [&](HWND w) {
-        SetText(w, IDC_FOLDER, folder);
         SetText(w, IDC_FILE_NAME, "clip.flv");
         Click(w, IDC_PLAY);
         played = WaitFor([&] { return PathFileExistsA(record.c_str()) != FALSE; }, 15000);
         Sleep(300);
     });
+    EXPECT_EQ((std::vector<std::string>{"Folder not Exists!", "File not Exists!"}), boxes.Texts());
     ASSERT_TRUE(played);
-    char line[512] = "";
-    FILE* in = fopen(record.c_str(), "r");
-    ASSERT_NE(nullptr, in);
-    fgets(line, sizeof(line), in);
-    fclose(in);
-    std::string got = line;
-    while (!got.empty() && (got.back() == '\n' || got.back() == '\r' || got.back() == ' ')) got.pop_back();
+    std::string got = ReadFileBytes(record);
+    got.erase(got.find_last_not_of("\r\n ") + 1);
     EXPECT_EQ("\"" + video + "\"", got);
 }
 
 // The boxes, the status line and the file name must be on the screen, not
 // only held by the controls, in every state of the window.
-TEST_F(MainWindowUiTest, EveryStateShowsItsTextsOnScreen) {
-    ASSERT_NE(0, SitePort()) << "the stand-in site is not running (FH_SITE_PORT)";
-    SiteProxy proxy;
+TEST_F(MainWindowTest, EveryStateShowsItsTextsOnScreen) {
     App().settings.DefaultFolder = folder;  // for the Options dialog's two boxes
     App().settings.Program = "C:\\Players\\player.exe";
     BoxWatcher boxes;
@@ -281,9 +212,7 @@ TEST_F(MainWindowUiTest, EveryStateShowsItsTextsOnScreen) {
         EXPECT_EQ("Aborted!", WaitForResult(w));
         look(w, "aborted", {IDC_URL, IDC_FOLDER, IDC_STATUS});
 
-        SetText(w, IDC_STATUS, "");  // so that the next result is the next job's
-        StartJob(w, "http://www.youtube.com/watch?v=noargs", folder);
-        EXPECT_EQ("Error!", WaitForResult(w));
+        EXPECT_EQ("Error!", JobResult(w, "http://www.youtube.com/watch?v=noargs", folder));
         look(w, "error", {IDC_URL, IDC_FOLDER, IDC_STATUS});
 
         SetText(w, IDC_STATUS, "");
@@ -291,57 +220,17 @@ TEST_F(MainWindowUiTest, EveryStateShowsItsTextsOnScreen) {
         WaitFor([&] { return Text(w, IDC_STATUS).rfind("Downloading: ", 0) == 0; }, 20000);
         look(w, "running", {IDC_URL, IDC_FOLDER, IDC_STATUS});
         // While it runs, nothing can change its address or folder or start another.
-        HANDLE worker = window.WorkerHandle();
-        auto starts = [&] {
-            std::vector<std::string> texts = window.StatusTexts();
-            return std::count(texts.begin(), texts.end(), "Preparing for download...");
-        };
-        auto startsBefore = starts();
+        int jobs = window.JobsStarted();
         Click(w, IDC_DOWNLOAD);
         Sleep(300);
         EXPECT_FALSE(Enabled(w, IDC_URL) || Enabled(w, IDC_FOLDER) || Enabled(w, IDC_BROWSE));
         EXPECT_TRUE(Visible(w, IDC_STOP) && Visible(w, IDC_PROGRESS) && !Visible(w, IDC_DOWNLOAD));
-        EXPECT_EQ(worker, window.WorkerHandle());
-        EXPECT_EQ(startsBefore, starts());
+        EXPECT_EQ(jobs, window.JobsStarted());
         Click(w, IDC_STOP);
         EXPECT_EQ("Aborted!", WaitForResult(w));
     });
     EXPECT_TRUE(blank.empty()) << ::testing::PrintToString(blank);
     EXPECT_FALSE(iconWhenEmpty) << "an empty folder box drew an icon";
-}
-
-// The About box, from the system menu, the context menu's command and
-// during a job, belongs to the main window, which takes no input meanwhile.
-TEST_F(MainWindowUiTest, TheAboutBoxIsModalToTheMainWindow) {
-    ASSERT_NE(0, SitePort()) << "the stand-in site is not running (FH_SITE_PORT)";
-    SiteProxy proxy;
-    RecordingMainDialog window;
-    std::vector<std::string> wrong;
-    auto about = [&](HWND w, const char* how, UINT message, WPARAM command) {
-        PostMessageA(w, message, command, 0);
-        HWND box = WaitForDialog("About Framehaul");
-        if (!box) return wrong.push_back(std::string(how) + ": no About box");
-        if (GetWindow(box, GW_OWNER) != w) wrong.push_back(std::string(how) + ": not owned");
-        if (IsWindowEnabled(w)) wrong.push_back(std::string(how) + ": main window enabled");
-        Sleep(300);  // painted
-        for (int id : {IDC_VERSION_TEXT, IDC_WEBSITE_LINK, IDC_EMAIL_LINK})
-            if (!screen::ShowsText(GetDlgItem(box, id)))
-                wrong.push_back(std::string(how) + ": blank " + std::to_string(id));
-        screen::SaveWindowShot(box, "about");
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        if (!WaitFor([&] { return !IsWindow(box) && IsWindowEnabled(w); }, 5000))
-            wrong.push_back(std::string(how) + ": not closed, or the main window stayed disabled");
-    };
-    RunWindow(window, [&](HWND w) {
-        about(w, "system menu", WM_SYSCOMMAND, IDM_SYS_ABOUT);
-        about(w, "context menu", WM_COMMAND, ID_APP_ABOUT);
-        StartJob(w, "http://www.youtube.com/watch?v=slow", folder);
-        WaitFor([&] { return Text(w, IDC_STATUS).rfind("Downloading: ", 0) == 0; }, 20000);
-        about(w, "during a job", WM_SYSCOMMAND, IDM_SYS_ABOUT);
-        Click(w, IDC_STOP);
-        WaitForResult(w);
-    });
-    EXPECT_TRUE(wrong.empty()) << ::testing::PrintToString(wrong);
 }
 
 }  // namespace

@@ -19,10 +19,6 @@ const std::string kLinkKey = std::string(BrowserIntegration::kMenuExtKey) + "\\D
 bool Checked(HWND w, int id) {
     return IsDlgButtonChecked(w, id) == BST_CHECKED;
 }
-bool Enabled(HWND w, int id) {
-    return IsWindowEnabled(GetDlgItem(w, id)) != FALSE;
-}
-
 bool ExtensionKeyExists() {
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey, 0, KEY_READ, &key) != ERROR_SUCCESS)

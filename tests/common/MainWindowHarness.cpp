@@ -1,6 +1,7 @@
 #include "tests/common/MainWindowHarness.h"
 #include <commctrl.h>
 #include <thread>
+#include "app/FramehaulApp.h"
 #include "framework/Wnd.h"
 #include "resources/resource.h"
 #include "tests/common/TestSupport.h"
@@ -12,6 +13,7 @@ BOOL RecordingMainDialog::OnInitDialog() {
 }
 
 HANDLE RecordingMainDialog::CreateWorker() {
+    ++jobsStarted;
     if (failThreadCreation) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
@@ -21,13 +23,15 @@ HANDLE RecordingMainDialog::CreateWorker() {
 
 DWORD RecordingMainDialog::DragOver(IDataObject* data, DWORD keyState) {
     OleDataObject wrapped(data);
-    return OnDragOver(wrapped, keyState, POINT{10, 10});
+    CDropDialog& target = *this;  // as the registered drop target sees the window
+    return target.OnDragOver(wrapped, keyState, POINT{10, 10});
 }
 
 DWORD RecordingMainDialog::Drop(IDataObject* data, DWORD keyState) {
     OleDataObject wrapped(data);
-    DWORD effect = OnDragOver(wrapped, keyState, POINT{10, 10});
-    return OnDropEx(wrapped, effect, DROPEFFECT_COPY | DROPEFFECT_MOVE, POINT{10, 10});
+    CDropDialog& target = *this;
+    DWORD effect = target.OnDragOver(wrapped, keyState, POINT{10, 10});
+    return target.OnDropEx(wrapped, effect, DROPEFFECT_COPY | DROPEFFECT_MOVE, POINT{10, 10});
 }
 
 LRESULT CALLBACK RecordingMainDialog::Record(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
@@ -61,6 +65,26 @@ std::vector<std::string> RecordingMainDialog::StatusTexts() {
 std::vector<int> RecordingMainDialog::BarPositions() {
     std::lock_guard<std::mutex> guard(lock);
     return barPositions;
+}
+
+void MainWindowTest::SetUp() {
+    ASSERT_NE(0, testing_support::SitePort()) << "the stand-in site is not running (FH_SITE_PORT)";
+    testing_support::ClearAppKey();
+    testing_support::App().settings.Load(testing_support::App().GetProfile());
+    folder = testing_support::MakeTempFolder("fh_main");
+}
+
+void MainWindowTest::TearDown() {
+    testing_support::RemoveTree(folder);
+    testing_support::ClearAppKey();
+}
+
+const RecentList& MainWindowTest::Urls() {
+    return *testing_support::App().settings.RecentUrls;
+}
+
+const RecentList& MainWindowTest::Folders() {
+    return *testing_support::App().settings.RecentFolders;
 }
 
 namespace harness {
@@ -110,6 +134,10 @@ bool Visible(HWND window, int id) {
     return IsWindowVisible(GetDlgItem(window, id)) != FALSE;
 }
 
+bool Enabled(HWND window, int id) {
+    return IsWindowEnabled(GetDlgItem(window, id)) != FALSE;
+}
+
 std::string WaitForResult(HWND window, DWORD timeoutMs) {
     std::string text;
     WaitFor(
@@ -119,6 +147,12 @@ std::string WaitForResult(HWND window, DWORD timeoutMs) {
         },
         timeoutMs);
     return text;
+}
+
+std::string JobResult(HWND window, const std::string& url, const std::string& folder, DWORD timeoutMs) {
+    SetText(window, IDC_STATUS, "");
+    StartJob(window, url, folder);
+    return WaitForResult(window, timeoutMs);
 }
 
 HWND WaitForFileExistsDialog(DWORD timeoutMs) {

@@ -2,11 +2,15 @@
 // the user: types, clicks, answers dialogs, and reads what the window shows.
 #pragma once
 #include <windows.h>
+#include <gtest/gtest.h>
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
 #include "app/MainDialog.h"
+#include "settings/RecentList.h"
+#include "tests/common/TestSupport.h"
 
 class RecordingMainDialog : public MainDialog {
 public:
@@ -14,10 +18,12 @@ public:
 
     std::vector<std::string> StatusTexts();
     std::vector<int> BarPositions();
+    // How many jobs the window tried to start a worker for.
+    int JobsStarted() const { return jobsStarted; }
     // Makes the next job's worker fail to start.
-    bool failThreadCreation = false;
-    // What the window's drop target does with dragged data: the drag-over
-    // answer, then the drop with that answer as the proposed effect.
+    std::atomic<bool> failThreadCreation{false};
+    // What the window's drop target hands the window for dragged data: the
+    // drag-over answer, then the drop with that answer as the proposed effect.
     DWORD DragOver(IDataObject* data, DWORD keyState);
     DWORD Drop(IDataObject* data, DWORD keyState);
 
@@ -30,6 +36,20 @@ private:
     std::mutex lock;
     std::vector<std::string> statusTexts;
     std::vector<int> barPositions;
+    std::atomic<int> jobsStarted{0};
+};
+
+// The main window's tests: the program's registry key and settings fresh,
+// an empty folder, and the stand-in site as the proxy.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    const RecentList& Urls();
+    const RecentList& Folders();
+
+    testing_support::SiteProxy proxy;
+    std::string folder;
 };
 
 namespace harness {
@@ -44,8 +64,11 @@ void Click(HWND window, int id);  // posted: returns at once
 // Fills the address and folder boxes and clicks Download.
 void StartJob(HWND window, const std::string& url, const std::string& folder);
 bool Visible(HWND window, int id);
+bool Enabled(HWND window, int id);
 // Waits until the status line shows one of the three results.
 std::string WaitForResult(HWND window, DWORD timeoutMs = 60000);
+// Clears the status line, starts a job and waits for its result.
+std::string JobResult(HWND window, const std::string& url, const std::string& folder, DWORD timeoutMs = 60000);
 // The file-exists dialog of this process, once it is shown (null on time-out).
 HWND WaitForFileExistsDialog(DWORD timeoutMs = 20000);
 
