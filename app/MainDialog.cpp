@@ -188,7 +188,9 @@ bool MainDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
         default: return false;
         }
     case WM_CONTEXTMENU: ShowContextMenu(lParam); return true;
-    case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wParam)); return false;  // the default handling follows
+    // Files dropped anywhere on the window: the first folder goes to the
+    // folder box. The default handling follows.
+    case WM_DROPFILES: folderBox.AcceptDrop(reinterpret_cast<HDROP>(wParam)); return false;
     case WM_PAINT:
         if (!IsIconic(hwnd)) break;
         PaintIcon();
@@ -267,20 +269,6 @@ void MainDialog::OnPlay() {
     } else {
         ShellExecuteA(hwnd, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     }
-}
-
-void MainDialog::OnDropFiles(HDROP drop) {
-    UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        char path[MAX_PATH + 1] = "";
-        DragQueryFileA(drop, i, path, MAX_PATH);
-        if (PathIsDirectoryA(path)) {
-            folderBox.SelectPath(path, false);
-            break;
-        }
-    }
-    DragFinish(drop);
-    SetForegroundWindow(hwnd);
 }
 
 DWORD MainDialog::TextDropEffect(OleDataObject& data, DWORD keyState) {

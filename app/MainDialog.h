@@ -79,7 +79,6 @@ private:
     void OnBrowse();
     void OnOpenFolder();
     void OnPlay();
-    void OnDropFiles(HDROP drop);
     void PaintIcon();
     void OnDestroy();
     void SetStatus(UINT stringId);
