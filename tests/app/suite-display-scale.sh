@@ -22,7 +22,8 @@ trap 'fh_reg add "$DESKTOP" /v LogPixels /t REG_DWORD /d 96 /f' EXIT
 run() {  # name dir program filter
   local name=$1 dir=$2 program=$3 filter=$4 log
   log=$(cd "$dir" && timeout -k 10 300 wine "$program" --gtest_filter="$filter" 2>&1 | tr -d '\r')
-  if echo "$log" | grep -q '^\[  PASSED  \]' && ! echo "$log" | grep -q '^\[  FAILED  \]'; then
+  # A filter that matches no test passes "0 tests": that is a failure too.
+  if echo "$log" | grep -q '^\[  PASSED  \] [1-9]' && ! echo "$log" | grep -q '^\[  FAILED  \]'; then
     echo "PASS $name"
   else
     echo "$log" | grep -E 'Failure|Which is|Actual|Expected|^\{' | head -20
