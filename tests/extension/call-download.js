@@ -1,7 +1,7 @@
 // Sets "InstallDir", creates Framehaul.IE by its ProgID and calls
 // DownloadVideo once; prints "returned" when the call raised no error.
 // Usage: cscript //nologo call-download.js <installDir> <link> [<hklmInstallDir>]
-// <installDir> "-" removes the value below HKCU. Texts are percent-decoded
+// <installDir> "-" removes the value below HKCU, "=" leaves it. Texts are percent-decoded
 // and may end in "*N": padded with "x" to N characters.
 function text(arg) {
     var m = /^([\s\S]*)\*(\d+)$/.exec(arg);
@@ -24,7 +24,7 @@ try {
         var left = true;
         try { shell.RegRead("HKCU\\" + value); } catch (e) { left = false; }
         if (left) throw new Error("InstallDir could not be removed");
-    } else {
+    } else if (args(0) != "=") {
         shell.RegWrite("HKCU\\" + value, text(args(0)), "REG_SZ");
     }
     if (args.length > 2) shell.RegWrite("HKLM\\" + value, text(args(2)), "REG_SZ");

@@ -3,34 +3,23 @@
 # registration in both registry views, DownloadVideo with a stand-in
 # Framehaul.exe, the two HTML pages' scripts, the dist packaging, and the
 # program's Internet Explorer entries as written on 64-bit Windows.
-# Prints "PASS <name>" or "FAIL <name>: <why>" per check; exits 1 when any
-# failed.
 #
 # Usage: suite-extension.sh BUILD_WIN_DIR BUILD_WIN64_DIR
 # Runs in the win32 Wine environment of the caller (WINEPREFIX, DISPLAY);
 # without one it starts its own. It makes a win64 prefix of its own for
 # the 64-bit module and removes it at the end.
 set -u
-
-HERE=$(cd "$(dirname "$0")" && pwd)
-ROOT=$(cd "$HERE/../.." && pwd)
+source "$(dirname "$0")/../../scripts/lib/suite.sh"
 W32=$(cd "${1:?usage: suite-extension.sh BUILD_WIN_DIR BUILD_WIN64_DIR}" && pwd)
 W64=${2:-}
 [ -n "$W64" ] && [ -d "$W64" ] && W64=$(cd "$W64" && pwd)
-source "$ROOT/scripts/lib/wine-env.sh"
 
 CLSID='{5E2C7B10-94D3-4F6A-B8E1-2A7C9D0F3B46}'
 LIBID='{8B41D2E7-3C95-4A06-9F28-E17B5C3A0D92}'
 IID='{C36B3DEA-9D8C-4A2A-81A1-E934C4B8A1E8}'
 WATCH='http://www.youtube.com/watch?v=abc'
 WINE64=/usr/lib/wine/wine64
-FAILED=0
-OWN_ENV=""
 PREFIX64=""
-
-pass() { echo "PASS $1"; }
-fail() { echo "FAIL $1: $2"; FAILED=1; }
-
 APPKEY='HKCU\Software\Quorvane\Framehaul'
 SAVED_DIR=""
 HAD_DIR=""
@@ -48,19 +37,15 @@ restore_prefix() {
 }
 
 cleanup() {
-  [ -z "$OWN_ENV" ] && restore_prefix
+  [ -z "$FH_SUITE_OWN_WINE" ] && restore_prefix
   if [ -n "$PREFIX64" ]; then
     WINEPREFIX=$PREFIX64 timeout 30 wineserver -k >/dev/null 2>&1
     rm -rf "$PREFIX64"
   fi
-  [ -n "$OWN_ENV" ] && fh_wine_stop
+  fh_suite_stop
 }
 trap cleanup EXIT
-
-if [ -z "${WINEPREFIX:-}" ]; then
-  fh_wine_start || { echo "FAIL wine-environment: could not start Wine"; exit 1; }
-  OWN_ENV=1
-fi
+fh_suite_wine
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 DLL32=$W32/extension/Snagbar.dll
@@ -72,7 +57,6 @@ for f in "$DLL32" "$STANDIN" "$PROBE"; do
 done
 
 winpath() { echo "Z:${1//\//\\}"; }
-JS_CALL=$(winpath "$HERE/call-download.js")
 
 # ---------------------------------------------------------------- exports
 # Names, in ordinal order from 1, exactly the four COM entry points.
@@ -179,62 +163,42 @@ mkdir -p "$C_DIR"
 cp "$DLL32" "$STANDIN" "$C_DIR/"
 regsvr() { timeout 120 "$@" >/dev/null 2>&1; }
 
-if ! regsvr wine regsvr32 /s "$C_WIN\\Snagbar.dll"; then
-  fail register-32 "regsvr32 failed"
-else
-  diff=$(registered_diff wine "$C_WIN\\Snagbar.dll" win32)
-  if [ -n "$diff" ]; then fail register-32 "$diff"; else pass register-32; fi
-fi
-
+register_32() {
+  regsvr wine regsvr32 /s "$C_WIN\\Snagbar.dll" || { echo "regsvr32 failed"; return; }
+  registered_diff wine "$C_WIN\\Snagbar.dll" win32
+}
+verdict register-32 "$(register_32)"
 # A stale class key from an older version is replaced whole.
-timeout 30 wine reg add "HKCR\\CLSID\\$CLSID\\Stale" /v Old /d x /f >/dev/null 2>&1
-timeout 30 wine reg add "HKCR\\CLSID\\$CLSID" /v Old /d x /f >/dev/null 2>&1
-if ! regsvr wine regsvr32 /s "$C_WIN\\Snagbar.dll"; then
-  fail reregister-replaces-class-key "regsvr32 failed"
-else
-  diff=$(registered_diff wine "$C_WIN\\Snagbar.dll" win32)
-  if [ -n "$diff" ]; then fail reregister-replaces-class-key "$diff"; else pass reregister-replaces-class-key; fi
-fi
+fh_reg add "HKCR\\CLSID\\$CLSID\\Stale" /v Old /d x /f
+fh_reg add "HKCR\\CLSID\\$CLSID" /v Old /d x /f
+verdict reregister-replaces-class-key "$(register_32)"
 
 # ---------------------------------------------------------------- DownloadVideo (32-bit)
 RECORD="$C_DIR/calls.txt"
 
-# Runs call-download.js with loader $1 and the rest as its arguments; the
-# call must return without error.
-call_download() {
-  local loader=$1 out
-  shift
-  out=$(timeout 60 "$loader" cscript //nologo "$JS_CALL" "$@" 2>&1 | tr -d '\r')
-  [ "$out" = returned ] || { echo "DownloadVideo: ${out:-no output}"; return 1; }
-}
+# Waits (up to 10 s) for the stand-in's record of a start.
+wait_record() { fh_poll 100 test -s "$RECORD"; }
 
-# Waits (up to 10 s) for the stand-in's record of one start.
-wait_record() {
-  local i
-  for i in $(seq 1 100); do
-    [ -f "$1" ] && [ "$(wc -l < "$1")" -ge 1 ] && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
-# One call that must start the program. Fields of the record: show command,
-# argument count, raw arguments, first argument.
-# $1 name, $2 InstallDir, $3 link (encoded), $4 raw arguments, $5 first argument
-expect_start() {
-  local why="" line want
+# DownloadVideo through cscript $1, InstallDir $2, link $3, which must start
+# the program once; prints why not.
+started_once() {
   rm -f "$RECORD"
-  why=$(call_download wine "$2" "$3") || { fail "$1" "$why"; return; }
-  wait_record "$RECORD" || { fail "$1" "program not started within 10 s"; return; }
-  line=$(head -n 1 "$RECORD")
+  fh_call_download "$@" || return
+  wait_record || { echo "program not started within 10 s"; return; }
+  [ "$(wc -l <"$RECORD")" = 1 ] || echo "started more than once"
+}
+
+# Fields of the record: show command, argument count, raw arguments, first
+# argument. $1 name, $2 InstallDir, $3 link (encoded), $4 raw arguments, $5
+# first argument.
+expect_start() {
+  local why line want
+  why=$(started_once 'wine cscript' "$2" "$3")
+  line=$(head -n 1 "$RECORD" 2>/dev/null)
   want=$(printf '5\t1\t%s\t%s' "$4" "$5")
-  if [ "$line" != "$want" ]; then
-    fail "$1" "started with [$(echo "$line" | head -c 300)], want [$(echo "$want" | head -c 300)]"
-  elif [ "$(wc -l < "$RECORD")" != 1 ]; then
-    fail "$1" "started more than once"
-  else
-    pass "$1"
-  fi
+  [ -n "$why" ] || [ "$line" = "$want" ] ||
+    why="started with [$(echo "$line" | head -c 300)], want [$(echo "$want" | head -c 300)]"
+  verdict "$1" "$why"
 }
 
 expect_start download-plain "$C_WIN" "$WATCH" "\"$WATCH\"" "$WATCH"
@@ -253,18 +217,11 @@ expect_start download-non-ansi "$C_WIN" 'http://x/%C3%A9%E4%B8%AD' \
 
 # In code page 932 the second byte of 表 is 0x5C, a backslash to a byte
 # scanner: it must not be doubled.
-rm -f "$RECORD"
 # (bash itself has no such locale and says so; Wine needs none.)
-why=$( { LC_ALL=ja_JP.UTF-8 call_download wine "$C_WIN" 'http://x/%E8%A1%A8'; } 2>/dev/null)
-if [ -n "$why" ]; then
-  fail download-dbcs-trail-byte "$why"
-elif ! wait_record "$RECORD"; then
-  fail download-dbcs-trail-byte "program not started within 10 s"
-elif [ "$(cut -f3 "$RECORD" | od -An -tx1 | tr -d ' \n')" != "$(printf '"http://x/\x95\x5c"\n' | od -An -tx1 | tr -d ' \n')" ]; then
-  fail download-dbcs-trail-byte "arguments were: $(cut -f3 "$RECORD" | od -An -c | tr -s ' ')"
-else
-  pass download-dbcs-trail-byte
-fi
+why=$( { LC_ALL=ja_JP.UTF-8 started_once 'wine cscript' "$C_WIN" 'http://x/%E8%A1%A8'; } 2>/dev/null)
+[ -n "$why" ] || [ "$(cut -f3 "$RECORD" | od -An -tx1 | tr -d ' \n')" = "$(printf '"http://x/\x95\x5c"\n' | od -An -tx1 | tr -d ' \n')" ] ||
+  why="arguments were: $(cut -f3 "$RECORD" | od -An -c | tr -s ' ')"
+verdict download-dbcs-trail-byte "$why"
 
 # Calls that must start nothing and still succeed. Each link names its case,
 # so a start that should not have happened shows which call made it. They
@@ -272,7 +229,7 @@ fi
 rm -f "$RECORD" "$WINEPREFIX/drive_c/calls.txt"
 cp "$STANDIN" "$WINEPREFIX/drive_c/"
 why=""
-nothing() { local r; r=$(cd "$WINEPREFIX/drive_c" && call_download wine "$@") || why="$why $2: $r;"; }
+nothing() { local r; r=$(cd "$WINEPREFIX/drive_c" && fh_call_download 'wine cscript' "$@") || why="$why $2: $r;"; }
 nothing - 'http://x/?case=no-installdir'
 nothing '' 'http://x/?case=empty-installdir'
 nothing - 'http://x/?case=hklm-only' "$C_WIN"
@@ -281,50 +238,38 @@ nothing "$C_WIN%5Cdeeper*2000" 'http://x/?case=installdir-2000'
 nothing "$C_WIN%5Cdeeper*40000" 'http://x/?case=installdir-40000'
 timeout 30 wine reg delete 'HKLM\Software\Quorvane\Framehaul' /v InstallDir /f >/dev/null 2>&1
 sleep 3
-if [ -n "$why" ]; then
-  fail download-refused-quietly "$why"
-elif [ -f "$RECORD" ] || [ -f "$WINEPREFIX/drive_c/calls.txt" ]; then
-  fail download-refused-quietly "program started: $(cat "$RECORD" "$WINEPREFIX/drive_c/calls.txt" 2>/dev/null | cut -f3 | cut -c1-120 | tr '\n' ';')"
-else
-  pass download-refused-quietly
-fi
+[ -f "$RECORD" ] || [ -f "$WINEPREFIX/drive_c/calls.txt" ] &&
+  why="$why program started: $(cat "$RECORD" "$WINEPREFIX/drive_c/calls.txt" 2>/dev/null | cut -f3 | cut -c1-120 | tr '\n' ';')"
+verdict download-refused-quietly "$why"
 
 # ---------------------------------------------------------------- 32-bit unregistration
-if ! regsvr wine regsvr32 /u /s "$C_WIN\\Snagbar.dll"; then
-  fail unregister-32 "regsvr32 /u failed"
-elif left=$(leftovers wine) && [ -n "$left" ]; then
-  fail unregister-32 "left behind: $left"
-elif ! regsvr wine regsvr32 /u /s "$C_WIN\\Snagbar.dll"; then
-  fail unregister-32 "a second regsvr32 /u failed"
-else
-  pass unregister-32
-fi
+unregister_32() {
+  regsvr wine regsvr32 /u /s "$C_WIN\\Snagbar.dll" || { echo "regsvr32 /u failed"; return; }
+  local left; left=$(leftovers wine)
+  [ -z "$left" ] || { echo "left behind: $left"; return; }
+  regsvr wine regsvr32 /u /s "$C_WIN\\Snagbar.dll" || echo "a second regsvr32 /u failed"
+}
+verdict unregister-32 "$(unregister_32)"
 
 # ---------------------------------------------------------------- dist packaging
 # The packaging script, run into a scratch folder with the stand-in as the
 # program, must produce the install layout with each module of its kind.
-check_dist() {
-  local scratch listing want
-  scratch=$(mktemp -d /tmp/fh-dist.XXXXXX)
-  if ! timeout 600 cmake -DDIST_DIR="$scratch" -DPROGRAM="$STANDIN" -DMODULE32="$DLL32" \
-        -DWIN64_DIR="$W64" -DSOURCE_DIR="$ROOT" -P "$ROOT/extension/Dist.cmake" >/dev/null 2>&1; then
-    fail dist "the packaging script failed"
-  else
-    listing=$(unzip -Z1 "$scratch/Framehaul.zip" 2>/dev/null | grep -v '/$' | sort)
-    want=$(printf '%s\n' Framehaul/Framehaul.exe Framehaul/README.txt Framehaul/Snagbar.dll \
-      Framehaul/SnagbarLink.html Framehaul/SnagbarPage.html Framehaul/x64/Snagbar.dll | sort)
-    if [ "$listing" != "$want" ]; then
-      fail dist "zip holds: $(echo "$listing" | tr '\n' ' ')"
-    elif ! x86_64-w64-mingw32-objdump -f "$scratch/Framehaul/Snagbar.dll" | grep -q 'pei-i386' ||
-         ! x86_64-w64-mingw32-objdump -f "$scratch/Framehaul/x64/Snagbar.dll" | grep -q 'pei-x86-64'; then
-      fail dist "a module is not of its platform"
-    else
-      pass dist
-    fi
-  fi
-  rm -rf "$scratch"
+dist_differs() {
+  local listing want
+  [ -f "$W64/CMakeCache.txt" ] || { echo "no 64-bit build in '$W64'"; return; }
+  timeout 600 cmake -DDIST_DIR="$1" -DPROGRAM="$STANDIN" -DMODULE32="$DLL32" -DWIN64_DIR="$W64" \
+    -DSOURCE_DIR="$ROOT" -P "$ROOT/extension/Dist.cmake" >/dev/null 2>&1 || { echo "the packaging script failed"; return; }
+  listing=$(unzip -Z1 "$1/Framehaul.zip" 2>/dev/null | grep -v '/$' | sort)
+  want=$(printf '%s\n' Framehaul/Framehaul.exe Framehaul/README.txt Framehaul/Snagbar.dll \
+    Framehaul/SnagbarLink.html Framehaul/SnagbarPage.html Framehaul/x64/Snagbar.dll | sort)
+  [ "$listing" = "$want" ] || { echo "zip holds: $(echo "$listing" | tr '\n' ' ')"; return; }
+  x86_64-w64-mingw32-objdump -f "$1/Framehaul/Snagbar.dll" | grep -q 'pei-i386' &&
+    x86_64-w64-mingw32-objdump -f "$1/Framehaul/x64/Snagbar.dll" | grep -q 'pei-x86-64' ||
+    echo "a module is not of its platform"
 }
-if [ -f "$W64/CMakeCache.txt" ]; then check_dist; else fail dist "no 64-bit build in '$W64'"; fi
+scratch=$(mktemp -d /tmp/fh-dist.XXXXXX)
+verdict dist "$(dist_differs "$scratch")"
+rm -rf "$scratch"
 
 # ---------------------------------------------------------------- 64-bit, both builds
 if [ ! -f "$DLL64" ]; then
@@ -349,55 +294,45 @@ CSCRIPT64="C:\\windows\\system32\\cscript.exe"
 
 # $1 32|64: creates the object from that kind of cscript; prints why not.
 works() {
-  local out link="http://x/?from=$1"
+  local why link="http://x/?from=$1" cscript='wine cscript'
+  [ "$1" = 64 ] && cscript="$WINE64 $CSCRIPT64"
   rm -f "$RECORD"
-  if [ "$1" = 64 ]; then
-    out=$(run64 timeout 60 "$WINE64" "$CSCRIPT64" //nologo "$JS_CALL" "$I_WIN" "$link" 2>&1 | tr -d '\r')
-  else
-    out=$(run64 timeout 60 wine cscript //nologo "$JS_CALL" "$I_WIN" "$link" 2>&1 | tr -d '\r')
-  fi
-  [ "$out" = returned ] || { echo "$1-bit call: ${out:-no output}"; return; }
-  wait_record "$RECORD" || { echo "$1-bit call started nothing"; return; }
+  why=$(run64 fh_call_download "$cscript" "$I_WIN" "$link") || { echo "$1-bit call: $why"; return; }
+  wait_record || { echo "$1-bit call started nothing"; return; }
   [ "$(cut -f4 "$RECORD")" = "$link" ] || echo "$1-bit call passed $(cut -f4 "$RECORD")"
 }
 broken() { [ -n "$(works "$1")" ] || echo "the $1-bit object can still be created"; }
+# $1 32|64: that kind of regsvr32 on its module; $2 /u unregisters.
+regsvr_module() {
+  if [ "$1" = 64 ]; then run64 regsvr "$WINE64" "$REG64" /s ${2:-} "$I_WIN\\x64\\Snagbar.dll"
+  else run64 regsvr wine regsvr32 /s ${2:-} "$I_WIN\\Snagbar.dll"; fi
+}
+# Why the modules named (32, 64) are not registered whole in their views or
+# their objects start nothing; nothing when all is right.
+usable() {
+  local bits why
+  for bits; do
+    if [ "$bits" = 64 ]; then why=$(run64 registered_diff "$WINE64" "$I_WIN\\x64\\Snagbar.dll" win64)
+    else why=$(run64 registered_diff wine "$I_WIN\\Snagbar.dll" win32); fi
+    [ -z "$why" ] && why=$(works "$bits")
+    [ -n "$why" ] && { echo "$why"; return; }
+  done
+}
 
-if ! run64 regsvr "$WINE64" "$REG64" /s "$I_WIN\\x64\\Snagbar.dll"; then
-  fail register-64 "64-bit regsvr32 failed"
-else
-  why=$(run64 registered_diff "$WINE64" "$I_WIN\\x64\\Snagbar.dll" win64)
-  # The 32-bit view must not get the 64-bit module.
-  run64 reg_exists wine "HKCR\\CLSID\\$CLSID" && why="$why class registered in the 32-bit view"
-  [ -z "$why" ] && why=$(works 64)
-  if [ -n "$why" ]; then fail register-64 "$why"; else pass register-64; fi
-fi
-
-register32() { run64 regsvr wine regsvr32 /s "$I_WIN\\Snagbar.dll"; }
-if ! register32; then
-  fail both-registered "32-bit regsvr32 failed"
-else
-  why=$(run64 registered_diff wine "$I_WIN\\Snagbar.dll" win32)
-  [ -z "$why" ] && why=$(works 32)
-  [ -z "$why" ] && why=$(works 64)
-  if [ -n "$why" ]; then fail both-registered "$why"; else pass both-registered; fi
-fi
-
-run64 regsvr wine regsvr32 /u /s "$I_WIN\\Snagbar.dll"
-why=$(works 64)
-[ -z "$why" ] && why=$(run64 registered_diff "$WINE64" "$I_WIN\\x64\\Snagbar.dll" win64)
-[ -z "$why" ] && why=$(broken 32)
-if [ -n "$why" ]; then fail unregister-32-keeps-64 "$why"; else pass unregister-32-keeps-64; fi
-
-register32
-run64 regsvr "$WINE64" "$REG64" /u /s "$I_WIN\\x64\\Snagbar.dll"
-why=$(works 32)
-[ -z "$why" ] && why=$(run64 registered_diff wine "$I_WIN\\Snagbar.dll" win32)
-[ -z "$why" ] && why=$(broken 64)
-if [ -n "$why" ]; then fail unregister-64-keeps-32 "$why"; else pass unregister-64-keeps-32; fi
-
-run64 regsvr wine regsvr32 /u /s "$I_WIN\\Snagbar.dll"
+why=$(regsvr_module 64 || echo "64-bit regsvr32 failed;")
+# The 32-bit view must not get the 64-bit module.
+run64 reg_exists wine "HKCR\\CLSID\\$CLSID" && why="$why class registered in the 32-bit view"
+verdict register-64 "${why:-$(usable 64)}"
+why=$(regsvr_module 32 || echo "32-bit regsvr32 failed")
+verdict both-registered "${why:-$(usable 32 64)}"
+regsvr_module 32 /u
+verdict unregister-32-keeps-64 "$(usable 64)$(broken 32)"
+regsvr_module 32
+regsvr_module 64 /u
+verdict unregister-64-keeps-32 "$(usable 32)$(broken 64)"
+regsvr_module 32 /u
 left="$(run64 leftovers wine)$(run64 leftovers "$WINE64")"
-if [ -n "$left" ]; then fail unregister-both "left behind: $left"; else pass unregister-both; fi
+verdict unregister-both "${left:+left behind: $left}"
 
 # ---------------------------------------------------------------- the program's entries on 64-bit Windows
 # The program's own tests of its browser entries, run by the 32-bit test

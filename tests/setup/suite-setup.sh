@@ -4,25 +4,17 @@
 # program runs), a move into a folder with spaces, where Internet Explorer's
 # way in (cscript creating "Framehaul.IE") starts the installed program
 # that downloads from the stand-in site, and a silent uninstall that leaves
-# only the user's settings. Prints "PASS <name>" or "FAIL <name>: <why>" and
-# the seconds each step took; exits 1 when any failed.
+# only the user's settings. Prints the seconds each step took.
 #
 # Usage: suite-setup.sh BUILD_WIN_DIR
 # Uses the caller's stand-in site (FH_SITE_PORT) and display when there are
 # any, never the caller's prefix.
 set -u
-HERE=$(cd "$(dirname "$0")" && pwd)
-ROOT=$(cd "$HERE/../.." && pwd)
+source "$(dirname "$0")/../../scripts/lib/suite.sh"
 W32=$(cd "${1:?usage: suite-setup.sh BUILD_WIN_DIR}" && pwd)
-source "$ROOT/scripts/lib/wine-env.sh"
-source "$ROOT/scripts/lib/site.sh"
 
-FAILED=0
-SITE_DIR=""
 RUN_PID=""
 STARTED=$(date +%s)
-pass() { echo "PASS $1"; }
-fail() { echo "FAIL $1: $2"; FAILED=1; }
 step() { echo "-- $1 ($(($(date +%s) - STARTED)) s)"; }
 
 APPKEY='HKCU\Software\Quorvane\Framehaul'
@@ -30,7 +22,6 @@ UNINSTALL='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Framehaul'
 MENUEXT='HKCU\Software\Microsoft\Internet Explorer\MenuExt'
 EXTENSION='HKLM\Software\Microsoft\Internet Explorer\Extensions\{5E2C7B10-94D3-4F6A-B8E1-2A7C9D0F3B46}'
 CLSID='HKCR\CLSID\{5E2C7B10-94D3-4F6A-B8E1-2A7C9D0F3B46}'
-INTERNET='HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings'
 DEFAULT_WIN='C:\Program Files\Framehaul'
 SPACES_WIN='C:\Program Files\My Tools\Frame haul'
 DOWNLOADS_WIN='C:\fh_setup_downloads'
@@ -38,9 +29,7 @@ FILES="Framehaul.exe Snagbar.dll SnagbarPage.html SnagbarLink.html README.txt Un
 
 cleanup() {
   [ -n "$RUN_PID" ] && kill "$RUN_PID" 2>/dev/null
-  fh_site_stop
-  [ -n "$SITE_DIR" ] && rm -rf "$SITE_DIR"
-  fh_wine_stop
+  fh_suite_stop
 }
 trap cleanup EXIT
 
@@ -53,15 +42,12 @@ if [ -z "$version" ] || [ ! -f "$setup" ]; then
 fi
 
 unset WINEPREFIX
-fh_wine_start || { echo "FAIL wine-environment: could not start Wine"; exit 1; }
+fh_suite_wine
 # Creating the shortcut must not add a menu entry to the Linux desktop.
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 C="$WINEPREFIX/drive_c"
 step "prefix ready"
-if [ -z "${FH_SITE_PORT:-}" ]; then
-  SITE_DIR=$(mktemp -d)
-  fh_site_start "$SITE_DIR" 600 || { echo "FAIL stand-in-site: it did not start"; exit 1; }
-fi
+fh_suite_site 600
 
 # A registry value's data as `reg query` shows it, or nothing.
 regval() {
@@ -125,24 +111,16 @@ install_to() {
 }
 
 # The user's own settings, which nothing of the setup may touch.
-fh_reg add "$APPKEY\\Settings" /v DefaultFolder /d "$DOWNLOADS_WIN" /f
-fh_reg add "$APPKEY\\Settings" /v AutoStart /t REG_DWORD /d 1 /f
-fh_reg add "$APPKEY\\Settings" /v AutoClose /t REG_DWORD /d 1 /f
+fh_auto_download_settings "$DOWNLOADS_WIN"
 fh_reg add "$APPKEY\\Recent\\URLs" /v 1 /d 'http://www.youtube.com/watch?v=earlier' /f
-fh_reg add "$INTERNET" /v ProxyEnable /t REG_DWORD /d 1 /f
-fh_reg add "$INTERNET" /v ProxyServer /d "127.0.0.1:$FH_SITE_PORT" /f
 
 # 1. Silent install into the default folder.
 install; rc=$?
 step "silent install"
-why=$(files_differ "$DEFAULT_WIN")
-if [ $rc -eq 0 ] && [ -z "$why" ]; then pass install-files; else fail install-files "exit $rc;$why"; fi
+verdict install-files "$( [ $rc -eq 0 ] || echo "exit $rc;")$(files_differ "$DEFAULT_WIN")"
 link="$C/ProgramData/Microsoft/Windows/Start Menu/Programs/Framehaul.lnk"
-if [ -f "$link" ] && grep -qa 'Framehaul\\Framehaul.exe' "$link"; then
-  pass start-menu-shortcut
-else
-  fail start-menu-shortcut "no $link pointing at Framehaul.exe"
-fi
+if [ -f "$link" ] && grep -qa 'Framehaul\\Framehaul.exe' "$link"; then pass start-menu-shortcut
+else fail start-menu-shortcut "no $link pointing at Framehaul.exe"; fi
 why=""
 for pair in "DisplayName|Framehaul" "DisplayVersion|$version" "Publisher|Quorvane" \
             "DisplayIcon|$DEFAULT_WIN\\Framehaul.exe,0" "InstallLocation|$DEFAULT_WIN" \
@@ -153,40 +131,30 @@ for pair in "DisplayName|Framehaul" "DisplayVersion|$version" "Publisher|Quorvan
 done
 size=$(regval "$UNINSTALL" EstimatedSize)
 [ $((size)) -gt 100 ] 2>/dev/null || why="$why EstimatedSize='$size'"
-if [ -z "$why" ]; then pass add-remove-entry; else fail add-remove-entry "$why"; fi
+verdict add-remove-entry "$why"
 got=$(regval "$APPKEY" InstallDir)
-if [ "$got" = "$DEFAULT_WIN" ]; then pass install-dir; else fail install-dir "InstallDir is '$got'"; fi
-why=$(entries_differ "$DEFAULT_WIN")
-if [ -z "$why" ]; then pass ie-entries-written; else fail ie-entries-written "$why"; fi
+verdict install-dir "$([ "$got" = "$DEFAULT_WIN" ] || echo "InstallDir is '$got'")"
+verdict ie-entries-written "$(entries_differ "$DEFAULT_WIN")"
 
 # 2. The same setup again: refused while the installed program runs, then
 # an upgrade in place over a damaged copy.
 default_dir=$(unix_path "$DEFAULT_WIN")
 timeout 120 wine "$DEFAULT_WIN\\Framehaul.exe" >/dev/null 2>&1 &
 RUN_PID=$!
-for _ in $(seq 1 200); do
-  pid=$(pgrep -P "$RUN_PID" | head -1)
-  [ -n "$pid" ] && grep -q 'Framehaul/Framehaul.exe' "/proc/$pid/maps" 2>/dev/null && break
-  sleep 0.1
-done
+program_loaded() { grep -qs 'Framehaul/Framehaul.exe' "/proc/$(pgrep -P "$RUN_PID" | head -1)/maps"; }
+fh_poll 200 program_loaded
 echo damaged >"$default_dir/README.txt"
 install; rc=$?
-if [ $rc -ne 0 ] && [ "$(cat "$default_dir/README.txt")" = damaged ]; then
-  pass setup-refused-while-running
-else
-  fail setup-refused-while-running "exit $rc, README.txt $(head -c 20 "$default_dir/README.txt")"
-fi
+if [ $rc -ne 0 ] && [ "$(cat "$default_dir/README.txt")" = damaged ]; then pass setup-refused-while-running
+else fail setup-refused-while-running "exit $rc, README.txt $(head -c 20 "$default_dir/README.txt")"; fi
 kill "$RUN_PID" 2>/dev/null; wait "$RUN_PID" 2>/dev/null; RUN_PID=""
-for _ in $(seq 1 100); do pgrep -f 'Files.Framehaul.Framehaul\.exe' >/dev/null || break; sleep 0.1; done
+fh_poll 100 fh_ended 'Files.Framehaul.Framehaul\.exe'
 install; rc=$?
 step "install over it"
 why=$(files_differ "$DEFAULT_WIN")
 got=$(regval "$UNINSTALL" InstallLocation)
-if [ $rc -eq 0 ] && [ -z "$why" ] && [ "$got" = "$DEFAULT_WIN" ]; then
-  pass upgrade-in-place
-else
-  fail upgrade-in-place "exit $rc;$why InstallLocation '$got'"
-fi
+if [ $rc -eq 0 ] && [ -z "$why" ] && [ "$got" = "$DEFAULT_WIN" ]; then pass upgrade-in-place
+else fail upgrade-in-place "exit $rc;$why InstallLocation '$got'"; fi
 
 # 3. Moved into a folder with spaces: the copy before is removed, and every
 # path that leads to the program names the new folder.
@@ -199,45 +167,23 @@ for pair in "$APPKEY|InstallDir" "$UNINSTALL|InstallLocation"; do
   [ "$got" = "$SPACES_WIN" ] || why="$why ${pair#*|}='$got';"
 done
 why="$why$(entries_differ "$SPACES_WIN")"
-if [ $rc -eq 0 ] && [ -z "$why" ]; then pass folder-with-spaces; else fail folder-with-spaces "exit $rc;$why"; fi
+verdict folder-with-spaces "$( [ $rc -eq 0 ] || echo "exit $rc;")$why"
 
 # As Internet Explorer's pages do: the installed module starts the program
 # from InstallDir, which saves the video and closes (AutoClose).
-script=$(mktemp --suffix=.js)
-cat >"$script" <<'EOF'
-try {
-    new ActiveXObject("Framehaul.IE").DownloadVideo(WScript.Arguments(0));
-    WScript.Echo("returned");
-} catch (e) {
-    WScript.Echo("error " + e.message);
-    WScript.Quit(1);
-}
-EOF
 url='http://www.youtube.com/watch?v=sample'
-out=$(cd "$(dirname "$script")" && timeout 60 wine cscript //nologo "$(basename "$script")" "$url" 2>&1 | tr -d '\r')
-rm -f "$script"
-file="$(unix_path "$DOWNLOADS_WIN")/Sample clip.flv"
-for _ in $(seq 1 600); do
-  [ -f "$file" ] && [ "$(stat -c %s "$file")" -eq 2000000 ] && break
-  sleep 0.1
-done
-for _ in $(seq 1 300); do pgrep -f 'Frame haul.Framehaul\.exe' >/dev/null || break; sleep 0.1; done
-reference=$(mktemp)
-curl -s -o "$reference" "http://127.0.0.1:$FH_SITE_PORT/get_video?video_id=sample&l=30&t=OEgsToPDskJ&size=2000000"
-if [ "$out" = returned ] && [ -f "$file" ] && cmp -s "$file" "$reference"; then
-  pass browser-starts-installed-program
-else
-  fail browser-starts-installed-program "cscript: '$out'; no identical 'Sample clip.flv'"
-fi
-rm -f "$reference"
+why=$(fh_call_download 'wine cscript' = "$url")
+fh_sample_saved "$(unix_path "$DOWNLOADS_WIN")/Sample clip.flv" || why="$why no identical 'Sample clip.flv';"
+fh_poll 300 fh_ended 'Frame haul.Framehaul\.exe'
+verdict browser-starts-installed-program "$why"
 step "download started from the module"
 
 # 4. Silent uninstall. The uninstaller runs from a copy in the temporary
 # folder and returns at once: the folder goes last.
 spaces_dir=$(unix_path "$SPACES_WIN")
 timeout 60 wine "$SPACES_WIN\\Uninstall.exe" /S >/dev/null 2>&1
-for _ in $(seq 1 600); do [ -e "$spaces_dir" ] || break; sleep 0.1; done
-for _ in $(seq 1 100); do pgrep -f '~nsu' >/dev/null || break; sleep 0.1; done
+fh_poll 600 test ! -e "$spaces_dir"
+fh_poll 100 fh_ended '~nsu'
 step "silent uninstall"
 why=""
 [ -e "$spaces_dir" ] && why="$why $(ls "$spaces_dir" | tr '\n' ' ') left in the folder;"
@@ -247,15 +193,12 @@ for key in "$UNINSTALL" "$MENUEXT\\Download Video on This Page" "$MENUEXT\\Downl
   haskey "$key" && why="$why $key left;"
 done
 [ -n "$(regval "$APPKEY" InstallDir)" ] && why="$why InstallDir left;"
-if [ -z "$why" ]; then pass uninstall-removes-everything; else fail uninstall-removes-everything "$why"; fi
+verdict uninstall-removes-everything "$why"
 # The program put the address it was sent before the one of earlier.
 if [ "$(regval "$APPKEY\\Settings" DefaultFolder)" = "$DOWNLOADS_WIN" ] &&
    [ "$(regval "$APPKEY\\Recent\\URLs" 1)" = "$url" ] &&
-   [ "$(regval "$APPKEY\\Recent\\URLs" 2)" = 'http://www.youtube.com/watch?v=earlier' ]; then
-  pass uninstall-keeps-settings
-else
-  fail uninstall-keeps-settings "Settings or Recent\\URLs changed"
-fi
+   [ "$(regval "$APPKEY\\Recent\\URLs" 2)" = 'http://www.youtube.com/watch?v=earlier' ]; then pass uninstall-keeps-settings
+else fail uninstall-keeps-settings "Settings or Recent\\URLs changed"; fi
 
 echo "suite took $(($(date +%s) - STARTED)) s"
 exit $FAILED
