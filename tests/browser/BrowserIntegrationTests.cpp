@@ -1,6 +1,8 @@
 // Internet Explorer's entries, written to and read from the real registry.
 #include <gtest/gtest.h>
 #include <shlwapi.h>
+#include <array>
+#include <vector>
 #include "browser/BrowserIntegration.h"
 #include "tests/common/TestSupport.h"
 #include "app/FramehaulApp.h"
@@ -14,6 +16,26 @@ const std::string kPageKey = std::string(BrowserIntegration::kMenuExtKey) + "\\D
 const std::string kLinkKey = std::string(BrowserIntegration::kMenuExtKey) + "\\Download Video This Links To";
 const char* const kClassKey = "CLSID\\{5E2C7B10-94D3-4F6A-B8E1-2A7C9D0F3B46}";
 
+// Every value of the extension key, by what writes it: 'b' the toolbar
+// button, 't' the Tools menu item, 'k' either of them.
+struct ExtensionValue {
+    char part;
+    const char* name;
+    std::string data;
+};
+const ExtensionValue kValues[] = {
+    {'k', "", "Framehaul"},
+    {'k', "CLSID", "{1FBA04EE-3024-11d2-8F1F-0000F87ABD16}"},
+    {'k', "Script", kDir + "\\SnagbarPage.html"},
+    {'b', "Default Visible", "Yes"},
+    {'b', "ButtonText", "Download Video"},
+    {'b', "HotIcon", kDir + "\\Snagbar.dll,202"},
+    {'b', "Icon", kDir + "\\Snagbar.dll,201"},
+    {'t', "MenuCustomize", "Tools"},
+    {'t', "MenuText", "Download Video on This Page"},
+    {'t', "MenuStatusBar", "Download video on this web page using Framehaul"},
+};
+
 // Both registry views of a 64-bit Windows; on 32-bit Windows both flags name
 // the one view there is, so every check below holds there too.
 const REGSAM kViews[] = {KEY_WOW64_32KEY, KEY_WOW64_64KEY};
@@ -26,7 +48,7 @@ bool OnWow64() {
     return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
-// The extension key E in one view; closed when it goes out of scope.
+// The extension key in one view; closed when it goes out of scope.
 struct HklmKey {
     HKEY key = nullptr;
     HklmKey(REGSAM view, REGSAM access = KEY_READ) {
@@ -48,10 +70,7 @@ bool HklmValue(REGSAM view, const char* name, std::string* value) {
     return type == REG_SZ;
 }
 
-bool HklmKeyExists(REGSAM view) {
-    return HklmKey(view).key != nullptr;
-}
-
+// -1 when the key does not exist.
 int HklmValueCount(REGSAM view) {
     HklmKey e(view);
     if (!e.key) return -1;
@@ -61,10 +80,16 @@ int HklmValueCount(REGSAM view) {
     return static_cast<int>(values);
 }
 
-void DeleteHklmValue(REGSAM view, const char* name) {
+// Deletes the value, or makes it longer than anyone reads.
+void Spoil(REGSAM view, const char* name, bool overlong = false) {
     HklmKey e(view, KEY_SET_VALUE);
     ASSERT_TRUE(e.key != nullptr) << ViewName(view);
-    RegDeleteValueA(e.key, name);
+    const std::string text(1500, 'x');
+    if (!overlong)
+        RegDeleteValueA(e.key, name);
+    else
+        RegSetValueExA(e.key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                       static_cast<DWORD>(text.size() + 1));
 }
 
 void DeleteExtensionKey(REGSAM view) {
@@ -93,103 +118,84 @@ protected:
         SHDeleteKeyA(HKEY_CURRENT_USER, kLinkKey.c_str());
         for (REGSAM view : kViews) DeleteExtensionKey(view);
     }
+    // The entries in the registry are exactly those of the boxes given.
+    static void ExpectEntries(int context, int toolbar, int tools) {
+        const struct {
+            const std::string& key;
+            const char* page;
+            DWORD contexts;
+        } items[] = {{kPageKey, "\\SnagbarPage.html", 0x7F}, {kLinkKey, "\\SnagbarLink.html", 0x20}};
+        std::string text;
+        DWORD contexts = 0;
+        for (const auto& item : items) {
+            EXPECT_EQ(context != 0, KeyExists(item.key)) << item.key;
+            EXPECT_EQ(context ? kDir + item.page : "absent", ReadString(item.key, "", &text) ? text : "absent");
+            EXPECT_EQ(context ? item.contexts : 0, ReadDword(item.key, "Contexts", &contexts) ? contexts : 0);
+        }
+        for (REGSAM view : kViews) {
+            int count = 0;
+            for (const ExtensionValue& value : kValues) {
+                bool on = value.part == 'b' ? toolbar : value.part == 't' ? tools : toolbar || tools;
+                count += on;
+                EXPECT_EQ(on ? value.data : "absent", HklmValue(view, value.name, &text) ? text : "absent")
+                    << value.name << " in the " << ViewName(view);
+            }
+            EXPECT_EQ(count ? count : -1, HklmValueCount(view)) << ViewName(view);
+        }
+    }
+    // QueryState's answer and the three boxes it reads.
+    std::array<int, 4> Query() {
+        int state = integration.QueryState(&contextMenu, &toolbarButton, &toolsMenu);
+        return {state, contextMenu, toolbarButton, toolsMenu};
+    }
     int contextMenu = -1, toolbarButton = -1, toolsMenu = -1;
     BrowserIntegration integration{AppInstallDir};
 };
 
-TEST_F(BrowserIntegrationTest, CleanRegistryHasNoEntries) {
-    EXPECT_EQ(BrowserIntegration::None, integration.QueryState(&contextMenu, &toolbarButton, &toolsMenu));
-    EXPECT_EQ(0, contextMenu);
-    EXPECT_EQ(0, toolbarButton);
-    EXPECT_EQ(0, toolsMenu);
-}
+using Boxes = std::array<int, 4>;
+const int None = BrowserIntegration::None, Partial = BrowserIntegration::Partial, Full = BrowserIntegration::Full;
 
-TEST_F(BrowserIntegrationTest, EnablingAllWritesEveryEntry) {
-    EXPECT_TRUE(integration.Apply(1, 1, 1, 1));
-    std::string text;
-    DWORD type = 0, contexts = 0;
-    ASSERT_TRUE(ReadString(kPageKey, "", &text, &type));
-    EXPECT_EQ(kDir + "\\SnagbarPage.html", text);
-    ASSERT_TRUE(ReadDword(kPageKey, "Contexts", &contexts));
-    EXPECT_EQ(0x7Fu, contexts);
-    ASSERT_TRUE(ReadString(kLinkKey, "", &text));
-    EXPECT_EQ(kDir + "\\SnagbarLink.html", text);
-    ASSERT_TRUE(ReadDword(kLinkKey, "Contexts", &contexts));
-    EXPECT_EQ(0x20u, contexts);
-
-    const std::pair<const char*, std::string> expected[] = {
-        {"", "Framehaul"},
-        {"CLSID", "{1FBA04EE-3024-11d2-8F1F-0000F87ABD16}"},
-        {"Script", kDir + "\\SnagbarPage.html"},
-        {"Default Visible", "Yes"},
-        {"ButtonText", "Download Video"},
-        {"HotIcon", kDir + "\\Snagbar.dll,202"},
-        {"Icon", kDir + "\\Snagbar.dll,201"},
-        {"MenuCustomize", "Tools"},
-        {"MenuText", "Download Video on This Page"},
-        {"MenuStatusBar", "Download video on this web page using Framehaul"},
+TEST_F(BrowserIntegrationTest, ApplyWritesWhatIsTickedAndQueryStateReadsItBack) {
+    const struct {
+        const char* name;
+        std::vector<Boxes> applied;
+        Boxes query;  // state, context menu, toolbar button, Tools menu
+    } cases[] = {
+        {"clean registry", {}, {None, 0, 0, 0}},
+        {"everything", {{1, 1, 1, 1}}, {Full, 1, 1, 1}},
+        {"Tools menu alone", {{1, 0, 0, 1}}, {Partial, 0, 0, 1}},
+        {"toolbar button turned off", {{1, 1, 1, 1}, {1, 1, 0, 1}}, {Partial, 1, 0, 1}},
+        // The second Apply fails: there is nothing left to remove.
+        {"disabled", {{1, 1, 1, 1}, {0, 1, 1, 1}}, {None, 0, 0, 0}},
     };
-    for (REGSAM view : kViews) {
-        for (const auto& value : expected) {
-            ASSERT_TRUE(HklmValue(view, value.first, &text)) << value.first << " in the " << ViewName(view);
-            EXPECT_EQ(value.second, text) << value.first << " in the " << ViewName(view);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Clean();
+        for (const Boxes& b : c.applied) {
+            bool ok = integration.Apply(b[0], b[1], b[2], b[3]);
+            EXPECT_TRUE(ok || b != (Boxes{1, 1, 1, 1}));
         }
-        EXPECT_EQ(10, HklmValueCount(view)) << ViewName(view);
+        EXPECT_EQ(c.query, Query());
+        ExpectEntries(c.query[1], c.query[2], c.query[3]);
     }
-    EXPECT_EQ(BrowserIntegration::Full, integration.QueryState(&contextMenu, &toolbarButton, &toolsMenu));
 }
 
-TEST_F(BrowserIntegrationTest, ToolsMenuAloneIsPartial) {
-    integration.Apply(1, 0, 0, 1);
-    std::string text;
-    for (REGSAM view : kViews) {
-        EXPECT_TRUE(HklmValue(view, "MenuText", &text)) << ViewName(view);
-        EXPECT_TRUE(HklmValue(view, "CLSID", &text)) << ViewName(view);
-        EXPECT_FALSE(HklmValue(view, "ButtonText", &text)) << ViewName(view);
-        EXPECT_FALSE(HklmValue(view, "Icon", &text)) << ViewName(view);
-        EXPECT_EQ(6, HklmValueCount(view)) << ViewName(view);
-    }
-    EXPECT_EQ(BrowserIntegration::Partial, integration.QueryState(&contextMenu, &toolbarButton, &toolsMenu));
-    EXPECT_EQ(0, contextMenu);
-    EXPECT_EQ(0, toolbarButton);
-    EXPECT_EQ(1, toolsMenu);
-}
-
-TEST_F(BrowserIntegrationTest, DisablingRemovesEverything) {
-    integration.Apply(1, 1, 1, 1);
-    integration.Apply(0, 1, 1, 1);  // false: there was nothing to remove
-    EXPECT_FALSE(KeyExists(kPageKey));
-    EXPECT_FALSE(KeyExists(kLinkKey));
-    for (REGSAM view : kViews) EXPECT_FALSE(HklmKeyExists(view)) << ViewName(view);
-    EXPECT_EQ(BrowserIntegration::None, integration.QueryState(&contextMenu, &toolbarButton, &toolsMenu));
-}
-
-TEST_F(BrowserIntegrationTest, ToolbarOffKeepsToolsMenuAndKeyLevel) {
-    integration.Apply(1, 1, 1, 1);
-    integration.Apply(1, 1, 0, 1);
-    std::string text;
-    for (REGSAM view : kViews) {
-        for (const char* gone : {"Default Visible", "ButtonText", "HotIcon", "Icon"})
-            EXPECT_FALSE(HklmValue(view, gone, &text)) << gone << " in the " << ViewName(view);
-        for (const char* kept : {"", "CLSID", "Script", "MenuCustomize", "MenuText", "MenuStatusBar"})
-            EXPECT_TRUE(HklmValue(view, kept, &text)) << kept << " in the " << ViewName(view);
-    }
-    EXPECT_EQ(BrowserIntegration::Partial, integration.QueryState(&contextMenu, &toolbarButton, &toolsMenu));
-    EXPECT_EQ(1, contextMenu);
-}
-
-// What the Options dialog shows must be what every browser gets.
-TEST_F(BrowserIntegrationTest, AnEntryMissingFromOneViewCountsAsAbsent) {
-    for (REGSAM view : kViews) {
+// What the Options dialog shows must be what every browser gets: a value
+// missing from one view, or too long to read, counts as absent.
+TEST_F(BrowserIntegrationTest, ASpoiledValueCountsAsAbsent) {
+    const struct {
+        REGSAM view;
+        const char* toolsValue;
+        bool overlong;
+    } cases[] = {
+        {KEY_WOW64_32KEY, "MenuText", false}, {KEY_WOW64_64KEY, "MenuText", false}, {KEY_WOW64_32KEY, "CLSID", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(ViewName(c.view)) + (c.overlong ? ", overlong" : ", missing"));
         integration.Apply(1, 1, 1, 1);
-        DeleteHklmValue(view, "ButtonText");
-        EXPECT_EQ(BrowserIntegration::Partial, integration.QueryState(&contextMenu, &toolbarButton, &toolsMenu))
-            << ViewName(view);
-        EXPECT_EQ(0, toolbarButton) << ViewName(view);
-        EXPECT_EQ(1, toolsMenu) << ViewName(view);
-        DeleteHklmValue(view, "MenuText");
-        integration.QueryState(&contextMenu, &toolbarButton, &toolsMenu);
-        EXPECT_EQ(0, toolsMenu) << ViewName(view);
+        Spoil(c.view, "ButtonText", c.overlong);
+        EXPECT_EQ((Boxes{Partial, 1, 0, 1}), Query());
+        Spoil(c.view, c.toolsValue, c.overlong);
+        EXPECT_EQ((Boxes{Partial, 1, 0, 0}), Query());
     }
 }
 
@@ -200,7 +206,7 @@ TEST_F(BrowserIntegrationTest, EachViewStopsAtItsOwnFirstFailure) {
     for (REGSAM broken : kViews) {
         REGSAM other = broken == KEY_WOW64_32KEY ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
         integration.Apply(1, 1, 1, 1);
-        DeleteHklmValue(broken, "Default Visible");
+        Spoil(broken, "Default Visible");
         EXPECT_FALSE(integration.Apply(1, 1, 0, 1));
         std::string text;
         for (const char* kept : {"ButtonText", "HotIcon", "Icon", "MenuText"})
@@ -216,29 +222,6 @@ TEST_F(BrowserIntegrationTest, MissingPageItemStopsTheContextMenuRemoval) {
     SHDeleteKeyA(HKEY_CURRENT_USER, kPageKey.c_str());
     EXPECT_FALSE(integration.Apply(1, 0, 0, 0));
     EXPECT_TRUE(KeyExists(kLinkKey));  // the second deletion is not attempted
-}
-
-TEST_F(BrowserIntegrationTest, OverlongValuesCountAsAbsent) {
-    integration.Apply(1, 1, 1, 1);
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegOpenKeyExA(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey, 0, KEY_SET_VALUE, &key));
-    std::string longText(1500, 'x');
-    RegSetValueExA(key, "ButtonText", 0, REG_SZ, reinterpret_cast<const BYTE*>(longText.c_str()),
-                   static_cast<DWORD>(longText.size() + 1));
-    RegCloseKey(key);
-    EXPECT_EQ(BrowserIntegration::Partial, integration.QueryState(&contextMenu, &toolbarButton, &toolsMenu));
-    EXPECT_EQ(0, toolbarButton);
-    EXPECT_EQ(1, toolsMenu);
-
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegOpenKeyExA(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey, 0, KEY_SET_VALUE, &key));
-    RegSetValueExA(key, "CLSID", 0, REG_SZ, reinterpret_cast<const BYTE*>(longText.c_str()),
-                   static_cast<DWORD>(longText.size() + 1));
-    RegCloseKey(key);
-    EXPECT_EQ(BrowserIntegration::Partial, integration.QueryState(&contextMenu, &toolbarButton, &toolsMenu));
-    EXPECT_EQ(0, toolsMenu);
-    EXPECT_EQ(1, contextMenu);
 }
 
 TEST_F(BrowserIntegrationTest, InstallDirIsFilledInWhenMissing) {
