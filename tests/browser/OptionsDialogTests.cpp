@@ -19,6 +19,13 @@ const std::string kLinkKey = std::string(BrowserIntegration::kMenuExtKey) + "\\D
 bool Checked(HWND w, int id) {
     return IsDlgButtonChecked(w, id) == BST_CHECKED;
 }
+bool Disabled(HWND w, int id) {
+    return !Enabled(w, id);
+}
+// Whether test holds for the three boxes below "enable".
+bool AllThree(HWND w, bool (*test)(HWND, int)) {
+    return test(w, IDC_IE_CONTEXT_MENU) && test(w, IDC_IE_TOOLBAR_BUTTON) && test(w, IDC_IE_TOOLS_MENU);
+}
 bool ExtensionKeyExists() {
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
@@ -66,8 +73,7 @@ TEST_F(OptionsDialogTest, OpensWithTheEntriesThatArePresent) {
         context = Checked(w, IDC_IE_CONTEXT_MENU);
         toolbar = Checked(w, IDC_IE_TOOLBAR_BUTTON);
         tools = Checked(w, IDC_IE_TOOLS_MENU);
-        subsEnabled =
-            Enabled(w, IDC_IE_CONTEXT_MENU) && Enabled(w, IDC_IE_TOOLBAR_BUTTON) && Enabled(w, IDC_IE_TOOLS_MENU);
+        subsEnabled = AllThree(w, Enabled);
         PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
     });
     EXPECT_TRUE(enable);
@@ -81,15 +87,11 @@ TEST_F(OptionsDialogTest, EnablingTicksAndEnablesAllThreeAndOkWritesThem) {
     OptionsDialog options(nullptr, App().settings, AppInstallDir);
     bool disabledAtFirst = false, allTicked = false, allEnabled = false;
     INT_PTR result = RunWindow(options, [&](HWND w) {
-        disabledAtFirst = !Checked(w, IDC_IE_ENABLE) && !Enabled(w, IDC_IE_CONTEXT_MENU) &&
-                          !Enabled(w, IDC_IE_TOOLBAR_BUTTON) && !Enabled(w, IDC_IE_TOOLS_MENU) &&
-                          !Checked(w, IDC_IE_CONTEXT_MENU);
+        disabledAtFirst = !Checked(w, IDC_IE_ENABLE) && !Checked(w, IDC_IE_CONTEXT_MENU) && AllThree(w, Disabled);
         Tick(w, IDC_IE_ENABLE, true);
         WaitFor([&] { return Checked(w, IDC_IE_TOOLS_MENU); }, 5000);
-        allTicked =
-            Checked(w, IDC_IE_CONTEXT_MENU) && Checked(w, IDC_IE_TOOLBAR_BUTTON) && Checked(w, IDC_IE_TOOLS_MENU);
-        allEnabled =
-            Enabled(w, IDC_IE_CONTEXT_MENU) && Enabled(w, IDC_IE_TOOLBAR_BUTTON) && Enabled(w, IDC_IE_TOOLS_MENU);
+        allTicked = AllThree(w, Checked);
+        allEnabled = AllThree(w, Enabled);
         Click(w, IDOK);
     });
     EXPECT_EQ(IDOK, result);
@@ -121,34 +123,29 @@ TEST_F(OptionsDialogTest, OkWithoutTouchingTheIntegrationWritesNoEntry) {
     EXPECT_EQ("C:\\Player\\play.exe", settings.Program);
 }
 
-TEST_F(OptionsDialogTest, TickingAndUntickingStillCountsAsAChangeThatWritesNothing) {
-    LeaveOnlyThePageItem();
-    OptionsDialog options(nullptr, App().settings, AppInstallDir);
-    bool subsTicked = false;
-    RunWindow(options, [&](HWND w) {
-        Tick(w, IDC_IE_ENABLE, true);
-        // Unticking before the click is handled would make it read unticked.
-        subsTicked = WaitFor([&] { return Checked(w, IDC_IE_TOOLS_MENU); }, 5000);
-        Tick(w, IDC_IE_ENABLE, false);
-        Click(w, IDOK);
-    });
-    ASSERT_TRUE(subsTicked);
-    // Apply ran with enable clear: the page item is removed, nothing written.
-    EXPECT_FALSE(KeyExists(kPageKey));
-    EXPECT_FALSE(KeyExists(kLinkKey));
-    EXPECT_FALSE(ExtensionKeyExists());
-}
-
-TEST_F(OptionsDialogTest, UntickingEnableRemovesEveryEntry) {
-    BrowserIntegration(AppInstallDir).Apply(1, 1, 1, 1);
-    OptionsDialog options(nullptr, App().settings, AppInstallDir);
-    RunWindow(options, [&](HWND w) {
-        Tick(w, IDC_IE_ENABLE, false);
-        Click(w, IDOK);
-    });
-    EXPECT_FALSE(KeyExists(kPageKey));
-    EXPECT_FALSE(KeyExists(kLinkKey));
-    EXPECT_FALSE(ExtensionKeyExists());
+// Also when it was ticked and unticked again: from a stray page item, for
+// which the dialog reads "no entries", only an Apply removes anything.
+TEST_F(OptionsDialogTest, UntickingEnableAndOkRemovesEveryEntry) {
+    for (bool tickedFirst : {false, true}) {
+        SCOPED_TRACE(tickedFirst ? "ticked, then unticked" : "unticked");
+        if (tickedFirst)
+            LeaveOnlyThePageItem();
+        else
+            BrowserIntegration(AppInstallDir).Apply(1, 1, 1, 1);
+        OptionsDialog options(nullptr, App().settings, AppInstallDir);
+        bool subsTicked = !tickedFirst;
+        RunWindow(options, [&](HWND w) {
+            if (tickedFirst) Tick(w, IDC_IE_ENABLE, true);
+            // Unticking before the click is handled would make it read unticked.
+            if (tickedFirst) subsTicked = WaitFor([&] { return Checked(w, IDC_IE_TOOLS_MENU); }, 5000);
+            Tick(w, IDC_IE_ENABLE, false);
+            Click(w, IDOK);
+        });
+        ASSERT_TRUE(subsTicked);
+        EXPECT_FALSE(KeyExists(kPageKey));
+        EXPECT_FALSE(KeyExists(kLinkKey));
+        EXPECT_FALSE(ExtensionKeyExists());
+    }
 }
 
 TEST_F(OptionsDialogTest, CancelKeepsEverythingAsItWas) {
