@@ -23,18 +23,16 @@ struct ExtensionValue {
     const char* name;
     std::string data;
 };
-const ExtensionValue kValues[] = {
-    {'k', "", "Framehaul"},
-    {'k', "CLSID", "{1FBA04EE-3024-11d2-8F1F-0000F87ABD16}"},
-    {'k', "Script", kDir + "\\SnagbarPage.html"},
-    {'b', "Default Visible", "Yes"},
-    {'b', "ButtonText", "Download Video"},
-    {'b', "HotIcon", kDir + "\\Snagbar.dll,202"},
-    {'b', "Icon", kDir + "\\Snagbar.dll,201"},
-    {'t', "MenuCustomize", "Tools"},
-    {'t', "MenuText", "Download Video on This Page"},
-    {'t', "MenuStatusBar", "Download video on this web page using Framehaul"},
-};
+const ExtensionValue kValues[] = {{'k', "", "Framehaul"},
+                                  {'k', "CLSID", "{1FBA04EE-3024-11d2-8F1F-0000F87ABD16}"},
+                                  {'k', "Script", kDir + "\\SnagbarPage.html"},
+                                  {'b', "Default Visible", "Yes"},
+                                  {'b', "ButtonText", "Download Video"},
+                                  {'b', "HotIcon", kDir + "\\Snagbar.dll,202"},
+                                  {'b', "Icon", kDir + "\\Snagbar.dll,201"},
+                                  {'t', "MenuCustomize", "Tools"},
+                                  {'t', "MenuText", "Download Video on This Page"},
+                                  {'t', "MenuStatusBar", "Download video on this web page using Framehaul"}};
 
 // Both registry views of a 64-bit Windows; on 32-bit Windows both flags name
 // the one view there is, so every check below holds there too.
@@ -48,33 +46,36 @@ bool OnWow64() {
     return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
-// The extension key in one view; closed when it goes out of scope.
-struct HklmKey {
+// A key in one view, by default the extension key; closed when it goes out
+// of scope.
+struct ViewKey {
     HKEY key = nullptr;
-    HklmKey(REGSAM view, REGSAM access = KEY_READ) {
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey, 0, access | view, &key)) key = nullptr;
+    ViewKey(REGSAM view, REGSAM access = KEY_READ, HKEY root = HKEY_LOCAL_MACHINE,
+            const std::string& path = BrowserIntegration::kExtensionKey) {
+        if (RegOpenKeyExA(root, path.c_str(), 0, access | view, &key)) key = nullptr;
     }
-    ~HklmKey() {
+    ~ViewKey() {
         if (key) RegCloseKey(key);
+    }
+    // A string value; "absent" when there is none.
+    std::string Value(const char* name) {
+        char buffer[2048] = "";
+        DWORD type = 0, size = sizeof(buffer);
+        bool read = key && !RegQueryValueExA(key, *name ? name : nullptr, nullptr, &type,
+                                             reinterpret_cast<BYTE*>(buffer), &size);
+        return read && type == REG_SZ ? buffer : "absent";
     }
 };
 
-bool HklmValue(REGSAM view, const char* name, std::string* value) {
-    HklmKey e(view);
-    char buffer[2048] = "";
-    DWORD type = 0, size = sizeof(buffer);
-    if (!e.key || RegQueryValueExA(e.key, *name ? name : nullptr, nullptr, &type, reinterpret_cast<BYTE*>(buffer),
-                                   &size) != ERROR_SUCCESS)
-        return false;
-    *value = buffer;
-    return type == REG_SZ;
+std::string HklmValue(REGSAM view, const char* name) {
+    return ViewKey(view).Value(name);
 }
 
 // -1 when the key does not exist.
 int HklmValueCount(REGSAM view) {
-    HklmKey e(view);
-    if (!e.key) return -1;
+    ViewKey e(view);
     DWORD values = 0;
+    if (!e.key) return -1;
     RegQueryInfoKeyA(e.key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
                      nullptr);
     return static_cast<int>(values);
@@ -82,7 +83,7 @@ int HklmValueCount(REGSAM view) {
 
 // Deletes the value, or makes it longer than anyone reads.
 void Spoil(REGSAM view, const char* name, bool overlong = false) {
-    HklmKey e(view, KEY_SET_VALUE);
+    ViewKey e(view, KEY_SET_VALUE);
     ASSERT_TRUE(e.key != nullptr) << ViewName(view);
     const std::string text(1500, 'x');
     if (!overlong)
@@ -90,16 +91,6 @@ void Spoil(REGSAM view, const char* name, bool overlong = false) {
     else
         RegSetValueExA(e.key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                        static_cast<DWORD>(text.size() + 1));
-}
-
-void DeleteExtensionKey(REGSAM view) {
-    std::string path = BrowserIntegration::kExtensionKey;
-    HKEY parent;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.substr(0, path.rfind('\\')).c_str(), 0, KEY_ALL_ACCESS | view,
-                      &parent) != ERROR_SUCCESS)
-        return;
-    RegDeleteKeyExA(parent, path.substr(path.rfind('\\') + 1).c_str(), view, 0);
-    RegCloseKey(parent);
 }
 
 class BrowserIntegrationTest : public ::testing::Test {
@@ -116,7 +107,7 @@ protected:
     static void Clean() {
         SHDeleteKeyA(HKEY_CURRENT_USER, kPageKey.c_str());
         SHDeleteKeyA(HKEY_CURRENT_USER, kLinkKey.c_str());
-        for (REGSAM view : kViews) DeleteExtensionKey(view);
+        for (REGSAM view : kViews) RegDeleteKeyExA(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey, view, 0);
     }
     // The entries in the registry are exactly those of the boxes given.
     static void ExpectEntries(int context, int toolbar, int tools) {
@@ -137,7 +128,7 @@ protected:
             for (const ExtensionValue& value : kValues) {
                 bool on = value.part == 'b' ? toolbar : value.part == 't' ? tools : toolbar || tools;
                 count += on;
-                EXPECT_EQ(on ? value.data : "absent", HklmValue(view, value.name, &text) ? text : "absent")
+                EXPECT_EQ(on ? value.data : "absent", HklmValue(view, value.name))
                     << value.name << " in the " << ViewName(view);
             }
             EXPECT_EQ(count ? count : -1, HklmValueCount(view)) << ViewName(view);
@@ -160,14 +151,12 @@ TEST_F(BrowserIntegrationTest, ApplyWritesWhatIsTickedAndQueryStateReadsItBack) 
         const char* name;
         std::vector<Boxes> applied;
         Boxes query;  // state, context menu, toolbar button, Tools menu
-    } cases[] = {
-        {"clean registry", {}, {None, 0, 0, 0}},
-        {"everything", {{1, 1, 1, 1}}, {Full, 1, 1, 1}},
-        {"Tools menu alone", {{1, 0, 0, 1}}, {Partial, 0, 0, 1}},
-        {"toolbar button turned off", {{1, 1, 1, 1}, {1, 1, 0, 1}}, {Partial, 1, 0, 1}},
-        // The second Apply fails: there is nothing left to remove.
-        {"disabled", {{1, 1, 1, 1}, {0, 1, 1, 1}}, {None, 0, 0, 0}},
-    };
+    } cases[] = {{"clean registry", {}, {None, 0, 0, 0}},
+                 {"everything", {{1, 1, 1, 1}}, {Full, 1, 1, 1}},
+                 {"Tools menu alone", {{1, 0, 0, 1}}, {Partial, 0, 0, 1}},
+                 {"toolbar button turned off", {{1, 1, 1, 1}, {1, 1, 0, 1}}, {Partial, 1, 0, 1}},
+                 // The second Apply fails: there is nothing left to remove.
+                 {"disabled", {{1, 1, 1, 1}, {0, 1, 1, 1}}, {None, 0, 0, 0}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Clean();
@@ -208,12 +197,11 @@ TEST_F(BrowserIntegrationTest, EachViewStopsAtItsOwnFirstFailure) {
         integration.Apply(1, 1, 1, 1);
         Spoil(broken, "Default Visible");
         EXPECT_FALSE(integration.Apply(1, 1, 0, 1));
-        std::string text;
         for (const char* kept : {"ButtonText", "HotIcon", "Icon", "MenuText"})
-            EXPECT_TRUE(HklmValue(broken, kept, &text)) << kept << " in the " << ViewName(broken);
+            EXPECT_NE("absent", HklmValue(broken, kept)) << kept << " in the " << ViewName(broken);
         for (const char* gone : {"Default Visible", "ButtonText", "HotIcon", "Icon"})
-            EXPECT_FALSE(HklmValue(other, gone, &text)) << gone << " in the " << ViewName(other);
-        EXPECT_TRUE(HklmValue(other, "MenuText", &text)) << ViewName(other);
+            EXPECT_EQ("absent", HklmValue(other, gone)) << gone << " in the " << ViewName(other);
+        EXPECT_NE("absent", HklmValue(other, "MenuText")) << ViewName(other);
     }
 }
 
@@ -252,8 +240,8 @@ protected:
                 << FH_SNAGBAR64;
         }
         Unregister();
-        ASSERT_EQ("", Registered(KEY_WOW64_32KEY));
-        ASSERT_EQ("", Registered(KEY_WOW64_64KEY));
+        ASSERT_EQ("absent", Registered(KEY_WOW64_32KEY));
+        ASSERT_EQ("absent", Registered(KEY_WOW64_64KEY));
     }
     void TearDown() override {
         Unregister();
@@ -266,16 +254,9 @@ protected:
             if (c == '/') c = '\\';
         return path;
     }
-    // The module file the class is registered with in that view, "" when none.
+    // The module file the class is registered with in that view.
     static std::string Registered(REGSAM view) {
-        HKEY key;
-        std::string path = std::string(kClassKey) + "\\InprocServer32";
-        if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS) return "";
-        char buffer[MAX_PATH] = "";
-        DWORD size = sizeof(buffer);
-        RegQueryValueExA(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
-        RegCloseKey(key);
-        return buffer;
+        return ViewKey(view, KEY_READ, HKEY_CLASSES_ROOT, std::string(kClassKey) + "\\InprocServer32").Value("");
     }
     static void Run(std::string commandLine) {
         STARTUPINFOA startup = {};
@@ -303,8 +284,8 @@ protected:
 
 TEST_F(RegistrationTest, EnablingRegistersTheModulesAndDisablingDoesNot) {
     integration.Apply(0, 1, 1, 1);  // false: there was nothing to remove
-    EXPECT_FALSE(
-        PumpUntil([] { return !Registered(KEY_WOW64_32KEY).empty() || !Registered(KEY_WOW64_64KEY).empty(); }, 3000))
+    EXPECT_FALSE(PumpUntil(
+        [] { return Registered(KEY_WOW64_32KEY) != "absent" || Registered(KEY_WOW64_64KEY) != "absent"; }, 3000))
         << "registered on disable";
     EXPECT_TRUE(integration.Apply(1, 1, 1, 1));
     EXPECT_TRUE(PumpUntil(BothRegistered, 60000))

@@ -67,40 +67,29 @@ protected:
 TEST_F(OptionsDialogTest, OpensWithTheEntriesThatArePresent) {
     BrowserIntegration(AppInstallDir).Apply(1, 1, 0, 0);
     OptionsDialog options(nullptr, App().settings, AppInstallDir);
-    bool enable = false, context = false, toolbar = true, tools = true, subsEnabled = false;
     RunWindow(options, [&](HWND w) {
-        enable = Checked(w, IDC_IE_ENABLE);
-        context = Checked(w, IDC_IE_CONTEXT_MENU);
-        toolbar = Checked(w, IDC_IE_TOOLBAR_BUTTON);
-        tools = Checked(w, IDC_IE_TOOLS_MENU);
-        subsEnabled = AllThree(w, Enabled);
+        EXPECT_TRUE(Checked(w, IDC_IE_ENABLE));
+        EXPECT_TRUE(Checked(w, IDC_IE_CONTEXT_MENU));
+        EXPECT_FALSE(Checked(w, IDC_IE_TOOLBAR_BUTTON));
+        EXPECT_FALSE(Checked(w, IDC_IE_TOOLS_MENU));
+        EXPECT_TRUE(AllThree(w, Enabled));
         PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
     });
-    EXPECT_TRUE(enable);
-    EXPECT_TRUE(context);
-    EXPECT_FALSE(toolbar);
-    EXPECT_FALSE(tools);
-    EXPECT_TRUE(subsEnabled);
 }
 
 TEST_F(OptionsDialogTest, EnablingTicksAndEnablesAllThreeAndOkWritesThem) {
     OptionsDialog options(nullptr, App().settings, AppInstallDir);
-    bool disabledAtFirst = false, allTicked = false, allEnabled = false;
     INT_PTR result = RunWindow(options, [&](HWND w) {
-        disabledAtFirst = !Checked(w, IDC_IE_ENABLE) && !Checked(w, IDC_IE_CONTEXT_MENU) && AllThree(w, Disabled);
+        EXPECT_TRUE(!Checked(w, IDC_IE_ENABLE) && !Checked(w, IDC_IE_CONTEXT_MENU) && AllThree(w, Disabled));
         Tick(w, IDC_IE_ENABLE, true);
         WaitFor([&] { return Checked(w, IDC_IE_TOOLS_MENU); }, 5000);
-        allTicked = AllThree(w, Checked);
-        allEnabled = AllThree(w, Enabled);
+        EXPECT_TRUE(AllThree(w, Checked));
+        EXPECT_TRUE(AllThree(w, Enabled));
         Click(w, IDOK);
     });
     EXPECT_EQ(IDOK, result);
-    EXPECT_TRUE(disabledAtFirst);
-    EXPECT_TRUE(allTicked);
-    EXPECT_TRUE(allEnabled);
     int context, toolbar, tools;
-    BrowserIntegration integration(AppInstallDir);
-    EXPECT_EQ(BrowserIntegration::Full, integration.QueryState(&context, &toolbar, &tools));
+    EXPECT_EQ(BrowserIntegration::Full, BrowserIntegration(AppInstallDir).QueryState(&context, &toolbar, &tools));
 }
 
 TEST_F(OptionsDialogTest, OkWithoutTouchingTheIntegrationWritesNoEntry) {
@@ -133,15 +122,15 @@ TEST_F(OptionsDialogTest, UntickingEnableAndOkRemovesEveryEntry) {
         else
             BrowserIntegration(AppInstallDir).Apply(1, 1, 1, 1);
         OptionsDialog options(nullptr, App().settings, AppInstallDir);
-        bool subsTicked = !tickedFirst;
         RunWindow(options, [&](HWND w) {
-            if (tickedFirst) Tick(w, IDC_IE_ENABLE, true);
-            // Unticking before the click is handled would make it read unticked.
-            if (tickedFirst) subsTicked = WaitFor([&] { return Checked(w, IDC_IE_TOOLS_MENU); }, 5000);
+            if (tickedFirst) {
+                Tick(w, IDC_IE_ENABLE, true);
+                // Unticking before the click is handled would make it read unticked.
+                EXPECT_TRUE(WaitFor([&] { return Checked(w, IDC_IE_TOOLS_MENU); }, 5000));
+            }
             Tick(w, IDC_IE_ENABLE, false);
             Click(w, IDOK);
         });
-        ASSERT_TRUE(subsTicked);
         EXPECT_FALSE(KeyExists(kPageKey));
         EXPECT_FALSE(KeyExists(kLinkKey));
         EXPECT_FALSE(ExtensionKeyExists());
@@ -152,9 +141,8 @@ TEST_F(OptionsDialogTest, CancelKeepsEverythingAsItWas) {
     App().settings.DefaultFolder = "C:\\Kept";
     App().settings.Program = "C:\\kept.exe";
     OptionsDialog options(nullptr, App().settings, AppInstallDir);
-    std::string shownFolder;
     INT_PTR result = RunWindow(options, [&](HWND w) {
-        shownFolder = Text(w, IDC_FOLDER);
+        EXPECT_EQ("C:\\Kept", Text(w, IDC_FOLDER));
         // What the pickers would have put in the boxes.
         SetText(w, IDC_FOLDER, "C:\\Browsed");
         SetText(w, IDC_PROGRAM, "C:\\browsed.exe");
@@ -162,7 +150,6 @@ TEST_F(OptionsDialogTest, CancelKeepsEverythingAsItWas) {
         Click(w, IDCANCEL);
     });
     EXPECT_EQ(IDCANCEL, result);
-    EXPECT_EQ("C:\\Kept", shownFolder);
     EXPECT_EQ("C:\\Kept", App().settings.DefaultFolder);
     EXPECT_EQ("C:\\kept.exe", App().settings.Program);
     EXPECT_FALSE(KeyExists(kPageKey));
@@ -173,7 +160,6 @@ TEST_F(OptionsDialogTest, TheMainWindowShowsTheNewDefaultFolderAfterOk) {
     App().settings.RecentFolders->Add(listed);
     App().settings.RecentFolders->Add("C:\\Other");
     RecordingMainDialog window;
-    std::string shown;
     RunWindow(window, [&](HWND w) {
         PostMessageA(w, WM_COMMAND, ID_OPTIONS, 0);
         HWND options = WaitForDialog("Options");
@@ -182,9 +168,8 @@ TEST_F(OptionsDialogTest, TheMainWindowShowsTheNewDefaultFolderAfterOk) {
         Click(options, IDOK);
         WaitFor([&] { return !IsWindow(options); }, 5000);
         Sleep(100);
-        shown = Text(w, IDC_FOLDER);
+        EXPECT_EQ(listed, Text(w, IDC_FOLDER));
     });
-    EXPECT_EQ(listed, shown);
     EXPECT_EQ(listed, App().settings.DefaultFolder);
     RemoveTree(listed);
 }

@@ -109,10 +109,8 @@ void CheckObject() {
 void CheckAggregation() {
     Group g{"aggregation"};
     IClassFactory* factory = Factory();
-    if (!factory) {
-        g.Expect(false, "no class factory");
-        return;
-    }
+    g.Expect(factory != nullptr, "no class factory");
+    if (!factory) return;
     Outer outer;
     void* p = &p;
     g.Expect(factory->CreateInstance(&outer, IID_IDispatch, &p) == CLASS_E_NOAGGREGATION && !p,
@@ -156,8 +154,8 @@ bool IconGroupHas16And24(HMODULE module, int id) {
 // wants both sizes.
 void CheckResources(HMODULE module) {
     Group g{"resources"};
-    g.Expect(IconGroupHas16And24(module, 201), "icon group 201 lacks a 16x16 or 24x24 256-colour image");
-    g.Expect(IconGroupHas16And24(module, 202), "icon group 202 lacks a 16x16 or 24x24 256-colour image");
+    g.Expect(IconGroupHas16And24(module, 201) && IconGroupHas16And24(module, 202),
+             "icon group 201 or 202 lacks a 16x16 or 24x24 256-colour image");
     g.Expect(FindResourceA(module, MAKEINTRESOURCEA(101), "REGISTRY") != nullptr, "no REGISTRY 101");
 }
 

@@ -4,15 +4,6 @@
 // cscript exits 0 on an uncaught error, so every error becomes exit code 1.
 var failures = 0;
 
-function report(name, why) {
-    if (why) {
-        WScript.Echo("FAIL " + name + ": " + why);
-        failures++;
-    } else {
-        WScript.Echo("PASS " + name);
-    }
-}
-
 function pageScript(folder, file) {
     var fso = new ActiveXObject("Scripting.FileSystemObject");
     var stream = fso.OpenTextFile(folder + "\\" + file, 1);
@@ -49,7 +40,8 @@ function check(name, source, cases) {
         var got = run(source, cases[i][1]);
         if (got != cases[i][2]) why = cases[i][0] + ": got [" + got + "], want [" + cases[i][2] + "]";
     }
-    report(name, why);
+    if (why) failures++;
+    WScript.Echo(why ? "FAIL " + name + ": " + why : "PASS " + name);
 }
 
 try {

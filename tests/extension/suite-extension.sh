@@ -22,17 +22,13 @@ WINE64=/usr/lib/wine/wine64
 PREFIX64=""
 APPKEY='HKCU\Software\Quorvane\Framehaul'
 SAVED_DIR=""
-HAD_DIR=""
 C_DIR=""
 
 # The caller's prefix is shared with other suites: put back what was changed.
 restore_prefix() {
   [ -n "$C_DIR" ] || return
-  if [ -n "$HAD_DIR" ]; then
-    timeout 30 wine reg add "$APPKEY" /v InstallDir /d "$SAVED_DIR" /f >/dev/null 2>&1
-  else
-    timeout 30 wine reg delete "$APPKEY" /v InstallDir /f >/dev/null 2>&1
-  fi
+  if [ -n "$SAVED_DIR" ]; then fh_reg add "$APPKEY" /v InstallDir /d "$SAVED_DIR" /f
+  else fh_reg delete "$APPKEY" /v InstallDir /f; fi
   rm -rf "$C_DIR" "$WINEPREFIX/drive_c/Framehaul.exe" "$WINEPREFIX/drive_c/calls.txt"
 }
 
@@ -60,24 +56,15 @@ winpath() { echo "Z:${1//\//\\}"; }
 
 # ---------------------------------------------------------------- exports
 # Names, in ordinal order from 1, exactly the four COM entry points.
-check_exports() {
-  local objdump=$1 dll=$2 name=$3 table
-  table=$("$objdump" -p "$dll" | sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' | tr -s ' \t' ' ')
-  local want=$'[Ordinal/Name Pointer] Table\n[ 0] DllCanUnloadNow\n[ 1] DllGetClassObject\n[ 2] DllRegisterServer\n[ 3] DllUnregisterServer'
-  if [ "$(echo "$table" | sed '/^ *$/d; s/^ //')" != "$want" ]; then
-    fail "$name" "export table is: $(echo "$table" | tr '\n' ';')"
-  elif ! "$objdump" -p "$dll" | grep -q 'Ordinal Base 1$'; then
-    fail "$name" "ordinals do not start at 1"
-  else
-    pass "$name"
-  fi
+exports_differ() {
+  local table want=$'[Ordinal/Name Pointer] Table\n[ 0] DllCanUnloadNow\n[ 1] DllGetClassObject\n[ 2] DllRegisterServer\n[ 3] DllUnregisterServer'
+  [ -f "$2" ] || { echo "no module at $2"; return; }
+  table=$("$1" -p "$2" | sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' | tr -s ' \t' ' ')
+  [ "$(echo "$table" | sed '/^ *$/d; s/^ //')" = "$want" ] || { echo "export table is: $(echo "$table" | tr '\n' ';')"; return; }
+  "$1" -p "$2" | grep -q 'Ordinal Base 1$' || echo "ordinals do not start at 1"
 }
-check_exports i686-w64-mingw32-objdump "$DLL32" exports-32
-if [ -f "$DLL64" ]; then
-  check_exports x86_64-w64-mingw32-objdump "$DLL64" exports-64
-else
-  fail exports-64 "no 64-bit module at $DLL64"
-fi
+verdict exports-32 "$(exports_differ i686-w64-mingw32-objdump "$DLL32")"
+verdict exports-64 "$(exports_differ x86_64-w64-mingw32-objdump "$DLL64")"
 
 # ---------------------------------------------------------------- probe and pages
 # Both print their own PASS/FAIL lines; a crash shows as a bad exit code.
@@ -153,10 +140,7 @@ leftovers() {
 }
 
 # ---------------------------------------------------------------- 32-bit registration
-if timeout 30 wine reg query "$APPKEY" /v InstallDir >/dev/null 2>&1; then
-  HAD_DIR=1
-  SAVED_DIR=$(timeout 30 wine reg query "$APPKEY" /v InstallDir | tr -d '\r' | sed -n 's/^ *InstallDir *REG_SZ *//p')
-fi
+SAVED_DIR=$(timeout 30 wine reg query "$APPKEY" /v InstallDir 2>/dev/null | tr -d '\r' | sed -n 's/^ *InstallDir *REG_SZ *//p')
 C_DIR="$WINEPREFIX/drive_c/Program Files/Frame haul Test"
 C_WIN='C:\Program Files\Frame haul Test'
 mkdir -p "$C_DIR"
