@@ -55,13 +55,23 @@ regval() {
   timeout 30 wine reg query "$1" "${args[@]}" 2>/dev/null | tr -d '\r' |
     sed -n 's/^ *[^ ].*  *REG_[A-Z_]*  *//p' | head -1
 }
+# Each line of input "key|name|data" (name "": the default value): what differs.
+values_differ() {
+  local key name data got
+  while IFS='|' read -r key name data; do
+    got=$(regval "$key" "$name")
+    [ "$got" = "$data" ] || echo -n " [$key ${name:-(default)}: '$got']"
+  done
+}
+# "$1|pair" for each following pair.
+under() { local key=$1 pair; shift; for pair; do echo "$key|$pair"; done; }
 haskey() { timeout 30 wine reg query "$1" >/dev/null 2>&1; }
 unix_path() { echo "$C/${1#C:\\}" | tr '\\' '/'; }
 
 # What the Options dialog writes with everything on, for folder $1.
 entries_differ() {
-  local d=$1 why=""
-  local expected="
+  local d=$1 count
+  values_differ <<EOF
 $MENUEXT\\Download Video on This Page||$d\\SnagbarPage.html
 $MENUEXT\\Download Video on This Page|Contexts|0x7f
 $MENUEXT\\Download Video This Links To||$d\\SnagbarLink.html
@@ -76,15 +86,10 @@ $EXTENSION|Icon|$d\\Snagbar.dll,201
 $EXTENSION|MenuCustomize|Tools
 $EXTENSION|MenuText|Download Video on This Page
 $EXTENSION|MenuStatusBar|Download video on this web page using Framehaul
-$CLSID\\InprocServer32||$d\\Snagbar.dll"
-  while IFS='|' read -r key name data; do
-    [ -z "$key" ] && continue
-    local got; got=$(regval "$key" "$name")
-    [ "$got" = "$data" ] || why="$why [$key ${name:-(default)}: '$got']"
-  done <<<"$expected"
-  local count; count=$(timeout 30 wine reg query "$EXTENSION" 2>/dev/null | grep -c REG_SZ)
-  [ "$count" = 10 ] || why="$why [$count values in the extension key]"
-  echo "$why"
+$CLSID\\InprocServer32||$d\\Snagbar.dll
+EOF
+  count=$(timeout 30 wine reg query "$EXTENSION" 2>/dev/null | grep -c REG_SZ)
+  [ "$count" = 10 ] || echo " [$count values in the extension key]"
 }
 
 # The installed files equal the built ones.
@@ -121,19 +126,13 @@ verdict install-files "$( [ $rc -eq 0 ] || echo "exit $rc;")$(files_differ "$DEF
 link="$C/ProgramData/Microsoft/Windows/Start Menu/Programs/Framehaul.lnk"
 if [ -f "$link" ] && grep -qa 'Framehaul\\Framehaul.exe' "$link"; then pass start-menu-shortcut
 else fail start-menu-shortcut "no $link pointing at Framehaul.exe"; fi
-why=""
-for pair in "DisplayName|Framehaul" "DisplayVersion|$version" "Publisher|Quorvane" \
-            "DisplayIcon|$DEFAULT_WIN\\Framehaul.exe,0" "InstallLocation|$DEFAULT_WIN" \
-            "UninstallString|\"$DEFAULT_WIN\\Uninstall.exe\"" \
-            "QuietUninstallString|\"$DEFAULT_WIN\\Uninstall.exe\" /S"; do
-  got=$(regval "$UNINSTALL" "${pair%%|*}")
-  [ "$got" = "${pair#*|}" ] || why="$why ${pair%%|*}='$got'"
-done
+why=$(under "$UNINSTALL" "DisplayName|Framehaul" "DisplayVersion|$version" "Publisher|Quorvane" \
+  "DisplayIcon|$DEFAULT_WIN\\Framehaul.exe,0" "InstallLocation|$DEFAULT_WIN" "UninstallString|\"$DEFAULT_WIN\\Uninstall.exe\"" \
+  "QuietUninstallString|\"$DEFAULT_WIN\\Uninstall.exe\" /S" | values_differ)
 size=$(regval "$UNINSTALL" EstimatedSize)
 [ $((size)) -gt 100 ] 2>/dev/null || why="$why EstimatedSize='$size'"
 verdict add-remove-entry "$why"
-got=$(regval "$APPKEY" InstallDir)
-verdict install-dir "$([ "$got" = "$DEFAULT_WIN" ] || echo "InstallDir is '$got'")"
+verdict install-dir "$(under "$APPKEY" "InstallDir|$DEFAULT_WIN" | values_differ)"
 verdict ie-entries-written "$(entries_differ "$DEFAULT_WIN")"
 
 # 2. The same setup again: refused while the installed program runs, then
@@ -151,10 +150,8 @@ kill "$RUN_PID" 2>/dev/null; wait "$RUN_PID" 2>/dev/null; RUN_PID=""
 fh_poll 100 fh_ended 'Files.Framehaul.Framehaul\.exe'
 install; rc=$?
 step "install over it"
-why=$(files_differ "$DEFAULT_WIN")
-got=$(regval "$UNINSTALL" InstallLocation)
-if [ $rc -eq 0 ] && [ -z "$why" ] && [ "$got" = "$DEFAULT_WIN" ]; then pass upgrade-in-place
-else fail upgrade-in-place "exit $rc;$why InstallLocation '$got'"; fi
+why=$(files_differ "$DEFAULT_WIN"; under "$UNINSTALL" "InstallLocation|$DEFAULT_WIN" | values_differ)
+verdict upgrade-in-place "$( [ $rc -eq 0 ] || echo "exit $rc;")$why"
 
 # 3. Moved into a folder with spaces: the copy before is removed, and every
 # path that leads to the program names the new folder.
@@ -162,11 +159,8 @@ install_to "$SPACES_WIN"; rc=$?
 step "install into a folder with spaces"
 why=$(files_differ "$SPACES_WIN")
 [ -e "$default_dir" ] && why="$why $DEFAULT_WIN still there;"
-for pair in "$APPKEY|InstallDir" "$UNINSTALL|InstallLocation"; do
-  got=$(regval "${pair%%|*}" "${pair#*|}")
-  [ "$got" = "$SPACES_WIN" ] || why="$why ${pair#*|}='$got';"
-done
-why="$why$(entries_differ "$SPACES_WIN")"
+why="$why$(under "$APPKEY" "InstallDir|$SPACES_WIN" | values_differ)"
+why="$why$(under "$UNINSTALL" "InstallLocation|$SPACES_WIN" | values_differ)$(entries_differ "$SPACES_WIN")"
 verdict folder-with-spaces "$( [ $rc -eq 0 ] || echo "exit $rc;")$why"
 
 # As Internet Explorer's pages do: the installed module starts the program
