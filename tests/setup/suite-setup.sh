@@ -150,7 +150,7 @@ kill "$RUN_PID" 2>/dev/null; wait "$RUN_PID" 2>/dev/null; RUN_PID=""
 fh_poll 100 fh_ended 'Files.Framehaul.Framehaul\.exe'
 install; rc=$?
 step "install over it"
-why=$(files_differ "$DEFAULT_WIN"; under "$UNINSTALL" "InstallLocation|$DEFAULT_WIN" | values_differ)
+why=$(files_differ "$DEFAULT_WIN")$(under "$UNINSTALL" "InstallLocation|$DEFAULT_WIN" | values_differ)
 verdict upgrade-in-place "$( [ $rc -eq 0 ] || echo "exit $rc;")$why"
 
 # 3. Moved into a folder with spaces: the copy before is removed, and every
