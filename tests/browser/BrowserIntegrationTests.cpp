@@ -65,20 +65,17 @@ struct ViewKey {
                                              reinterpret_cast<BYTE*>(buffer), &size);
         return read && type == REG_SZ ? buffer : "absent";
     }
+    int ValueCount() {  // -1 when the key does not exist
+        DWORD values = 0;
+        if (!key) return -1;
+        RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
+                         nullptr);
+        return static_cast<int>(values);
+    }
 };
 
 std::string HklmValue(REGSAM view, const char* name) {
     return ViewKey(view).Value(name);
-}
-
-// -1 when the key does not exist.
-int HklmValueCount(REGSAM view) {
-    ViewKey e(view);
-    DWORD values = 0;
-    if (!e.key) return -1;
-    RegQueryInfoKeyA(e.key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
-                     nullptr);
-    return static_cast<int>(values);
 }
 
 // Deletes the value, or makes it longer than anyone reads.
@@ -131,7 +128,7 @@ protected:
                 EXPECT_EQ(on ? value.data : "absent", HklmValue(view, value.name))
                     << value.name << " in the " << ViewName(view);
             }
-            EXPECT_EQ(count ? count : -1, HklmValueCount(view)) << ViewName(view);
+            EXPECT_EQ(count ? count : -1, ViewKey(view).ValueCount()) << ViewName(view);
         }
     }
     // QueryState's answer and the three boxes it reads.

@@ -28,10 +28,9 @@ bool AllThree(HWND w, bool (*test)(HWND, int)) {
 }
 bool ExtensionKeyExists() {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
+    bool exists = !RegOpenKeyExA(HKEY_LOCAL_MACHINE, BrowserIntegration::kExtensionKey, 0, KEY_READ, &key);
+    if (exists) RegCloseKey(key);
+    return exists;
 }
 
 class OptionsDialogTest : public ::testing::Test {
@@ -92,26 +91,6 @@ TEST_F(OptionsDialogTest, EnablingTicksAndEnablesAllThreeAndOkWritesThem) {
     EXPECT_EQ(BrowserIntegration::Full, BrowserIntegration(AppInstallDir).QueryState(&context, &toolbar, &tools));
 }
 
-TEST_F(OptionsDialogTest, OkWithoutTouchingTheIntegrationWritesNoEntry) {
-    LeaveOnlyThePageItem();
-    OptionsDialog options(nullptr, App().settings, AppInstallDir);
-    RunWindow(options, [&](HWND w) {
-        Tick(w, IDC_ALWAYS_OVERWRITE, true);
-        Tick(w, IDC_AUTO_START, false);
-        SetText(w, IDC_FOLDER, "C:\\New Default");
-        SetText(w, IDC_PROGRAM, "C:\\Player\\play.exe");
-        Click(w, IDOK);
-    });
-    EXPECT_TRUE(KeyExists(kPageKey));  // no Apply, not even one that removes
-    EXPECT_FALSE(KeyExists(kLinkKey));
-    EXPECT_FALSE(ExtensionKeyExists());
-    const AppSettings& settings = App().settings;
-    EXPECT_EQ(1, settings.AlwaysOverwrite);
-    EXPECT_EQ(0, settings.AutoStart);
-    EXPECT_EQ("C:\\New Default", settings.DefaultFolder);
-    EXPECT_EQ("C:\\Player\\play.exe", settings.Program);
-}
-
 // Also when it was ticked and unticked again: from a stray page item, for
 // which the dialog reads "no entries", only an Apply removes anything.
 TEST_F(OptionsDialogTest, UntickingEnableAndOkRemovesEveryEntry) {
@@ -137,22 +116,38 @@ TEST_F(OptionsDialogTest, UntickingEnableAndOkRemovesEveryEntry) {
     }
 }
 
-TEST_F(OptionsDialogTest, CancelKeepsEverythingAsItWas) {
-    App().settings.DefaultFolder = "C:\\Kept";
-    App().settings.Program = "C:\\kept.exe";
-    OptionsDialog options(nullptr, App().settings, AppInstallDir);
-    INT_PTR result = RunWindow(options, [&](HWND w) {
-        EXPECT_EQ("C:\\Kept", Text(w, IDC_FOLDER));
-        // What the pickers would have put in the boxes.
-        SetText(w, IDC_FOLDER, "C:\\Browsed");
-        SetText(w, IDC_PROGRAM, "C:\\browsed.exe");
-        Tick(w, IDC_IE_ENABLE, true);
-        Click(w, IDCANCEL);
-    });
-    EXPECT_EQ(IDCANCEL, result);
-    EXPECT_EQ("C:\\Kept", App().settings.DefaultFolder);
-    EXPECT_EQ("C:\\kept.exe", App().settings.Program);
-    EXPECT_FALSE(KeyExists(kPageKey));
+// OK saves the boxes and, the integration untouched, starts no Apply, not
+// even one that removes the stray page item; Cancel keeps everything.
+TEST_F(OptionsDialogTest, OkSavesTheBoxesAndCancelKeepsEverything) {
+    AppSettings& settings = App().settings;
+    for (int button : {IDCANCEL, IDOK}) {
+        SCOPED_TRACE(button == IDOK ? "OK" : "Cancel");
+        LeaveOnlyThePageItem();
+        settings.AlwaysOverwrite = 0;
+        settings.AutoStart = 1;
+        settings.DefaultFolder = "C:\\Kept";
+        settings.Program = "C:\\kept.exe";
+        OptionsDialog options(nullptr, settings, AppInstallDir);
+        INT_PTR result = RunWindow(options, [&](HWND w) {
+            EXPECT_EQ("C:\\Kept", Text(w, IDC_FOLDER));
+            Tick(w, IDC_ALWAYS_OVERWRITE, true);
+            Tick(w, IDC_AUTO_START, false);
+            // What the pickers would have put in the boxes.
+            SetText(w, IDC_FOLDER, "C:\\New Default");
+            SetText(w, IDC_PROGRAM, "C:\\Player\\play.exe");
+            if (button == IDCANCEL) Tick(w, IDC_IE_ENABLE, true);
+            Click(w, button);
+        });
+        bool ok = button == IDOK;
+        EXPECT_EQ(button, result);
+        EXPECT_EQ(ok ? 1 : 0, settings.AlwaysOverwrite);
+        EXPECT_EQ(ok ? 0 : 1, settings.AutoStart);
+        EXPECT_EQ(ok ? "C:\\New Default" : "C:\\Kept", settings.DefaultFolder);
+        EXPECT_EQ(ok ? "C:\\Player\\play.exe" : "C:\\kept.exe", settings.Program);
+        EXPECT_TRUE(KeyExists(kPageKey));
+        EXPECT_FALSE(KeyExists(kLinkKey));
+        EXPECT_FALSE(ExtensionKeyExists());
+    }
 }
 
 TEST_F(OptionsDialogTest, TheMainWindowShowsTheNewDefaultFolderAfterOk) {

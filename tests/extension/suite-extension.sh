@@ -71,15 +71,12 @@ verdict exports-64 "$(exports_differ x86_64-w64-mingw32-objdump "$DLL64")"
 relay() {
   local name=$1 out rc
   shift
-  out=$(timeout 60 "$@" 2>&1; echo "rc=$?")
-  out=$(echo "$out" | tr -d '\r')
-  rc=${out##*rc=}
-  out=${out%rc=*}
+  out=$(timeout 60 "$@" 2>&1 | tr -d '\r'; exit "${PIPESTATUS[0]}")
+  rc=$?
   echo "$out" | grep -E '^(PASS|FAIL) '
-  if [ "$rc" != 0 ]; then
-    FAILED=1
-    echo "$out" | grep -q '^FAIL ' || echo "FAIL $name: exit code $rc: $(echo "$out" | tail -n 3 | tr '\n' ';')"
-  fi
+  [ "$rc" = 0 ] && return
+  FAILED=1
+  echo "$out" | grep -q '^FAIL ' || echo "FAIL $name: exit code $rc: $(echo "$out" | tail -n 3 | tr '\n' ';')"
 }
 relay probe wine "$(winpath "$PROBE")" "$(winpath "$DLL32")"
 relay page-scripts wine cscript //nologo "$(winpath "$HERE/pages-test.js")" "$(winpath "$ROOT/extension")"
@@ -160,7 +157,6 @@ verdict reregister-replaces-class-key "$(register_32)"
 # ---------------------------------------------------------------- DownloadVideo (32-bit)
 RECORD="$C_DIR/calls.txt"
 
-# Waits (up to 10 s) for the stand-in's record of a start.
 wait_record() { fh_poll 100 test -s "$RECORD"; }
 
 # DownloadVideo through cscript $1, InstallDir $2, link $3, which must start
