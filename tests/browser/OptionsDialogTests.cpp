@@ -16,12 +16,8 @@ namespace {
 const std::string kPageKey = std::string(BrowserIntegration::kMenuExtKey) + "\\Download Video on This Page";
 const std::string kLinkKey = std::string(BrowserIntegration::kMenuExtKey) + "\\Download Video This Links To";
 
-bool Checked(HWND w, int id) {
-    return IsDlgButtonChecked(w, id) == BST_CHECKED;
-}
-bool Disabled(HWND w, int id) {
-    return !Enabled(w, id);
-}
+auto Checked = [](HWND w, int id) -> bool { return IsDlgButtonChecked(w, id) == BST_CHECKED; };
+auto Disabled = [](HWND w, int id) { return !Enabled(w, id); };
 // Whether test holds for the three boxes below "enable".
 bool AllThree(HWND w, bool (*test)(HWND, int)) {
     return test(w, IDC_IE_CONTEXT_MENU) && test(w, IDC_IE_TOOLBAR_BUTTON) && test(w, IDC_IE_TOOLS_MENU);

@@ -6,12 +6,7 @@
 function text(arg) {
     var m = /^([\s\S]*)\*(\d+)$/.exec(arg);
     var t = decodeURIComponent(m ? m[1] : arg);
-    if (m) {
-        var pad = [];
-        for (var i = t.length; i < +m[2]; i++) pad.push("x");
-        t += pad.join("");
-    }
-    return t;
+    return m ? t + new Array(Math.max(0, +m[2] - t.length) + 1).join("x") : t;
 }
 
 var value = "Software\\Quorvane\\Framehaul\\InstallDir";

@@ -5,8 +5,7 @@
 var failures = 0;
 
 function pageScript(folder, file) {
-    var fso = new ActiveXObject("Scripting.FileSystemObject");
-    var stream = fso.OpenTextFile(folder + "\\" + file, 1);
+    var stream = new ActiveXObject("Scripting.FileSystemObject").OpenTextFile(folder + "\\" + file, 1);
     var html = stream.ReadAll();
     stream.Close();
     var blocks = html.match(/<script[^>]*>[\s\S]*?<\/script>/gi);
@@ -28,9 +27,7 @@ function run(source, menuArguments) {
 }
 
 function element(tagName, parent, href) {
-    var e = { tagName: tagName, parentElement: parent };
-    if (href !== undefined) e.href = href;
-    return e;
+    return { tagName: tagName, parentElement: parent, href: href };
 }
 
 // cases: [name, menuArguments, expected calls]
