@@ -15,15 +15,8 @@ const std::string kText = "a\x95\x7D}b\x83\x5C\\c";
 }  // namespace
 
 TEST(MbText, Cp932LeadBytes) {
-    EXPECT_FALSE(mbtext::IsCp932LeadByte(0x80));
-    EXPECT_TRUE(mbtext::IsCp932LeadByte(0x81));
-    EXPECT_TRUE(mbtext::IsCp932LeadByte(0x9F));
-    EXPECT_FALSE(mbtext::IsCp932LeadByte(0xA0));
-    EXPECT_FALSE(mbtext::IsCp932LeadByte(0xDF));
-    EXPECT_TRUE(mbtext::IsCp932LeadByte(0xE0));
-    EXPECT_TRUE(mbtext::IsCp932LeadByte(0xFC));
-    EXPECT_FALSE(mbtext::IsCp932LeadByte(0xFD));
-    EXPECT_FALSE(mbtext::IsCp932LeadByte('}'));
+    for (int byte : {0x81, 0x9F, 0xE0, 0xFC}) EXPECT_TRUE(mbtext::IsCp932LeadByte(byte)) << byte;
+    for (int byte : {0x80, 0xA0, 0xDF, 0xFD, 0x7D}) EXPECT_FALSE(mbtext::IsCp932LeadByte(byte)) << byte;
 }
 
 TEST(MbText, FindCharSkipsTrailBytes) {
@@ -66,28 +59,20 @@ TEST(MbText, ReplaceCharsLeavesTrailBytesAlone) {
 TEST(MbText, ReplaceAll) {
     EXPECT_EQ(mbtext::ReplaceAll("a:1,b:2", ":", "=", kCp932), "a=1,b=2");
     EXPECT_EQ(mbtext::ReplaceAll("\"x\" \x95\x22", "\"", "'", kCp932), "'x' \x95\x22");
-    EXPECT_EQ(mbtext::ReplaceAll(kText, "}", "", kCp932),
-              "a\x95\x7D"
-              "b\x83\x5C\\c");
+    EXPECT_EQ(mbtext::ReplaceAll(kText, "}", "", kCp932), "a\x95}b\x83\x5C\\c");
     EXPECT_EQ(mbtext::ReplaceAll("aaaa", "aa", "b", kCp932), "bb");
     EXPECT_EQ(mbtext::ReplaceAll("abc", "", "x", kCp932), "abc");
     EXPECT_EQ(mbtext::ReplaceAll("abc", "bc", "", nullptr), "a");
 }
 
 TEST(MbText, RemoveChar) {
-    EXPECT_EQ(mbtext::RemoveChar(kText, '}', kCp932),
-              "a\x95\x7D"
-              "b\x83\x5C\\c");
+    EXPECT_EQ(mbtext::RemoveChar(kText, '}', kCp932), "a\x95}b\x83\x5C\\c");
     EXPECT_EQ(mbtext::RemoveChar("'a','b'", '\'', kCp932), "a,b");
-    EXPECT_EQ(mbtext::RemoveChar(kText, '}', nullptr),
-              "a\x95"
-              "b\x83\x5C\\c");
+    EXPECT_EQ(mbtext::RemoveChar(kText, '}', nullptr), std::string("a\x95") + "b\x83\x5C\\c");
 }
 
 TEST(MbText, CharBoundaryAtOrBefore) {
-    const std::string s =
-        "ab\x95\x7D"
-        "c";
+    const std::string s = "ab\x95}c";
     EXPECT_EQ(mbtext::CharBoundaryAtOrBefore(s, 0, kCp932), 0u);
     EXPECT_EQ(mbtext::CharBoundaryAtOrBefore(s, 2, kCp932), 2u);
     EXPECT_EQ(mbtext::CharBoundaryAtOrBefore(s, 3, kCp932), 2u);
@@ -98,10 +83,7 @@ TEST(MbText, CharBoundaryAtOrBefore) {
 }
 
 TEST(MbText, ReplaceControlChars) {
-    EXPECT_EQ(mbtext::ReplaceControlChars("a\tb\nc\x1F"
-                                          "d\x7F",
-                                          ' ', kCp932),
-              "a b c d\x7F");
+    EXPECT_EQ(mbtext::ReplaceControlChars("a\tb\nc\x1F\x64\x7F", ' ', kCp932), "a b c d\x7F");
     EXPECT_EQ(mbtext::ReplaceControlChars(std::string("a\0b", 3), ' ', kCp932), std::string("a\0b", 3));
     // After a lead byte a control byte is that character's second byte.
     EXPECT_EQ(mbtext::ReplaceControlChars("\x95\x0A\x0A", ' ', kCp932), "\x95\x0A ");
