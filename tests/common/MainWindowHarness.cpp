@@ -156,16 +156,9 @@ std::string JobResult(HWND window, const std::string& url, const std::string& fo
 }
 
 HWND WaitForFileExistsDialog(DWORD timeoutMs) {
-    HWND found = nullptr;
-    WaitFor(
-        [&] {
-            found = testing_support::FindDialog([](HWND window) {
-                return GetDlgItem(window, IDC_OVERWRITE_IT) && GetDlgItem(window, IDC_ALWAYS_OVERWRITE);
-            });
-            return found != nullptr;
-        },
+    return testing_support::WaitForDialog(
+        [](HWND window) { return GetDlgItem(window, IDC_OVERWRITE_IT) && GetDlgItem(window, IDC_ALWAYS_OVERWRITE); },
         timeoutMs);
-    return found;
 }
 
 }  // namespace harness

@@ -72,8 +72,9 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs);
 // The first visible dialog (#32770) of a process (0: this one), on any thread, for
 // which match holds; null when there is none.
 HWND FindDialog(const std::function<bool(HWND)>& match, DWORD processId = 0);
-// A visible dialog of this process with this caption, once it is shown
-// (null on time-out).
+// A visible dialog of this process for which match holds, or with this
+// caption, once it is shown (null on time-out).
+HWND WaitForDialog(const std::function<bool(HWND)>& match, DWORD timeoutMs);
 HWND WaitForDialog(const std::string& caption, DWORD timeoutMs = 10000);
 
 // Runs the thread's messages until done() holds or timeoutMs passes.

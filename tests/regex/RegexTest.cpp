@@ -33,25 +33,18 @@ TEST(RegexSyntax, LiteralsBracesClassesEscapesAndDot) {
     };
     // clang-format on
     ExpectAll(finds);
-    EXPECT_EQ(StartOf("", "abc"), 0);
     EXPECT_EQ(FindIn("a\\0b", std::string("a\0b", 3)), std::string("a\0b", 3));
 }
 
-TEST(RegexSyntax, Anchors) {
+TEST(RegexPriority, AnchorsAndTheLeftmostStart) {
     // clang-format off
     const Starts starts[] = {{"^a", "aa", 0}, {"^b", "ab", -1}, {"a$", "aa", 1}, {"a$", "aa\n", 1},
-        {"a$", "aa\n\n", -1}, {"^$", "", 0}};
+        {"a$", "aa\n\n", -1}, {"^$", "", 0}, {"b|ab", "xab", 1}, {"c|b*c", "abbc", 1}, {"", "abc", 0}};
+    const Finds finds[] = {{"^(a|b)*$", "abba", "abba"}, {"x|^", "ab", ""}, {"b|ab", "xab", "ab"},
+        {"a*", "baa", ""}};  // empty at 0 is leftmost
     // clang-format on
     ExpectAll(starts);
-    EXPECT_EQ(FindIn("^(a|b)*$", "abba"), "abba");
-    EXPECT_EQ(FindIn("x|^", "ab"), "");
-}
-
-TEST(RegexPriority, LeftmostMatchWins) {
-    EXPECT_EQ(StartOf("b|ab", "xab"), 1);
-    EXPECT_EQ(FindIn("b|ab", "xab"), "ab");
-    EXPECT_EQ(StartOf("c|b*c", "abbc"), 1);
-    EXPECT_EQ(FindIn("a*", "baa"), "");  // empty at 0 is leftmost
+    ExpectAll(finds);
 }
 
 TEST(RegexPriority, AlternativesRepetitionsAndEmptyIterations) {
