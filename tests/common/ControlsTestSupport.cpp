@@ -108,10 +108,7 @@ DialogDriver::~DialogDriver() {
 std::vector<std::string> ChildTexts(HWND window) {
     std::vector<std::string> texts;
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        char text[512] = "";
-        SendMessageTimeoutA(child, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
-                            nullptr);
-        texts.push_back(text);
+        texts.push_back(testing_support::WindowText(child));
         for (const std::string& inner : ChildTexts(child)) texts.push_back(inner);
     }
     return texts;

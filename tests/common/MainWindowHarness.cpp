@@ -79,14 +79,6 @@ void MainWindowTest::TearDown() {
     testing_support::ClearAppKey();
 }
 
-const RecentList& MainWindowTest::Urls() {
-    return *testing_support::App().settings.RecentUrls;
-}
-
-const RecentList& MainWindowTest::Folders() {
-    return *testing_support::App().settings.RecentFolders;
-}
-
 namespace harness {
 
 using testing_support::WaitFor;

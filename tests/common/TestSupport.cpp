@@ -173,6 +173,13 @@ std::string ReadFileBytes(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
+std::string WindowText(HWND window) {
+    char text[2048] = "";
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                        nullptr);
+    return text;
+}
+
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
     DWORD start = GetTickCount();
     while (!condition()) {
@@ -216,13 +223,7 @@ HWND WaitForDialog(const std::function<bool(HWND)>& match, DWORD timeoutMs) {
 }
 
 HWND WaitForDialog(const std::string& caption, DWORD timeoutMs) {
-    return WaitForDialog(
-        [&](HWND window) {
-            char title[256] = "";
-            GetWindowTextA(window, title, sizeof(title));
-            return caption == title;
-        },
-        timeoutMs);
+    return WaitForDialog([&](HWND window) { return WindowText(window) == caption; }, timeoutMs);
 }
 
 }  // namespace testing_support

@@ -67,6 +67,9 @@ bool SiteProxyInEffect();
 // The whole file as bytes ("" when it cannot be read).
 std::string ReadFileBytes(const std::string& path);
 
+// A window's text, asked with a time-out: a hung window cannot stop the caller.
+std::string WindowText(HWND window);
+
 // Polls condition every 10 ms until it holds or timeoutMs passes.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs);
 // The first visible dialog (#32770) of a process (0: this one), on any thread, for

@@ -43,13 +43,6 @@ std::string FullPath(const std::string& path) {
     return full;
 }
 
-std::string Text(HWND window) {
-    char text[512] = "";
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
-                        nullptr);
-    return text;
-}
-
 void Click(HWND dialog, int id) {
     SendMessageTimeoutA(GetDlgItem(dialog, id), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
 }
@@ -70,8 +63,7 @@ std::string PrepareWithDialog(const std::string& folder, const std::string& titl
     WaitFor([&] { return (dialog = FindWindowA("#32770", "Framehaul")) || done; }, 10000);
     EXPECT_EQ(drive != nullptr, dialog != nullptr);
     if (dialog && drive) drive(dialog);
-    for (int i = 0; i < 250 && !done; ++i, Sleep(20)) {
-    }
+    WaitFor([&] { return done.load(); }, 5000);
     if (!done) PostMessageA(dialog, WM_CLOSE, 0, 0);
     worker.join();
     return result ? path : "";
@@ -123,8 +115,8 @@ TEST_F(OutputTest, ExistingFileIsSettledByTheSettingOrTheDialog) {
     EXPECT_TRUE(std::regex_match(path.substr(folder.size()), std::regex(R"(\\untitled-?[0-9]+\.flv)"))) << path;
     Touch("Taken.flv");
     EXPECT_EQ(folder + "\\other", PrepareWithDialog(folder, "Taken", [](HWND dialog) {
-                  EXPECT_EQ("The file 'Taken.flv' already exists.", Text(GetDlgItem(dialog, IDC_EXISTS_TEXT)));
-                  EXPECT_EQ("Taken.flv", Text(GetDlgItem(dialog, IDC_FILE_NAME)));
+                  EXPECT_EQ("The file 'Taken.flv' already exists.", WindowText(GetDlgItem(dialog, IDC_EXISTS_TEXT)));
+                  EXPECT_EQ("Taken.flv", WindowText(GetDlgItem(dialog, IDC_FILE_NAME)));
                   SendMessageTimeoutA(GetDlgItem(dialog, IDC_FILE_NAME), WM_SETTEXT, 0,
                                       reinterpret_cast<LPARAM>("other"), SMTO_ABORTIFHUNG, 5000, nullptr);
                   Click(dialog, IDOK);

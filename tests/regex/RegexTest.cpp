@@ -9,27 +9,26 @@ TEST(RegexSyntax, LiteralsBracesClassesEscapesAndDot) {
     // clang-format off
     const Finds finds[] = {
         // literals and blanks
-        {"abc", "xxabcxx", "abc"}, {"a b", "ab a b", "a b"}, {"a  b", "a b", "<none>"},
-        {"ABC", "abc", "<none>"},  // case-sensitive
+        {"abc", "xxabcxx", "abc"}, {"a b", "ab a b", "a b"}, {"a  b", "a b", "<none>"}, {"ABC", "abc", "<none>"},
         {"", "abc", ""},
         // brace is literal unless a count follows
-        {"var swfArgs = {", "x var swfArgs = {a}", "var swfArgs = {"}, {"{", "ab{c", "{"},
-        {"a{", "a{", "a{"}, {"a{,2}", "aa a{,2}", "a{,2}"}, {"a{2", "aa{2", "a{2"}, {"a{x}", "a{x}", "a{x}"},
-        {"a{}", "a{}", "a{}"}, {"}", "a}", "}"}, {"\\{\\}", "{}", "{}"}, {"a{2}", "a{2}aa", "aa"},
+        {"var swfArgs = {", "x var swfArgs = {a}", "var swfArgs = {"}, {"{", "ab{c", "{"}, {"a{", "a{", "a{"},
+        {"a{,2}", "aa a{,2}", "a{,2}"}, {"a{2", "aa{2", "a{2"}, {"a{x}", "a{x}", "a{x}"}, {"a{}", "a{}", "a{}"},
+        {"}", "a}", "}"}, {"\\{\\}", "{}", "{}"}, {"a{2}", "a{2}aa", "aa"},
         {"{{1}", "{", "{"},  // a literal "{" repeated once
         // classes
-        {"[}]", "ab}c", "}"}, {"[}]", "abc", "<none>"}, {"[]a]+", "x]a]b", "]a]"},
-        {"[^]a]+", "]]bc]", "bc"}, {"[a-c]+", "xxabcd", "abc"}, {"[^a-c]+", "abcxyzab", "xyz"},
-        {"[a-]+", "x-a-b", "-a-"}, {"[\\d_]+", "ab1_2c", "1_2"}, {"[\\]\\\\]+", "a]\\]b", "]\\]"},
-        {"[^\\n]+", "\nab\n", "ab"}, {"[\\x41-\\x43]+", "zABCD", "ABC"}, {"[^}]*", "ab}", "ab"}, {"[.]", "a.b", "."},
+        {"[}]", "ab}c", "}"}, {"[}]", "abc", "<none>"}, {"[]a]+", "x]a]b", "]a]"}, {"[^]a]+", "]]bc]", "bc"},
+        {"[a-c]+", "xxabcd", "abc"}, {"[^a-c]+", "abcxyzab", "xyz"}, {"[a-]+", "x-a-b", "-a-"},
+        {"[\\d_]+", "ab1_2c", "1_2"}, {"[\\]\\\\]+", "a]\\]b", "]\\]"}, {"[^\\n]+", "\nab\n", "ab"},
+        {"[\\x41-\\x43]+", "zABCD", "ABC"}, {"[^}]*", "ab}", "ab"}, {"[.]", "a.b", "."},
         // escapes
         {"a\\nb", "a\nb", "a\nb"}, {"\\t\\r", "x\t\ry", "\t\r"}, {"\\\\", "a\\b", "\\"},
         {"\\.\\{\\}\\[\\]\\(\\)\\|\\*\\+\\?\\/\\\"\\'", "x.{}[]()|*+?/\"'y", ".{}[]()|*+?/\"'"},
-        {"\\d+", "ab123c", "123"}, {"\\w+", "  ab_1 ", "ab_1"}, {"\\s+", "ab \t\ncd", " \t\n"},
-        {"\\D+", "12ab3", "ab"}, {"\\W+", "ab, cd", ", "}, {"\\S+", "  ab ", "ab"}, {"\\x41\\x62", "xAb", "Ab"},
+        {"\\d+", "ab123c", "123"}, {"\\w+", "  ab_1 ", "ab_1"}, {"\\s+", "ab \t\ncd", " \t\n"}, {"\\D+", "12ab3", "ab"},
+        {"\\W+", "ab, cd", ", "}, {"\\S+", "  ab ", "ab"}, {"\\x41\\x62", "xAb", "Ab"},
         // dot is anything but line feed
-        {"a.c", "a\nc abc", "abc"}, {"a.c", "a\rc", "a\rc"}, {".+", "\n\nxy\nz", "xy"},
-        {"a(.|\\n)c", "a\nc", "a\nc"}, {"a.*", "ab\ncd", "ab"},
+        {"a.c", "a\nc abc", "abc"}, {"a.c", "a\rc", "a\rc"}, {".+", "\n\nxy\nz", "xy"}, {"a(.|\\n)c", "a\nc", "a\nc"},
+        {"a.*", "ab\ncd", "ab"},
     };
     // clang-format on
     ExpectAll(finds);
@@ -54,18 +53,18 @@ TEST(RegexPriority, AlternativesRepetitionsAndEmptyIterations) {
         {"a|ab", "ab", "a"}, {"ab|a", "ab", "ab"}, {"(a|ab)(c|bcd)", "abcd", "abcd"},
         {"(a|ab)(c|bcd)(d*)", "abcd", "abcd"}, {"(|a)b", "ab", "ab"}, {"(a|)", "a", "a"}, {"(|a)", "a", ""},
         // greedy and lazy
-        {"a+", "aaa", "aaa"}, {"a+?", "aaa", "a"}, {"a*?", "aaa", ""}, {"a??b", "ab", "ab"},
-        {"a?", "a", "a"}, {"a??", "a", ""}, {"<.*>", "<a><b>", "<a><b>"}, {"<.*?>", "<a><b>", "<a>"},
-        {"a.*?c", "abcbc", "abc"}, {"a.*c", "abcbc", "abcbc"}, {"(a+?)(a*)b", "aaab", "aaab"},
-        {"(ab)+?", "ababab", "ab"}, {"(ab)+", "ababab", "ababab"},
+        {"a+", "aaa", "aaa"}, {"a+?", "aaa", "a"}, {"a*?", "aaa", ""}, {"a??b", "ab", "ab"}, {"a?", "a", "a"},
+        {"a??", "a", ""}, {"<.*>", "<a><b>", "<a><b>"}, {"<.*?>", "<a><b>", "<a>"}, {"a.*?c", "abcbc", "abc"},
+        {"a.*c", "abcbc", "abcbc"}, {"(a+?)(a*)b", "aaab", "aaab"}, {"(ab)+?", "ababab", "ab"},
+        {"(ab)+", "ababab", "ababab"},
         // counted repetitions
-        {"a{3}", "aaaa", "aaa"}, {"a{3}", "aa", "<none>"}, {"a{2,}", "aaaaa", "aaaaa"},
-        {"a{2,}?", "aaaaa", "aa"}, {"a{1,3}", "aaaaa", "aaa"}, {"a{1,3}?", "aaaaa", "a"}, {"ba{0}c", "bc", "bc"},
-        {"x{0,0}y", "xy", "y"}, {"(ab){2}", "abababab", "abab"}, {"[0-9]{4}-[0-9]{2}", "on 2026-12-08", "2026-12"},
+        {"a{3}", "aaaa", "aaa"}, {"a{3}", "aa", "<none>"}, {"a{2,}", "aaaaa", "aaaaa"}, {"a{2,}?", "aaaaa", "aa"},
+        {"a{1,3}", "aaaaa", "aaa"}, {"a{1,3}?", "aaaaa", "a"}, {"ba{0}c", "bc", "bc"}, {"x{0,0}y", "xy", "y"},
+        {"(ab){2}", "abababab", "abab"}, {"[0-9]{4}-[0-9]{2}", "on 2026-12-08", "2026-12"},
         {"a{2,3}?b", "aaab", "aaab"},
         // empty iterations do not loop
-        {"(a*)*b", "aab", "aab"}, {"(a*)*", "b", ""}, {"(a*)+$", "aa", "aa"},
-        {"(|a)*", "aa", "aa"}, {"(a|)+", "aa", "aa"}, {"(^)*a", "a", "a"},
+        {"(a*)*b", "aab", "aab"}, {"(a*)*", "b", ""}, {"(a*)+$", "aa", "aa"}, {"(|a)*", "aa", "aa"},
+        {"(a|)+", "aa", "aa"}, {"(^)*a", "a", "a"},
     };
     // clang-format on
     ExpectAll(finds);
