@@ -58,9 +58,7 @@ TEST_F(PickerTest, FolderBrowserOpensOnTheGivenFolderShowsItAsStatusAndReturnsIt
     }
     EXPECT_EQ(IDOK, result);
     EXPECT_EQ(0, lstrcmpiA(folder.c_str(), picker.GetPath().c_str())) << picker.GetPath() << " vs " << folder;
-    std::string all;
-    for (const std::string& t : texts) all += "[" + t + "]";
-    EXPECT_TRUE(Contains(texts, folder)) << "status text: " << all;
+    EXPECT_TRUE(Contains(texts, folder)) << "texts: " << ::testing::PrintToString(texts);
 }
 
 TEST_F(PickerTest, CancellingTheFolderBrowserGivesNoPath) {
