@@ -39,15 +39,12 @@ LRESULT CALLBACK RecordingMainDialog::Record(HWND window, UINT message, WPARAM w
     RecordingMainDialog* self = reinterpret_cast<RecordingMainDialog*>(data);
     if (id == 1 && message == WM_SETTEXT) {
         // The control's procedure may take its text as UTF-16.
-        std::string text;
-        if (IsWindowUnicode(window)) {
-            char converted[2048] = "";
+        char converted[2048] = "";
+        const bool wide = IsWindowUnicode(window);
+        if (wide)
             WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(lParam), -1, converted, sizeof(converted),
                                 nullptr, nullptr);
-            text = converted;
-        } else {
-            text = reinterpret_cast<const char*>(lParam);
-        }
+        std::string text = wide ? converted : reinterpret_cast<const char*>(lParam);
         std::lock_guard<std::mutex> guard(self->lock);
         self->statusTexts.push_back(text);
     } else if (id == 2 && message == PBM_SETPOS) {

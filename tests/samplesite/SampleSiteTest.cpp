@@ -236,14 +236,9 @@ TEST(SampleSite, PagesFolderAndLog) {
     }
     std::stringstream lines;
     lines << std::ifstream(log).rdbuf();
-    EXPECT_EQ(
-        "GET /watch?v=sample 200\n"
-        "GET " +
-            kProxied +
-            "/watch?v=extra 200\n"
-            "GET /watch?v=../samplesite_secret 404\n"
-            "GET /watch?v=noargs 200\n",
-        lines.str());
+    const std::string expected = "GET /watch?v=sample 200\nGET " + kProxied +
+                                 "/watch?v=extra 200\nGET /watch?v=../samplesite_secret 404\nGET /watch?v=noargs 200\n";
+    EXPECT_EQ(expected, lines.str());
 }
 
 TEST(SampleSite, QuitAnswersThenEnds) {
