@@ -17,23 +17,19 @@ using namespace testing_support;
 namespace {
 
 // The "always overwrite" setting, as the window would share it.
-std::atomic<int>& Overwrite() {
-    static std::atomic<int> setting{0};
-    return setting;
-}
+std::atomic<int> alwaysOverwrite{0};
 
 class OutputTest : public ::testing::Test {
 protected:
     void SetUp() override {
         folder = testing_support::MakeTempFolder("fh_engine_");
         ASSERT_FALSE(folder.empty());
-        Overwrite() = 0;
+        alwaysOverwrite = 0;
     }
     void TearDown() override {
-        Overwrite() = 0;
+        alwaysOverwrite = 0;
         testing_support::RemoveTree(folder);
     }
-    void Touch(const std::string& name) { std::ofstream(folder + "\\" + name) << "old"; }
     std::string folder;
 };
 
@@ -56,7 +52,7 @@ std::string PrepareWithDialog(const std::string& folder, const std::string& titl
     std::string path;
     bool result = false;
     std::thread worker([&] {
-        result = PrepareOutputPath(folder, VideoInfo{title, ""}, nullptr, Overwrite(), &path);
+        result = PrepareOutputPath(folder, VideoInfo{title, ""}, nullptr, alwaysOverwrite, &path);
         done = true;
     });
     HWND dialog = nullptr;
@@ -111,9 +107,9 @@ TEST_F(OutputTest, LongNamesAreCutToFitAPath) {
 
 TEST_F(OutputTest, ExistingFileIsSettledByTheSettingOrTheDialog) {
     std::string path;
-    ASSERT_TRUE(PrepareOutputPath(folder, VideoInfo{"", ""}, nullptr, Overwrite(), &path));
+    ASSERT_TRUE(PrepareOutputPath(folder, VideoInfo{"", ""}, nullptr, alwaysOverwrite, &path));
     EXPECT_TRUE(std::regex_match(path.substr(folder.size()), std::regex(R"(\\untitled-?[0-9]+\.flv)"))) << path;
-    Touch("Taken.flv");
+    std::ofstream(folder + "\\Taken.flv") << "old";
     EXPECT_EQ(folder + "\\other", PrepareWithDialog(folder, "Taken", [](HWND dialog) {
                   EXPECT_EQ("The file 'Taken.flv' already exists.", WindowText(GetDlgItem(dialog, IDC_EXISTS_TEXT)));
                   EXPECT_EQ("Taken.flv", WindowText(GetDlgItem(dialog, IDC_FILE_NAME)));
@@ -121,7 +117,7 @@ TEST_F(OutputTest, ExistingFileIsSettledByTheSettingOrTheDialog) {
                                       reinterpret_cast<LPARAM>("other"), SMTO_ABORTIFHUNG, 5000, nullptr);
                   Click(dialog, IDOK);
               }));  // the name as typed, no extension added
-    EXPECT_EQ(0, Overwrite());
+    EXPECT_EQ(0, alwaysOverwrite);
     // Cancel and Escape give up, and leave the setting as it was.
     EXPECT_EQ("", PrepareWithDialog(folder, "Taken", [](HWND dialog) {
                   Click(dialog, IDC_ALWAYS_OVERWRITE);
@@ -130,12 +126,12 @@ TEST_F(OutputTest, ExistingFileIsSettledByTheSettingOrTheDialog) {
     EXPECT_EQ("", PrepareWithDialog(folder, "Taken", [](HWND dialog) {
                   PostMessageA(GetDlgItem(dialog, IDC_FILE_NAME), WM_KEYDOWN, VK_ESCAPE, 0);
               }));
-    EXPECT_EQ(0, Overwrite());
+    EXPECT_EQ(0, alwaysOverwrite);
     EXPECT_EQ(folder + "\\Taken.flv", PrepareWithDialog(folder, "Taken", [](HWND dialog) {
                   Click(dialog, IDC_ALWAYS_OVERWRITE);
                   Click(dialog, IDC_OVERWRITE_IT);
               }));
-    EXPECT_EQ(1, Overwrite());
+    EXPECT_EQ(1, alwaysOverwrite);
     // Now on: replaced without a question.
     EXPECT_EQ(folder + "\\Taken.flv", PrepareWithDialog(folder, "Taken", nullptr));
 }
@@ -151,9 +147,8 @@ TEST_F(OutputTest, DownloadToFileWritesTheStreamOrSaysWhyNot) {
     ASSERT_TRUE(DownloadToFile(downloader, SiteUrl("/get_video?size=70000"), path, nullptr));
     EXPECT_EQ(70000u, Mismatch(ReadFileBytes(path), true));
     EXPECT_EQ(70000u, ReadFileBytes(path).size());  // truncated first
-    // An error answer, or a server that cannot be reached, fails and
-    // leaves the existing file as it was; an empty stream still makes its
-    // file.
+    // An error answer, or a server that cannot be reached, fails and leaves
+    // the existing file as it was; an empty stream still makes its file.
     EXPECT_FALSE(DownloadToFile(downloader, SiteUrl("/get_video?status=404"), path, nullptr));
     EXPECT_EQ("The server answered: 404 Not Found", observer.LastStatus());
     EXPECT_FALSE(DownloadToFile(downloader, "http://127.0.0.1:1/get_video", path, nullptr));
