@@ -30,20 +30,17 @@ void BoxWatcher::Run() {
 }
 
 bool BoxWatcher::IsNewBox(HWND window) const {
-    char title[256] = "";
-    GetWindowTextA(window, title, sizeof(title));
     // A message box: its text is static 0xFFFF, and it has no edit field
     // (the program's own dialogs with that caption have one).
-    if (caption != title || !GetDlgItem(window, 0xFFFF) || FindWindowExA(window, nullptr, "Edit", nullptr))
+    if (caption != testing_support::WindowText(window) || !GetDlgItem(window, 0xFFFF) ||
+        FindWindowExA(window, nullptr, "Edit", nullptr))
         return false;
     std::lock_guard<std::mutex> guard(lock);
     return !answered.count(window);
 }
 
 void BoxWatcher::Answer(HWND box) {
-    char body[2048] = "";
-    SendMessageTimeoutA(GetDlgItem(box, 0xFFFF), WM_GETTEXT, sizeof(body), reinterpret_cast<LPARAM>(body),
-                        SMTO_ABORTIFHUNG, 2000, nullptr);
+    std::string body = testing_support::WindowText(GetDlgItem(box, 0xFFFF));
     {
         std::lock_guard<std::mutex> guard(lock);
         answered.insert(box);

@@ -8,11 +8,7 @@
 
 namespace controls_test {
 
-HostDialog::HostDialog() : CBannerDialog(IDD_MAIN, nullptr, FramehaulApp::Get().fonts) {}
-
-HostDialog::~HostDialog() {
-    if (hwnd) DestroyWindow(hwnd);
-}
+HostDialog::HostDialog() : Modeless(IDD_MAIN, nullptr, FramehaulApp::Get().fonts) {}
 
 BOOL HostDialog::OnInitDialog() {
     optionsLink.AttachDlgItem(hwnd, IDC_OPTIONS_LINK);
@@ -73,6 +69,25 @@ bool IsBluish(COLORREF c) {
     return GetBValue(c) > 160 && GetRValue(c) < 90 && GetGValue(c) < 90;
 }
 
+int CountPixels(const Image& image, const std::function<bool(COLORREF)>& test) {
+    int count = 0;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) count += test(image.At(x, y));
+    return count;
+}
+
+SIZE TextSize(HFONT font, const std::string& text) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ previous = SelectObject(dc, font);
+    SIZE extent = {};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, previous);
+    ReleaseDC(nullptr, dc);
+    return SIZE{extent.cx, metrics.tmHeight};
+}
+
 DialogDriver::DialogDriver(std::vector<HWND> known, std::function<void(HWND)> act)
     : worker([this, known, act] {
           auto unknown = [&](HWND window) { return std::find(known.begin(), known.end(), window) == known.end(); };
@@ -93,10 +108,7 @@ DialogDriver::~DialogDriver() {
 std::vector<std::string> ChildTexts(HWND window) {
     std::vector<std::string> texts;
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        char text[512] = "";
-        SendMessageTimeoutA(child, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
-                            nullptr);
-        texts.push_back(text);
+        texts.push_back(testing_support::WindowText(child));
         for (const std::string& inner : ChildTexts(child)) texts.push_back(inner);
     }
     return texts;

@@ -18,12 +18,21 @@
 
 namespace controls_test {
 
+// A dialog created modeless for checks and destroyed with its object.
+template <class Base>
+class Modeless : public Base {
+public:
+    using Base::Base;
+    ~Modeless() override {
+        if (this->hwnd) DestroyWindow(this->hwnd);
+    }
+};
+
 // Template 202 with its links and boxes bound, created modeless; records
 // the WM_COMMAND notifications it receives.
-class HostDialog : public CBannerDialog {
+class HostDialog : public Modeless<CBannerDialog> {
 public:
     HostDialog();
-    ~HostDialog() override;
     // Resizes the window so that its client area is this wide.
     void SetClientWidth(int width);
 
@@ -45,6 +54,10 @@ Image PrintClient(HWND window, int width, int height, COLORREF background = RGB(
 Image LoadBitmapImage(UINT id, int width, int height);
 bool IsReddish(COLORREF c);
 bool IsBluish(COLORREF c);
+// How many of the image's pixels pass the test.
+int CountPixels(const Image& image, const std::function<bool(COLORREF)>& test);
+// A text's width in a font, and the font's height.
+SIZE TextSize(HFONT font, const std::string& text);
 
 // Waits on a thread of its own for a visible dialog of this process that
 // is not one of `known`, then runs act on it; gives up after 10 s. Closes

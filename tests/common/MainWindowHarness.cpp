@@ -39,15 +39,12 @@ LRESULT CALLBACK RecordingMainDialog::Record(HWND window, UINT message, WPARAM w
     RecordingMainDialog* self = reinterpret_cast<RecordingMainDialog*>(data);
     if (id == 1 && message == WM_SETTEXT) {
         // The control's procedure may take its text as UTF-16.
-        std::string text;
-        if (IsWindowUnicode(window)) {
-            char converted[2048] = "";
+        char converted[2048] = "";
+        const bool wide = IsWindowUnicode(window);
+        if (wide)
             WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(lParam), -1, converted, sizeof(converted),
                                 nullptr, nullptr);
-            text = converted;
-        } else {
-            text = reinterpret_cast<const char*>(lParam);
-        }
+        std::string text = wide ? converted : reinterpret_cast<const char*>(lParam);
         std::lock_guard<std::mutex> guard(self->lock);
         self->statusTexts.push_back(text);
     } else if (id == 2 && message == PBM_SETPOS) {
@@ -77,14 +74,6 @@ void MainWindowTest::SetUp() {
 void MainWindowTest::TearDown() {
     testing_support::RemoveTree(folder);
     testing_support::ClearAppKey();
-}
-
-const RecentList& MainWindowTest::Urls() {
-    return *testing_support::App().settings.RecentUrls;
-}
-
-const RecentList& MainWindowTest::Folders() {
-    return *testing_support::App().settings.RecentFolders;
 }
 
 namespace harness {
@@ -156,16 +145,9 @@ std::string JobResult(HWND window, const std::string& url, const std::string& fo
 }
 
 HWND WaitForFileExistsDialog(DWORD timeoutMs) {
-    HWND found = nullptr;
-    WaitFor(
-        [&] {
-            found = testing_support::FindDialog([](HWND window) {
-                return GetDlgItem(window, IDC_OVERWRITE_IT) && GetDlgItem(window, IDC_ALWAYS_OVERWRITE);
-            });
-            return found != nullptr;
-        },
+    return testing_support::WaitForDialog(
+        [](HWND window) { return GetDlgItem(window, IDC_OVERWRITE_IT) && GetDlgItem(window, IDC_ALWAYS_OVERWRITE); },
         timeoutMs);
-    return found;
 }
 
 }  // namespace harness

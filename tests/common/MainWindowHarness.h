@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 #include <vector>
+#include "app/FramehaulApp.h"
 #include "app/MainDialog.h"
 #include "settings/RecentList.h"
 #include "tests/common/TestSupport.h"
@@ -45,8 +46,8 @@ class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-    const RecentList& Urls();
-    const RecentList& Folders();
+    const RecentList& Urls() { return *testing_support::App().settings.RecentUrls; }
+    const RecentList& Folders() { return *testing_support::App().settings.RecentFolders; }
 
     testing_support::SiteProxy proxy;
     std::string folder;

@@ -87,25 +87,23 @@ int ColumnsUnlike(const Shot& shot, COLORREF back, int from, int to) {
 }
 }  // namespace
 
-int InkColumns(HWND control) {
+bool ShowsText(HWND control) {
     Shot shot = CaptureClient(ControlTextWindow(control));
-    if (shot.pixels.empty()) return 0;
-    return ColumnsUnlike(shot, Background(shot), 0, shot.width);
+    return !shot.pixels.empty() && ColumnsUnlike(shot, Background(shot), 0, shot.width) >= 4;
 }
 
-int IconInkColumns(HWND box) {
+bool ShowsIcon(HWND box) {
     HWND combo = reinterpret_cast<HWND>(SendMessageA(box, CBEM_GETCOMBOCONTROL, 0, 0));
     HWND edit = reinterpret_cast<HWND>(SendMessageA(box, CBEM_GETEDITCONTROL, 0, 0));
-    if (!combo || !edit) return 0;
+    if (!combo || !edit) return false;
     RECT inside = {}, field = {};
     GetClientRect(combo, &inside);
     MapWindowPoints(combo, nullptr, reinterpret_cast<POINT*>(&inside), 2);
     InflateRect(&inside, -3, -3);  // off the sunken border
     GetWindowRect(edit, &field);
     Shot shot = Capture(inside);
-    if (shot.pixels.empty()) return 0;
     // Short of the edit field by two columns: a focus frame starts there.
-    return ColumnsUnlike(shot, Background(shot), 0, field.left - inside.left - 2);
+    return !shot.pixels.empty() && ColumnsUnlike(shot, Background(shot), 0, field.left - inside.left - 2) >= 4;
 }
 
 bool SaveWindowShot(HWND window, const std::string& name) {

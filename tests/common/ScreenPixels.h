@@ -23,20 +23,14 @@ Shot Capture(const RECT& area);
 // The client area of a window as it is on the screen.
 Shot CaptureClient(HWND window);
 
-// Columns of a control's text area that hold ink: pixels clearly unlike
-// the area's most common colour (its background). For an extended combo
-// box the text area is its edit field. A caret makes one column; text
-// makes many.
-int InkColumns(HWND control);
-inline bool ShowsText(HWND control) {
-    return InkColumns(control) >= 4;
-}
-// Columns with ink in the strip of an extended combo box left of its edit
-// field, where the icon of its path goes, against the box's background.
-int IconInkColumns(HWND box);
-inline bool ShowsIcon(HWND box) {
-    return IconInkColumns(box) >= 4;
-}
+// Whether at least four columns of a control's text area hold ink: pixels
+// clearly unlike the area's most common colour (its background). For an
+// extended combo box the text area is its edit field. A caret makes one
+// column; text makes many.
+bool ShowsText(HWND control);
+// The same for the strip of an extended combo box left of its edit field,
+// where the icon of its path goes, against the box's background.
+bool ShowsIcon(HWND box);
 
 // Saves the window as it is on screen, frame included, as <name>.bmp in
 // the folder FH_SCREENSHOT_DIR names (nothing when it is not set).

@@ -25,10 +25,7 @@ std::string AppInstallDir() {
 }
 
 bool KeyExists(const std::string& path) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
+    return ValueCount(path) >= 0;
 }
 
 bool ReadDword(const std::string& path, const char* name, DWORD* value) {
@@ -136,14 +133,8 @@ const char* const kInternetSettings = "Software\\Microsoft\\Windows\\CurrentVers
 }
 
 SiteProxy::SiteProxy() {
-    DWORD size = sizeof(enable);
-    hadEnable = RegGetValueA(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable", RRF_RT_REG_DWORD, nullptr, &enable,
-                             &size) == ERROR_SUCCESS;
-    char text[1024] = "";
-    size = sizeof(text);
-    hadServer = RegGetValueA(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer", RRF_RT_REG_SZ, nullptr, text,
-                             &size) == ERROR_SUCCESS;
-    server = text;
+    hadEnable = ReadDword(kInternetSettings, "ProxyEnable", &enable);
+    hadServer = ReadString(kInternetSettings, "ProxyServer", &server);
     WriteDword(kInternetSettings, "ProxyEnable", 1);
     WriteString(kInternetSettings, "ProxyServer", "127.0.0.1:" + std::to_string(SitePort()));
 }
@@ -182,6 +173,13 @@ std::string ReadFileBytes(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
+std::string WindowText(HWND window) {
+    char text[2048] = "";
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                        nullptr);
+    return text;
+}
+
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
     DWORD start = GetTickCount();
     while (!condition()) {
@@ -218,19 +216,14 @@ HWND FindDialog(const std::function<bool(HWND)>& match, DWORD processId) {
     return search.found;
 }
 
-HWND WaitForDialog(const std::string& caption, DWORD timeoutMs) {
+HWND WaitForDialog(const std::function<bool(HWND)>& match, DWORD timeoutMs) {
     HWND found = nullptr;
-    WaitFor(
-        [&] {
-            found = FindDialog([&](HWND window) {
-                char title[256] = "";
-                GetWindowTextA(window, title, sizeof(title));
-                return caption == title;
-            });
-            return found != nullptr;
-        },
-        timeoutMs);
+    WaitFor([&] { return (found = FindDialog(match)) != nullptr; }, timeoutMs);
     return found;
+}
+
+HWND WaitForDialog(const std::string& caption, DWORD timeoutMs) {
+    return WaitForDialog([&](HWND window) { return WindowText(window) == caption; }, timeoutMs);
 }
 
 }  // namespace testing_support

@@ -67,13 +67,17 @@ bool SiteProxyInEffect();
 // The whole file as bytes ("" when it cannot be read).
 std::string ReadFileBytes(const std::string& path);
 
+// A window's text, asked with a time-out: a hung window cannot stop the caller.
+std::string WindowText(HWND window);
+
 // Polls condition every 10 ms until it holds or timeoutMs passes.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs);
 // The first visible dialog (#32770) of a process (0: this one), on any thread, for
 // which match holds; null when there is none.
 HWND FindDialog(const std::function<bool(HWND)>& match, DWORD processId = 0);
-// A visible dialog of this process with this caption, once it is shown
-// (null on time-out).
+// A visible dialog of this process for which match holds, or with this
+// caption, once it is shown (null on time-out).
+HWND WaitForDialog(const std::function<bool(HWND)>& match, DWORD timeoutMs);
 HWND WaitForDialog(const std::string& caption, DWORD timeoutMs = 10000);
 
 // Runs the thread's messages until done() holds or timeoutMs passes.

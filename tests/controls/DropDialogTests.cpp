@@ -6,17 +6,17 @@
 #include "controls/CDropDialog.h"
 #include "controls/CDropDialogTarget.h"
 #include "resources/resource.h"
+#include "tests/common/ControlsTestSupport.h"
 #include "tests/common/TextDataObject.h"
+
+using controls_test::Modeless;
 
 namespace {
 
 // Accepts CF_TEXT with a configurable effect and records every hook call.
-class RecordingDialog : public CDropDialog {
+class RecordingDialog : public Modeless<CDropDialog> {
 public:
-    RecordingDialog() : CDropDialog(IDD_ABOUT, nullptr) {}
-    ~RecordingDialog() override {
-        if (hwnd) DestroyWindow(hwnd);
-    }
+    RecordingDialog() : Modeless(IDD_ABOUT, nullptr) {}
 
     DWORD OnDragEnter(OleDataObject& data, DWORD, POINT p) override { return Answer("enter", data, p); }
     DWORD OnDragOver(OleDataObject& data, DWORD, POINT p) override { return Answer("over", data, p); }
@@ -134,25 +134,9 @@ TEST_F(DropDialogTest, DropAsksOverThenDropExAndCallsOnDropOnlyWhenDropExDecline
     EXPECT_EQ((std::vector<std::string>{"over", "dropex", "leave"}), dialog.calls);
 }
 
-// A CDropDialog that overrides nothing, and a window of another kind.
-class PlainDropDialog : public CDropDialog {
-public:
-    PlainDropDialog() : CDropDialog(IDD_ABOUT, nullptr) {}
-    ~PlainDropDialog() override {
-        if (hwnd) DestroyWindow(hwnd);
-    }
-};
-class OtherDialog : public Dialog {
-public:
-    OtherDialog() : Dialog(IDD_ABOUT, nullptr) {}
-    ~OtherDialog() override {
-        if (hwnd) DestroyWindow(hwnd);
-    }
-};
-
 TEST(DropDialogRefusal, DefaultHooksAndWindowsOfOtherKindsRefuseEveryDrop) {
-    PlainDropDialog plain;
-    OtherDialog other;
+    Modeless<CDropDialog> plain(IDD_ABOUT, nullptr);  // overrides nothing
+    Modeless<Dialog> other(IDD_ABOUT, nullptr);
     ASSERT_TRUE(plain.Create());
     ASSERT_TRUE(other.Create());
     TextData data("http://example.invalid/");
@@ -169,7 +153,7 @@ TEST(DropDialogRefusal, DefaultHooksAndWindowsOfOtherKindsRefuseEveryDrop) {
 }
 
 TEST(DropDialogRegistration, OneTargetPerWindowUntilTheFirstIsDestroyed) {
-    PlainDropDialog dialog;
+    Modeless<CDropDialog> dialog(IDD_ABOUT, nullptr);
     ASSERT_TRUE(dialog.Create());
     OleDropTargetPtr<CDropDialogTarget> first(new CDropDialogTarget);
     OleDropTargetPtr<CDropDialogTarget> second(new CDropDialogTarget);

@@ -144,29 +144,24 @@ LRESULT CALLBACK RecordDropWidth(HWND window, UINT message, WPARAM wParam, LPARA
     if (message == CB_SETDROPPEDWIDTH) *reinterpret_cast<int*>(asked) = static_cast<int>(wParam);
     return DefSubclassProc(window, message, wParam, lParam);
 }
-
-TEST_F(HistoryComboTest, DropWidthOfAnEmptyBoxWithoutImagesIsTwoWsAndEightPixels) {
-    CUrlHistoryCombo& box = host.urlBox;
-    ASSERT_EQ(nullptr, box.GetImageList());
+int AskedDropWidth(CItemComboBoxEx& box) {
     int asked = -1;
     SetWindowSubclass(box, RecordDropWidth, 1, reinterpret_cast<DWORD_PTR>(&asked));
     box.FitDropWidth();
     RemoveWindowSubclass(box, RecordDropWidth, 1);
-    HDC dc = GetDC(box);
-    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(box, WM_GETFONT, 0, 0)));
-    SIZE w = {};
-    GetTextExtentPoint32A(dc, "W", 1, &w);
-    SelectObject(dc, previous);
-    ReleaseDC(box, dc);
-    EXPECT_EQ(2 * w.cx + 8, asked);
+    return asked;
+}
+
+TEST_F(HistoryComboTest, DropWidthOfAnEmptyBoxWithoutImagesIsTwoWsAndEightPixels) {
+    CUrlHistoryCombo& box = host.urlBox;
+    ASSERT_EQ(nullptr, box.GetImageList());
+    SIZE w = TextSize(reinterpret_cast<HFONT>(SendMessageA(box, WM_GETFONT, 0, 0)), "W");
+    EXPECT_EQ(2 * w.cx + 8, AskedDropWidth(box));
 
     // The folder box shows the system's small icons: they take room too.
     IMAGEINFO icon = {};
     ASSERT_TRUE(ImageList_GetImageInfo(host.folderBox.GetImageList(), 0, &icon));
-    SetWindowSubclass(host.folderBox, RecordDropWidth, 1, reinterpret_cast<DWORD_PTR>(&asked));
-    host.folderBox.FitDropWidth();
-    RemoveWindowSubclass(host.folderBox, RecordDropWidth, 1);
-    EXPECT_EQ(2 * w.cx + 8 + icon.rcImage.right - icon.rcImage.left + 1, asked);
+    EXPECT_EQ(2 * w.cx + 8 + icon.rcImage.right - icon.rcImage.left + 1, AskedDropWidth(host.folderBox));
 }
 
 TEST_F(HistoryComboTest, DroppedNamesQualifyByThePathFilter) {
@@ -202,18 +197,8 @@ TEST_F(HistoryComboTest, AutoCompleteNeedsAWindowAndIconsFollowTheKindOfPath) {
     EXPECT_NE(folderIcon, GetPathIconIndex(Folder("Alpha") + "\\missing.flv", SHGFI_SMALLICON));
 }
 
-}  // namespace
-
-namespace {
-
-int CountGreen(const Image& image) {
-    int green = 0;
-    for (int y = 0; y < image.height; ++y)
-        for (int x = 0; x < image.width; ++x) {
-            COLORREF c = image.At(x, y);
-            green += GetGValue(c) > 120 && GetRValue(c) < 60 && GetBValue(c) < 60;
-        }
-    return green;
+bool IsGreen(COLORREF c) {
+    return GetGValue(c) > 120 && GetRValue(c) < 60 && GetBValue(c) < 60;
 }
 
 TEST_F(HistoryComboTest, PathEditDrawsInItsOwnColourOnlyWhenOneIsSet) {
@@ -221,9 +206,9 @@ TEST_F(HistoryComboTest, PathEditDrawsInItsOwnColourOnlyWhenOneIsSet) {
     SetControlText(host.folderBox, "WWWWWWWW");
     RECT r;
     GetClientRect(edit, &r);
-    EXPECT_EQ(0, CountGreen(PrintClient(edit, r.right, r.bottom)));
+    EXPECT_EQ(0, CountPixels(PrintClient(edit, r.right, r.bottom), IsGreen));
     host.folderBox.edit.textColor = RGB(0, 160, 0);
-    EXPECT_GT(CountGreen(PrintClient(edit, r.right, r.bottom)), 0);
+    EXPECT_GT(CountPixels(PrintClient(edit, r.right, r.bottom), IsGreen), 0);
 }
 
 }  // namespace

@@ -14,35 +14,15 @@ using namespace controls_test;
 
 namespace {
 
-int TextWidthIn(HFONT font, const std::string& text) {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ previous = SelectObject(dc, font);
-    SIZE extent = {};
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-    SelectObject(dc, previous);
-    ReleaseDC(nullptr, dc);
-    return extent.cx;
-}
-
 SIZE WindowSize(HWND window) {
     RECT r;
     GetWindowRect(window, &r);
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
-struct Colours {
-    int red = 0, blue = 0;
-};
-Colours CountColours(HWND link) {
+int Count(HWND link, bool (*colour)(COLORREF)) {
     SIZE size = WindowSize(link);
-    Image image = PrintClient(link, size.cx, size.cy);
-    Colours c;
-    for (int y = 0; y < image.height; ++y)
-        for (int x = 0; x < image.width; ++x) {
-            if (IsReddish(image.At(x, y))) ++c.red;
-            if (IsBluish(image.At(x, y))) ++c.blue;
-        }
-    return c;
+    return CountPixels(PrintClient(link, size.cx, size.cy), colour);
 }
 
 class LinkTest : public ::testing::Test {
@@ -57,28 +37,26 @@ protected:
 
 TEST_F(LinkTest, HoverTurnsRedUntilThePointerLeavesAndAClickWithoutTargetOnlyNotifiesTheParent) {
     HWND link = host.optionsLink;
-    Colours normal = CountColours(link);
-    EXPECT_GT(normal.blue, 0);
-    EXPECT_EQ(0, normal.red);
+    EXPECT_GT(Count(link, IsBluish), 0);
+    EXPECT_EQ(0, Count(link, IsReddish));
 
     SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
     EXPECT_EQ(link, GetCapture());
-    Colours hover = CountColours(link);
-    EXPECT_GT(hover.red, 0);
-    EXPECT_EQ(0, hover.blue);
+    EXPECT_GT(Count(link, IsReddish), 0);
+    EXPECT_EQ(0, Count(link, IsBluish));
 
     SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));  // still inside
     EXPECT_EQ(link, GetCapture());
     SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(WindowSize(link).cx + 20, 2));
     EXPECT_EQ(nullptr, GetCapture());
-    EXPECT_EQ(0, CountColours(link).red);
+    EXPECT_EQ(0, Count(link, IsReddish));
 
     SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
     host.commands.clear();
     SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
     SendMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
     EXPECT_EQ(nullptr, GetCapture());
-    EXPECT_EQ(0, CountColours(link).red);
+    EXPECT_EQ(0, Count(link, IsReddish));
     ASSERT_EQ(1u, host.commands.size());
     EXPECT_EQ(IDC_OPTIONS_LINK, host.commands[0].first);
     EXPECT_EQ(STN_CLICKED, host.commands[0].second);
@@ -91,11 +69,11 @@ TEST_F(LinkTest, WidthFollowsTheTextInTheNewFontAndSetLinkStoresTargetAndTip) {
     HFONT bold = FramehaulApp::Get().fonts.boldUnderlineFont;
     SendMessageA(link, WM_SETFONT, reinterpret_cast<WPARAM>(bold), TRUE);
     SIZE after = WindowSize(link);
-    EXPECT_EQ(TextWidthIn(bold, "Questions?"), after.cx);
+    EXPECT_EQ(TextSize(bold, "Questions?").cx, after.cx);
     EXPECT_EQ(before.cy, after.cy);
 
     host.supportLink.SetLink("mailto:someone@example.invalid", "someone@example.invalid", "Feature Requests?");
-    EXPECT_EQ(TextWidthIn(bold, "Feature Requests?"), WindowSize(link).cx);
+    EXPECT_EQ(TextSize(bold, "Feature Requests?").cx, WindowSize(link).cx);
     EXPECT_EQ("mailto:someone@example.invalid", host.supportLink.Target());
 
     char tip[256] = "";
@@ -159,13 +137,7 @@ TEST(BannerTest, BitmapRepeatsEvery480PixelsUnderAGreyLineAndTheTextKeepsClearOf
             }
     EXPECT_GE(textLeft, 16);
     EXPECT_LT(textRight, 300 - 112);
-    TEXTMETRICA metrics = {};
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ previous = SelectObject(dc, FramehaulApp::Get().fonts.boldFont);
-    GetTextMetricsA(dc, &metrics);
-    SelectObject(dc, previous);
-    ReleaseDC(nullptr, dc);
-    EXPECT_GT(textBottom, 12 + metrics.tmHeight) << "wrapped onto a second line";
+    EXPECT_GT(textBottom, 12 + TextSize(FramehaulApp::Get().fonts.boldFont, "").cy) << "wrapped onto a second line";
 }
 
 TEST(AboutDialogTest, LinksPointAtTheWebSiteAndTheSupportMailOnTheDialogColour) {
@@ -180,17 +152,7 @@ TEST(AboutDialogTest, LinksPointAtTheWebSiteAndTheSupportMailOnTheDialogColour) 
     HWND version = about.Item(IDC_VERSION_TEXT);
     EXPECT_EQ(fonts.boldFont, reinterpret_cast<HFONT>(SendMessageA(version, WM_GETFONT, 0, 0)));
     EXPECT_EQ("Framehaul Version 1.1.3.0", GetControlText(version));
-    EXPECT_EQ(TextWidthIn(fonts.boldUnderlineFont, FH_SUPPORT_EMAIL), WindowSize(about.EmailLink()).cx);
-}
-
-int FontHeight(HFONT font) {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ previous = SelectObject(dc, font);
-    TEXTMETRICA metrics = {};
-    GetTextMetricsA(dc, &metrics);
-    SelectObject(dc, previous);
-    ReleaseDC(nullptr, dc);
-    return metrics.tmHeight;
+    EXPECT_EQ(TextSize(fonts.boldUnderlineFont, FH_SUPPORT_EMAIL).cx, WindowSize(about.EmailLink()).cx);
 }
 
 // Holds at any display scale; the test run also runs it at 150 and 200 %.
@@ -212,9 +174,9 @@ TEST(DisplayScaleTest, LinksFitTheirTextAndTheBannerFontsAndCursorGrowWithTheSca
         GetWindowRect(link, &frame);
         MapWindowPoints(nullptr, GetParent(link), reinterpret_cast<POINT*>(&frame), 2);
         GetClientRect(GetParent(link), &parent);
-        EXPECT_GE(frame.right - frame.left, TextWidthIn(fonts.boldUnderlineFont, text)) << text;
+        EXPECT_GE(frame.right - frame.left, TextSize(fonts.boldUnderlineFont, text).cx) << text;
         EXPECT_LE(frame.right, parent.right) << text;
-        EXPECT_GE(frame.bottom - frame.top, FontHeight(fonts.boldUnderlineFont)) << text;
+        EXPECT_GE(frame.bottom - frame.top, TextSize(fonts.boldUnderlineFont, "").cy) << text;
         if (GetParent(link) == host.Handle()) {
             EXPECT_LT(frame.bottom, bannerHeight) << text << " off the banner";
         }
@@ -231,7 +193,7 @@ TEST(DisplayScaleTest, LinksFitTheirTextAndTheBannerFontsAndCursorGrowWithTheSca
     EXPECT_LE(iconFrame.right - iconFrame.left, ScaleToDpi(32, DialogDpi(about.Handle())));
     // The bold fonts are as tall as the windows' own 8-point font.
     HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageA(host.Handle(), WM_GETFONT, 0, 0));
-    EXPECT_NEAR(FontHeight(dialogFont), FontHeight(fonts.boldFont), 2);
+    EXPECT_NEAR(TextSize(dialogFont, "").cy, TextSize(fonts.boldFont, "").cy, 2);
     // The grey line closes the banner at its scaled height.
     RECT client;
     GetClientRect(host.Handle(), &client);

@@ -4,6 +4,7 @@
 #include <commdlg.h>
 #include <shlobj.h>
 #include <gtest/gtest.h>
+#include <fstream>
 #include "controls/CFileDialogEx.h"
 #include "controls/CFolderPicker.h"
 #include "tests/common/TestSupport.h"
@@ -34,10 +35,7 @@ protected:
         // cannot select folders inside the user's special folders by path.
         folder = "C:\\fh_pick" + std::to_string(GetCurrentProcessId());
         ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-        for (const char* name : {"\\a.exe", "\\b.exe"}) {
-            std::string path = folder + name;
-            CloseHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        }
+        for (const char* name : {"\\a.exe", "\\b.exe"}) std::ofstream(folder + name);
     }
     void TearDown() override { RemoveTree(folder); }
     std::string folder;
@@ -60,9 +58,7 @@ TEST_F(PickerTest, FolderBrowserOpensOnTheGivenFolderShowsItAsStatusAndReturnsIt
     }
     EXPECT_EQ(IDOK, result);
     EXPECT_EQ(0, lstrcmpiA(folder.c_str(), picker.GetPath().c_str())) << picker.GetPath() << " vs " << folder;
-    std::string all;
-    for (const std::string& t : texts) all += "[" + t + "]";
-    EXPECT_TRUE(Contains(texts, folder)) << "status text: " << all;
+    EXPECT_TRUE(Contains(texts, folder)) << "texts: " << ::testing::PrintToString(texts);
 }
 
 TEST_F(PickerTest, CancellingTheFolderBrowserGivesNoPath) {

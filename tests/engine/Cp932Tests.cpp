@@ -41,10 +41,8 @@ int CountEntries(const std::string& folder) {
 
 TEST_F(Cp932Test, TrailBytesAreNeitherSeparatorsNorBraces) {
     VideoInfo info;
-    ASSERT_TRUE(YouTubePageParser().Resolve("<title>YouTube - " + kSjisTitle +
-                                                "</title>"
-                                                "var swfArgs = {a:'\x83\x7D',b:'\x95\x5C'};",
-                                            info));
+    const std::string page = "<title>YouTube - " + kSjisTitle + "</title>var swfArgs = {a:'\x83\x7D',b:'\x95\x5C'};";
+    ASSERT_TRUE(YouTubePageParser().Resolve(page, info));
     EXPECT_EQ(kSjisTitle, info.title);
     EXPECT_EQ("http://www.youtube.com/get_video?a=\x83\x7D&b=\x95\x5C", info.streamUrl);
     EXPECT_EQ(kSjisTitle, MakeFileName(kSjisTitle));

@@ -19,16 +19,22 @@ namespace {
 class TransferTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_NE(0, SitePort()) << "FH_SITE_PORT is not set: the site must run"; }
+    // A new downloader that reports to a new observer.
+    HttpDownloader& Fresh() {
+        downloader.reset();
+        observer.reset(new Recorder);
+        downloader.reset(new HttpDownloader);
+        downloader->CreateSession(observer.get());
+        return *downloader;
+    }
     bool Fetch(const std::string& pathAndQuery,
                HttpDownloader::HttpErrors errors = HttpDownloader::HttpErrors::Accept) {
-        observer.reset(new Recorder);
         page.reset(new PageBuffer);
-        HttpDownloader downloader;
-        downloader.CreateSession(observer.get());
-        downloader.SetChunkSize(4096);
-        return downloader.Download(SiteUrl(pathAndQuery), *page, errors);
+        Fresh().SetChunkSize(4096);
+        return downloader->Download(SiteUrl(pathAndQuery), *page, errors);
     }
     std::unique_ptr<Recorder> observer;
+    std::unique_ptr<HttpDownloader> downloader;
     std::unique_ptr<PageBuffer> page;
 };
 
@@ -82,10 +88,8 @@ TEST_F(TransferTest, RateAppearsWithinTheFirstSecondAndStays) {
 }
 
 TEST_F(TransferTest, StopBeforeTheFirstReadAndRedirects) {
-    observer.reset(new Recorder);
+    HttpDownloader& downloader = Fresh();
     observer->stop = 1;
-    HttpDownloader downloader;
-    downloader.CreateSession(observer.get());
     PageBuffer nothing;
     EXPECT_FALSE(downloader.Download(SiteUrl("/bytes?size=100000"), nothing));
     EXPECT_EQ((Lines{"begin", "total 98", "end"}), observer->Outline());
@@ -126,13 +130,11 @@ TEST_F(TransferTest, ConnectionResetMidBodyFails) {
 }
 
 TEST_F(TransferTest, OpenFailureAndFullDiskReportTheirTexts) {
-    Recorder recorder;
-    HttpDownloader downloader;
-    downloader.CreateSession(&recorder);
+    HttpDownloader& downloader = Fresh();
     PageBuffer buffer;
     EXPECT_FALSE(downloader.Download("http://127.0.0.1:1/", buffer));  // nothing listens on port 1
-    EXPECT_EQ(InternetErrorText(ERROR_INTERNET_CANNOT_CONNECT), recorder.LastStatus());
-    EXPECT_NE("", recorder.LastStatus());
+    EXPECT_EQ(InternetErrorText(ERROR_INTERNET_CANNOT_CONNECT), observer->LastStatus());
+    EXPECT_NE("", observer->LastStatus());
 
     const char* full = std::getenv("FH_DISK_FULL_FILE");
     ASSERT_TRUE(full && *full) << "FH_DISK_FULL_FILE is not set";
@@ -140,9 +142,9 @@ TEST_F(TransferTest, OpenFailureAndFullDiskReportTheirTexts) {
     GetFullPathNameA(full, MAX_PATH, fullPath, nullptr);
     BoxWatcher boxes;
     EXPECT_FALSE(DownloadToFile(downloader, SiteUrl("/get_video?size=20000"), full, nullptr));
-    EXPECT_EQ(std::string("Disk full while accessing ") + fullPath + ".", recorder.LastStatus());
-    EXPECT_EQ(1, recorder.Count("begin"));
-    EXPECT_EQ(0, recorder.Count("end"));
+    EXPECT_EQ(std::string("Disk full while accessing ") + fullPath + ".", observer->LastStatus());
+    EXPECT_EQ(1, observer->Count("begin"));
+    EXPECT_EQ(0, observer->Count("end"));
     EXPECT_TRUE(boxes.Texts().empty());
 }
 
@@ -159,9 +161,7 @@ DWORD WINAPI StopLater(void* flag) {
 // time-out ends the transfer with WinINet's time-out text.
 TEST_F(TransferTest, ASilentServerIsLeftOnStopAndTimesOut) {
     for (const char* address : {"/bytes?size=300000&stall=100000", "/bytes?size=1000&silent=1"}) {
-        observer.reset(new Recorder);
-        HttpDownloader downloader;
-        downloader.CreateSession(observer.get());
+        HttpDownloader& downloader = Fresh();
         PageBuffer buffer;
         HANDLE stopper = CreateThread(nullptr, 0, StopLater, &observer->stop, 0, nullptr);
         DWORD start = GetTickCount();
@@ -173,9 +173,7 @@ TEST_F(TransferTest, ASilentServerIsLeftOnStopAndTimesOut) {
         EXPECT_LT(took, 5000u) << address;  // the real figure is in the benchmark
         EXPECT_EQ("", observer->LastStatus()) << address;
     }
-    observer.reset(new Recorder);
-    HttpDownloader downloader;
-    downloader.CreateSession(observer.get());
+    HttpDownloader& downloader = Fresh();
     downloader.SetReceiveTimeout(1500);
     PageBuffer buffer;
     EXPECT_FALSE(downloader.Download(SiteUrl("/bytes?size=300000&stall=100000"), buffer));

@@ -17,23 +17,19 @@ using namespace testing_support;
 namespace {
 
 // The "always overwrite" setting, as the window would share it.
-std::atomic<int>& Overwrite() {
-    static std::atomic<int> setting{0};
-    return setting;
-}
+std::atomic<int> alwaysOverwrite{0};
 
 class OutputTest : public ::testing::Test {
 protected:
     void SetUp() override {
         folder = testing_support::MakeTempFolder("fh_engine_");
         ASSERT_FALSE(folder.empty());
-        Overwrite() = 0;
+        alwaysOverwrite = 0;
     }
     void TearDown() override {
-        Overwrite() = 0;
+        alwaysOverwrite = 0;
         testing_support::RemoveTree(folder);
     }
-    void Touch(const std::string& name) { std::ofstream(folder + "\\" + name) << "old"; }
     std::string folder;
 };
 
@@ -41,13 +37,6 @@ std::string FullPath(const std::string& path) {
     char full[1024] = "";
     GetFullPathNameA(path.c_str(), sizeof(full), full, nullptr);
     return full;
-}
-
-std::string Text(HWND window) {
-    char text[512] = "";
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
-                        nullptr);
-    return text;
 }
 
 void Click(HWND dialog, int id) {
@@ -63,15 +52,14 @@ std::string PrepareWithDialog(const std::string& folder, const std::string& titl
     std::string path;
     bool result = false;
     std::thread worker([&] {
-        result = PrepareOutputPath(folder, VideoInfo{title, ""}, nullptr, Overwrite(), &path);
+        result = PrepareOutputPath(folder, VideoInfo{title, ""}, nullptr, alwaysOverwrite, &path);
         done = true;
     });
     HWND dialog = nullptr;
     WaitFor([&] { return (dialog = FindWindowA("#32770", "Framehaul")) || done; }, 10000);
     EXPECT_EQ(drive != nullptr, dialog != nullptr);
     if (dialog && drive) drive(dialog);
-    for (int i = 0; i < 250 && !done; ++i, Sleep(20)) {
-    }
+    WaitFor([&] { return done.load(); }, 5000);
     if (!done) PostMessageA(dialog, WM_CLOSE, 0, 0);
     worker.join();
     return result ? path : "";
@@ -119,17 +107,17 @@ TEST_F(OutputTest, LongNamesAreCutToFitAPath) {
 
 TEST_F(OutputTest, ExistingFileIsSettledByTheSettingOrTheDialog) {
     std::string path;
-    ASSERT_TRUE(PrepareOutputPath(folder, VideoInfo{"", ""}, nullptr, Overwrite(), &path));
+    ASSERT_TRUE(PrepareOutputPath(folder, VideoInfo{"", ""}, nullptr, alwaysOverwrite, &path));
     EXPECT_TRUE(std::regex_match(path.substr(folder.size()), std::regex(R"(\\untitled-?[0-9]+\.flv)"))) << path;
-    Touch("Taken.flv");
+    std::ofstream(folder + "\\Taken.flv") << "old";
     EXPECT_EQ(folder + "\\other", PrepareWithDialog(folder, "Taken", [](HWND dialog) {
-                  EXPECT_EQ("The file 'Taken.flv' already exists.", Text(GetDlgItem(dialog, IDC_EXISTS_TEXT)));
-                  EXPECT_EQ("Taken.flv", Text(GetDlgItem(dialog, IDC_FILE_NAME)));
+                  EXPECT_EQ("The file 'Taken.flv' already exists.", WindowText(GetDlgItem(dialog, IDC_EXISTS_TEXT)));
+                  EXPECT_EQ("Taken.flv", WindowText(GetDlgItem(dialog, IDC_FILE_NAME)));
                   SendMessageTimeoutA(GetDlgItem(dialog, IDC_FILE_NAME), WM_SETTEXT, 0,
                                       reinterpret_cast<LPARAM>("other"), SMTO_ABORTIFHUNG, 5000, nullptr);
                   Click(dialog, IDOK);
               }));  // the name as typed, no extension added
-    EXPECT_EQ(0, Overwrite());
+    EXPECT_EQ(0, alwaysOverwrite);
     // Cancel and Escape give up, and leave the setting as it was.
     EXPECT_EQ("", PrepareWithDialog(folder, "Taken", [](HWND dialog) {
                   Click(dialog, IDC_ALWAYS_OVERWRITE);
@@ -138,12 +126,12 @@ TEST_F(OutputTest, ExistingFileIsSettledByTheSettingOrTheDialog) {
     EXPECT_EQ("", PrepareWithDialog(folder, "Taken", [](HWND dialog) {
                   PostMessageA(GetDlgItem(dialog, IDC_FILE_NAME), WM_KEYDOWN, VK_ESCAPE, 0);
               }));
-    EXPECT_EQ(0, Overwrite());
+    EXPECT_EQ(0, alwaysOverwrite);
     EXPECT_EQ(folder + "\\Taken.flv", PrepareWithDialog(folder, "Taken", [](HWND dialog) {
                   Click(dialog, IDC_ALWAYS_OVERWRITE);
                   Click(dialog, IDC_OVERWRITE_IT);
               }));
-    EXPECT_EQ(1, Overwrite());
+    EXPECT_EQ(1, alwaysOverwrite);
     // Now on: replaced without a question.
     EXPECT_EQ(folder + "\\Taken.flv", PrepareWithDialog(folder, "Taken", nullptr));
 }
@@ -159,9 +147,8 @@ TEST_F(OutputTest, DownloadToFileWritesTheStreamOrSaysWhyNot) {
     ASSERT_TRUE(DownloadToFile(downloader, SiteUrl("/get_video?size=70000"), path, nullptr));
     EXPECT_EQ(70000u, Mismatch(ReadFileBytes(path), true));
     EXPECT_EQ(70000u, ReadFileBytes(path).size());  // truncated first
-    // An error answer, or a server that cannot be reached, fails and
-    // leaves the existing file as it was; an empty stream still makes its
-    // file.
+    // An error answer, or a server that cannot be reached, fails and leaves
+    // the existing file as it was; an empty stream still makes its file.
     EXPECT_FALSE(DownloadToFile(downloader, SiteUrl("/get_video?status=404"), path, nullptr));
     EXPECT_EQ("The server answered: 404 Not Found", observer.LastStatus());
     EXPECT_FALSE(DownloadToFile(downloader, "http://127.0.0.1:1/get_video", path, nullptr));

@@ -15,45 +15,36 @@ const std::string kText = "a\x95\x7D}b\x83\x5C\\c";
 }  // namespace
 
 TEST(MbText, Cp932LeadBytes) {
-    EXPECT_FALSE(mbtext::IsCp932LeadByte(0x80));
-    EXPECT_TRUE(mbtext::IsCp932LeadByte(0x81));
-    EXPECT_TRUE(mbtext::IsCp932LeadByte(0x9F));
-    EXPECT_FALSE(mbtext::IsCp932LeadByte(0xA0));
-    EXPECT_FALSE(mbtext::IsCp932LeadByte(0xDF));
-    EXPECT_TRUE(mbtext::IsCp932LeadByte(0xE0));
-    EXPECT_TRUE(mbtext::IsCp932LeadByte(0xFC));
-    EXPECT_FALSE(mbtext::IsCp932LeadByte(0xFD));
-    EXPECT_FALSE(mbtext::IsCp932LeadByte('}'));
+    for (int byte : {0x81, 0x9F, 0xE0, 0xFC}) EXPECT_TRUE(mbtext::IsCp932LeadByte(byte)) << byte;
+    for (int byte : {0x80, 0xA0, 0xDF, 0xFD, 0x7D}) EXPECT_FALSE(mbtext::IsCp932LeadByte(byte)) << byte;
 }
 
-TEST(MbText, FindCharSkipsTrailBytes) {
-    EXPECT_EQ(mbtext::FindChar(kText, '}', 0, kCp932), 3u);
-    EXPECT_EQ(mbtext::FindChar(kText, '}', 0, nullptr), 2u);
-    EXPECT_EQ(mbtext::FindChar(kText, '\\', 0, kCp932), 7u);
-    EXPECT_EQ(mbtext::FindChar(kText, '\\', 0, nullptr), 6u);
-    EXPECT_EQ(mbtext::FindChar(kText, '}', 4, kCp932), npos);
-    EXPECT_EQ(mbtext::FindChar(kText, 'z', 0, kCp932), npos);
-    EXPECT_EQ(mbtext::FindChar(kText, 'a', 99, kCp932), npos);
-    // A start inside a character moves on to the next character.
-    EXPECT_EQ(mbtext::FindChar("\x95\x7D}", '}', 1, kCp932), 2u);
-    // A lead byte at the very end is a character of its own.
-    EXPECT_EQ(mbtext::FindChar("ab\x95", '\x95', 0, kCp932), 2u);
-    EXPECT_EQ(mbtext::FindChar("a\x95\x95", '\x95', 0, kCp932), npos);
-}
+// FindChar looks for the needle's one byte, Find for the whole needle.
+struct FindCase {
+    std::string text, needle;
+    size_t from;
+    mbtext::LeadByteFn lead;
+    size_t want;
+};
 
-TEST(MbText, FindMatchesWholeCharactersOnly) {
-    EXPECT_EQ(mbtext::Find(kText, "}b", 0, kCp932), 3u);
-    EXPECT_EQ(mbtext::Find(kText, "}", 0, kCp932), 3u);
-    EXPECT_EQ(mbtext::Find(kText, "}", 0, nullptr), 2u);
-    EXPECT_EQ(mbtext::Find(kText, "\x95\x7D", 0, kCp932), 1u);
-    EXPECT_EQ(mbtext::Find(kText, "\x7D}", 0, kCp932), npos);
-    // A needle ending in a lead byte would cut the character after it.
-    EXPECT_EQ(mbtext::Find(kText, "a\x95", 0, kCp932), npos);
-    EXPECT_EQ(mbtext::Find("ab\x95", "b\x95", 0, kCp932), 1u);
-    EXPECT_EQ(mbtext::Find(kText, "", 2, kCp932), 3u);
-    EXPECT_EQ(mbtext::Find(kText, "", kText.size(), kCp932), kText.size());
-    EXPECT_EQ(mbtext::Find(kText, "c", kText.size() + 1, kCp932), npos);
-    EXPECT_EQ(mbtext::Find("YouTube - x", "YouTube - ", 0, kCp932), 0u);
+TEST(MbText, FindAndFindCharMatchWholeCharactersOnly) {
+    const size_t end = kText.size();
+    // clang-format off
+    const FindCase chars[] = {{kText, "}", 0, kCp932, 3}, {kText, "}", 0, nullptr, 2}, {kText, "\\", 0, kCp932, 7},
+        {kText, "\\", 0, nullptr, 6}, {kText, "}", 4, kCp932, npos}, {kText, "z", 0, kCp932, npos},
+        {kText, "a", 99, kCp932, npos},
+        {"\x95\x7D}", "}", 1, kCp932, 2},  // a start inside a character moves on to the next character
+        {"ab\x95", "\x95", 0, kCp932, 2}, {"a\x95\x95", "\x95", 0, kCp932, npos}};  // an end lead byte stands alone
+    const FindCase strings[] = {{kText, "}b", 0, kCp932, 3}, {kText, "}", 0, kCp932, 3}, {kText, "}", 0, nullptr, 2},
+        {kText, "\x95\x7D", 0, kCp932, 1}, {kText, "\x7D}", 0, kCp932, npos},
+        {kText, "a\x95", 0, kCp932, npos},  // a needle ending in a lead byte would cut the character after it
+        {"ab\x95", "b\x95", 0, kCp932, 1}, {kText, "", 2, kCp932, 3}, {kText, "", end, kCp932, end},
+        {kText, "c", end + 1, kCp932, npos}, {"YouTube - x", "YouTube - ", 0, kCp932, 0}};
+    // clang-format on
+    for (const FindCase& c : chars)
+        EXPECT_EQ(mbtext::FindChar(c.text, c.needle[0], c.from, c.lead), c.want) << c.text << " / " << c.needle;
+    for (const FindCase& c : strings)
+        EXPECT_EQ(mbtext::Find(c.text, c.needle, c.from, c.lead), c.want) << c.text << " / " << c.needle;
 }
 
 TEST(MbText, ReplaceCharsLeavesTrailBytesAlone) {
@@ -66,28 +57,20 @@ TEST(MbText, ReplaceCharsLeavesTrailBytesAlone) {
 TEST(MbText, ReplaceAll) {
     EXPECT_EQ(mbtext::ReplaceAll("a:1,b:2", ":", "=", kCp932), "a=1,b=2");
     EXPECT_EQ(mbtext::ReplaceAll("\"x\" \x95\x22", "\"", "'", kCp932), "'x' \x95\x22");
-    EXPECT_EQ(mbtext::ReplaceAll(kText, "}", "", kCp932),
-              "a\x95\x7D"
-              "b\x83\x5C\\c");
+    EXPECT_EQ(mbtext::ReplaceAll(kText, "}", "", kCp932), "a\x95}b\x83\x5C\\c");
     EXPECT_EQ(mbtext::ReplaceAll("aaaa", "aa", "b", kCp932), "bb");
     EXPECT_EQ(mbtext::ReplaceAll("abc", "", "x", kCp932), "abc");
     EXPECT_EQ(mbtext::ReplaceAll("abc", "bc", "", nullptr), "a");
 }
 
 TEST(MbText, RemoveChar) {
-    EXPECT_EQ(mbtext::RemoveChar(kText, '}', kCp932),
-              "a\x95\x7D"
-              "b\x83\x5C\\c");
+    EXPECT_EQ(mbtext::RemoveChar(kText, '}', kCp932), "a\x95}b\x83\x5C\\c");
     EXPECT_EQ(mbtext::RemoveChar("'a','b'", '\'', kCp932), "a,b");
-    EXPECT_EQ(mbtext::RemoveChar(kText, '}', nullptr),
-              "a\x95"
-              "b\x83\x5C\\c");
+    EXPECT_EQ(mbtext::RemoveChar(kText, '}', nullptr), std::string("a\x95") + "b\x83\x5C\\c");
 }
 
 TEST(MbText, CharBoundaryAtOrBefore) {
-    const std::string s =
-        "ab\x95\x7D"
-        "c";
+    const std::string s = "ab\x95}c";
     EXPECT_EQ(mbtext::CharBoundaryAtOrBefore(s, 0, kCp932), 0u);
     EXPECT_EQ(mbtext::CharBoundaryAtOrBefore(s, 2, kCp932), 2u);
     EXPECT_EQ(mbtext::CharBoundaryAtOrBefore(s, 3, kCp932), 2u);
@@ -98,10 +81,7 @@ TEST(MbText, CharBoundaryAtOrBefore) {
 }
 
 TEST(MbText, ReplaceControlChars) {
-    EXPECT_EQ(mbtext::ReplaceControlChars("a\tb\nc\x1F"
-                                          "d\x7F",
-                                          ' ', kCp932),
-              "a b c d\x7F");
+    EXPECT_EQ(mbtext::ReplaceControlChars("a\tb\nc\x1F\x64\x7F", ' ', kCp932), "a b c d\x7F");
     EXPECT_EQ(mbtext::ReplaceControlChars(std::string("a\0b", 3), ' ', kCp932), std::string("a\0b", 3));
     // After a lead byte a control byte is that character's second byte.
     EXPECT_EQ(mbtext::ReplaceControlChars("\x95\x0A\x0A", ' ', kCp932), "\x95\x0A ");

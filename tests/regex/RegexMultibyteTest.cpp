@@ -31,57 +31,23 @@ TEST(RegexCp932, TitleWithTrailBytes) {
     EXPECT_EQ(FindIn(kTitlePattern, page, kCp932), page);
 }
 
-TEST(RegexCp932, TrailBackslashIsNotABackslash) {
-    EXPECT_EQ(FindIn("\\\\", "\x95\x5C", kCp932), "<none>");
-    EXPECT_EQ(FindIn("\\\\", "\x95\x5C\\", kCp932), "\\");
-    EXPECT_EQ(StartOf("\\\\", "\x95\x5C\\", kCp932), 2);
+TEST(RegexCp932, DotClassesAndBoundariesTakeTheWholeCharacter) {
+    // "\x95}" is one character; read byte by byte it is two.
+    EXPECT_EQ(FindIn("a..b", "a\x95}b"), "a\x95}b");
     EXPECT_EQ(StartOf("\\\\", "\x95\x5C\\"), 1);
-}
-
-TEST(RegexCp932, DotAndNegatedClassesTakeTheWholeCharacter) {
-    EXPECT_EQ(FindIn("a.b",
-                     "a\x95\x7D"
-                     "b",
-                     kCp932),
-              "a\x95\x7D"
-              "b");
-    EXPECT_EQ(FindIn("a..b",
-                     "a\x95\x7D"
-                     "b",
-                     kCp932),
-              "<none>");
-    EXPECT_EQ(FindIn("a..b",
-                     "a\x95\x7D"
-                     "b"),
-              "a\x95\x7D"
-              "b");
-    EXPECT_EQ(FindIn("[^}]+", "\x95\x7D\x95\x7D}", kCp932), "\x95\x7D\x95\x7D");
-    EXPECT_EQ(FindIn("\\D\\W\\S", "\x95\x7D\x88\x9F\x82\xA0", kCp932), "\x95\x7D\x88\x9F\x82\xA0");
-    EXPECT_EQ(FindIn("a[}]b",
-                     "a\x95\x7D"
-                     "b",
-                     kCp932),
-              "<none>");
-    EXPECT_EQ(FindIn("[\\x80-\\xFF]", "\x95\x7D", kCp932), "<none>");
-    EXPECT_EQ(FindIn("\\x95", "\x95\x7D", kCp932), "<none>");
-    EXPECT_EQ(FindIn("(.|\\n)*", "\x95\nab\x81\n", kCp932), "\x95\nab\x81\n");
-}
-
-TEST(RegexCp932, MatchesStartAndEndAtCharacterBoundaries) {
-    EXPECT_EQ(StartOf("}", "\x95\x7D}", kCp932), 2);
-    EXPECT_EQ(StartOf("}x", "\x81\x81\x81}x}x", kCp932), 5);
-    EXPECT_EQ(StartOf("}x", "\x81\x81}x}x", kCp932), 2);
-    EXPECT_EQ(StartOf("}abc", "\x95}abc}abc", kCp932), 5);
-    EXPECT_EQ(StartOf("[}]", "\x95\x7D\x95\x7D}", kCp932), 4);
-    EXPECT_EQ(StartOf("[}]", "\x95\x7D\x95}", kCp932), -1);  // "\x95}" is one character
-    EXPECT_EQ(FindIn(".", "\x95\x7D", kCp932), "\x95\x7D");
-    EXPECT_EQ(FindIn("}?", "\x95\x7D", kCp932), "");
-}
-
-TEST(RegexCp932, LeadByteAtTheEndIsACharacterOfItsOwn) {
-    EXPECT_EQ(FindIn("a.", "a\x95", kCp932), "a\x95");
-    EXPECT_EQ(FindIn("\\x95$", "ab\x95", kCp932), "\x95");
-    EXPECT_EQ(FindIn("[\\x80-\\xFF]", "ab\x95", kCp932), "\x95");
+    // clang-format off
+    const Finds finds[] = {{"a.b", "a\x95}b", "a\x95}b"}, {"a..b", "a\x95}b", "<none>"},
+        {"[^}]+", "\x95}\x95}}", "\x95}\x95}"}, {"\\D\\W\\S", "\x95}\x88\x9F\x82\xA0", "\x95}\x88\x9F\x82\xA0"},
+        {"a[}]b", "a\x95}b", "<none>"}, {"[\\x80-\\xFF]", "\x95}", "<none>"}, {"\\x95", "\x95}", "<none>"},
+        {"(.|\\n)*", "\x95\nab\x81\n", "\x95\nab\x81\n"}, {".", "\x95}", "\x95}"}, {"}?", "\x95}", ""},
+        {"\\\\", "\x95\x5C", "<none>"}, {"\\\\", "\x95\x5C\\", "\\"},
+        // a lead byte at the very end is a character of its own
+        {"a.", "a\x95", "a\x95"}, {"\\x95$", "ab\x95", "\x95"}, {"[\\x80-\\xFF]", "ab\x95", "\x95"}};
+    const Starts starts[] = {{"\\\\", "\x95\x5C\\", 2}, {"}", "\x95}}", 2}, {"}x", "\x81\x81\x81}x}x", 5},
+        {"}x", "\x81\x81}x}x", 2}, {"}abc", "\x95}abc}abc", 5}, {"[}]", "\x95}\x95}}", 4}, {"[}]", "\x95}\x95}", -1}};
+    // clang-format on
+    ExpectAll(finds, kCp932);
+    ExpectAll(starts, kCp932);
 }
 
 TEST(RegexCp932, FortyMebibytesWithAnUnterminatedObject) {

@@ -6,32 +6,21 @@
 #include "regex/bench/SamplePages.h"
 #include "tests/regex/RegexTestUtil.h"
 
-TEST(RegexPages, SwfArgsFindsTheFirstOfTwoObjects) {
-    const std::string page =
-        "<script>\nvar swfArgs = {a:'1',bb:'xyz'};\n</script>\n"
-        "<script>\nvar swfArgs = {a:'2'};\n</script>\n";
-    EXPECT_EQ(FindIn(kSwfArgsPattern, page), "var swfArgs = {a:'1',bb:'xyz'}");
-}
-
-TEST(RegexPages, SwfArgsObjectOverSeveralLines) {
-    const std::string page = "x\nvar swfArgs = {\n  \"video_id\": \"abc\",\n\n  \"t\": \"vjV=\"\n};\nmore }";
-    EXPECT_EQ(FindIn(kSwfArgsPattern, page), "var swfArgs = {\n  \"video_id\": \"abc\",\n\n  \"t\": \"vjV=\"\n}");
-}
-
-TEST(RegexPages, SwfArgsStopsAtTheFirstClosingBrace) {
-    EXPECT_EQ(FindIn(kSwfArgsPattern, "var swfArgs = {a:'{x}'} }"), "var swfArgs = {a:'{x}");
-    EXPECT_EQ(FindIn(kSwfArgsPattern, "var swfArgs = {}"), "var swfArgs = {}");
-}
-
-TEST(RegexPages, SwfArgsWithoutClosingBraceIsNotFound) {
-    EXPECT_EQ(FindIn(kSwfArgsPattern, "var swfArgs = {a:'1',\nb:'2';\n</script>"), "<none>");
-    EXPECT_EQ(FindIn(kSwfArgsPattern, "} var swfArgs = {"), "<none>");
-    EXPECT_EQ(FindIn(kSwfArgsPattern, "var swfArgs ={a}"), "<none>");  // blanks are literal
-    EXPECT_EQ(FindIn(kSwfArgsPattern, "var SwfArgs = {a}"), "<none>");
-}
-
-TEST(RegexPages, SwfArgsIgnoresBracesBeforeIt) {
-    EXPECT_EQ(FindIn(kSwfArgsPattern, "{}}{ var swfArgs = {q} }"), "var swfArgs = {q}");
+TEST(RegexPages, SwfArgsRunsFromTheFirstDeclarationToItsFirstClosingBrace) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"<script>\nvar swfArgs = {a:'1',bb:'xyz'};\n</script>\n<script>\nvar swfArgs = {a:'2'};\n</script>\n",
+         "var swfArgs = {a:'1',bb:'xyz'}"},
+        {"x\nvar swfArgs = {\n  \"video_id\": \"abc\",\n\n  \"t\": \"vjV=\"\n};\nmore }",
+         "var swfArgs = {\n  \"video_id\": \"abc\",\n\n  \"t\": \"vjV=\"\n}"},
+        {"var swfArgs = {a:'{x}'} }", "var swfArgs = {a:'{x}"},
+        {"var swfArgs = {}", "var swfArgs = {}"},
+        {"{}}{ var swfArgs = {q} }", "var swfArgs = {q}"},
+        {"var swfArgs = {a:'1',\nb:'2';\n</script>", "<none>"},
+        {"} var swfArgs = {", "<none>"},
+        {"var swfArgs ={a}", "<none>"},  // blanks are literal
+        {"var SwfArgs = {a}", "<none>"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FindIn(kSwfArgsPattern, c.first), c.second) << c.first;
 }
 
 TEST(RegexPages, TitleOverSeveralLines) {

@@ -5,134 +5,70 @@
 
 #include "tests/regex/RegexTestUtil.h"
 
-TEST(RegexSyntax, LiteralsAndBlanks) {
-    EXPECT_EQ(FindIn("abc", "xxabcxx"), "abc");
-    EXPECT_EQ(FindIn("a b", "ab a b"), "a b");
-    EXPECT_EQ(FindIn("a  b", "a b"), "<none>");
-    EXPECT_EQ(FindIn("ABC", "abc"), "<none>");  // case-sensitive
-    EXPECT_EQ(FindIn("", "abc"), "");
-    EXPECT_EQ(StartOf("", "abc"), 0);
-}
-
-TEST(RegexSyntax, BraceIsLiteralUnlessACountFollows) {
-    EXPECT_EQ(FindIn("var swfArgs = {", "x var swfArgs = {a}"), "var swfArgs = {");
-    EXPECT_EQ(FindIn("{", "ab{c"), "{");
-    EXPECT_EQ(FindIn("a{", "a{"), "a{");
-    EXPECT_EQ(FindIn("a{,2}", "aa a{,2}"), "a{,2}");
-    EXPECT_EQ(FindIn("a{2", "aa{2"), "a{2");
-    EXPECT_EQ(FindIn("a{x}", "a{x}"), "a{x}");
-    EXPECT_EQ(FindIn("a{}", "a{}"), "a{}");
-    EXPECT_EQ(FindIn("}", "a}"), "}");
-    EXPECT_EQ(FindIn("\\{\\}", "{}"), "{}");
-    EXPECT_EQ(FindIn("a{2}", "a{2}aa"), "aa");
-    EXPECT_EQ(FindIn("{{1}", "{"), "{");  // a literal "{" repeated once
-}
-
-TEST(RegexSyntax, Classes) {
-    EXPECT_EQ(FindIn("[}]", "ab}c"), "}");
-    EXPECT_EQ(FindIn("[}]", "abc"), "<none>");
-    EXPECT_EQ(FindIn("[]a]+", "x]a]b"), "]a]");
-    EXPECT_EQ(FindIn("[^]a]+", "]]bc]"), "bc");
-    EXPECT_EQ(FindIn("[a-c]+", "xxabcd"), "abc");
-    EXPECT_EQ(FindIn("[^a-c]+", "abcxyzab"), "xyz");
-    EXPECT_EQ(FindIn("[a-]+", "x-a-b"), "-a-");
-    EXPECT_EQ(FindIn("[\\d_]+", "ab1_2c"), "1_2");
-    EXPECT_EQ(FindIn("[\\]\\\\]+", "a]\\]b"), "]\\]");
-    EXPECT_EQ(FindIn("[^\\n]+", "\nab\n"), "ab");
-    EXPECT_EQ(FindIn("[\\x41-\\x43]+", "zABCD"), "ABC");
-    EXPECT_EQ(FindIn("[^}]*", "ab}"), "ab");
-    EXPECT_EQ(FindIn("[.]", "a.b"), ".");
-}
-
-TEST(RegexSyntax, Escapes) {
-    EXPECT_EQ(FindIn("a\\nb", "a\nb"), "a\nb");
-    EXPECT_EQ(FindIn("\\t\\r", "x\t\ry"), "\t\r");
-    EXPECT_EQ(FindIn("\\\\", "a\\b"), "\\");
-    EXPECT_EQ(FindIn("\\.\\{\\}\\[\\]\\(\\)\\|\\*\\+\\?\\/\\\"\\'", "x.{}[]()|*+?/\"'y"), ".{}[]()|*+?/\"'");
-    EXPECT_EQ(FindIn("\\d+", "ab123c"), "123");
-    EXPECT_EQ(FindIn("\\w+", "  ab_1 "), "ab_1");
-    EXPECT_EQ(FindIn("\\s+", "ab \t\ncd"), " \t\n");
-    EXPECT_EQ(FindIn("\\D+", "12ab3"), "ab");
-    EXPECT_EQ(FindIn("\\W+", "ab, cd"), ", ");
-    EXPECT_EQ(FindIn("\\S+", "  ab "), "ab");
-    EXPECT_EQ(FindIn("\\x41\\x62", "xAb"), "Ab");
+TEST(RegexSyntax, LiteralsBracesClassesEscapesAndDot) {
+    // clang-format off
+    const Finds finds[] = {
+        // literals and blanks
+        {"abc", "xxabcxx", "abc"}, {"a b", "ab a b", "a b"}, {"a  b", "a b", "<none>"}, {"ABC", "abc", "<none>"},
+        {"", "abc", ""},
+        // brace is literal unless a count follows
+        {"var swfArgs = {", "x var swfArgs = {a}", "var swfArgs = {"}, {"{", "ab{c", "{"}, {"a{", "a{", "a{"},
+        {"a{,2}", "aa a{,2}", "a{,2}"}, {"a{2", "aa{2", "a{2"}, {"a{x}", "a{x}", "a{x}"}, {"a{}", "a{}", "a{}"},
+        {"}", "a}", "}"}, {"\\{\\}", "{}", "{}"}, {"a{2}", "a{2}aa", "aa"},
+        {"{{1}", "{", "{"},  // a literal "{" repeated once
+        // classes
+        {"[}]", "ab}c", "}"}, {"[}]", "abc", "<none>"}, {"[]a]+", "x]a]b", "]a]"}, {"[^]a]+", "]]bc]", "bc"},
+        {"[a-c]+", "xxabcd", "abc"}, {"[^a-c]+", "abcxyzab", "xyz"}, {"[a-]+", "x-a-b", "-a-"},
+        {"[\\d_]+", "ab1_2c", "1_2"}, {"[\\]\\\\]+", "a]\\]b", "]\\]"}, {"[^\\n]+", "\nab\n", "ab"},
+        {"[\\x41-\\x43]+", "zABCD", "ABC"}, {"[^}]*", "ab}", "ab"}, {"[.]", "a.b", "."},
+        // escapes
+        {"a\\nb", "a\nb", "a\nb"}, {"\\t\\r", "x\t\ry", "\t\r"}, {"\\\\", "a\\b", "\\"},
+        {"\\.\\{\\}\\[\\]\\(\\)\\|\\*\\+\\?\\/\\\"\\'", "x.{}[]()|*+?/\"'y", ".{}[]()|*+?/\"'"},
+        {"\\d+", "ab123c", "123"}, {"\\w+", "  ab_1 ", "ab_1"}, {"\\s+", "ab \t\ncd", " \t\n"}, {"\\D+", "12ab3", "ab"},
+        {"\\W+", "ab, cd", ", "}, {"\\S+", "  ab ", "ab"}, {"\\x41\\x62", "xAb", "Ab"},
+        // dot is anything but line feed
+        {"a.c", "a\nc abc", "abc"}, {"a.c", "a\rc", "a\rc"}, {".+", "\n\nxy\nz", "xy"}, {"a(.|\\n)c", "a\nc", "a\nc"},
+        {"a.*", "ab\ncd", "ab"},
+    };
+    // clang-format on
+    ExpectAll(finds);
     EXPECT_EQ(FindIn("a\\0b", std::string("a\0b", 3)), std::string("a\0b", 3));
 }
 
-TEST(RegexSyntax, DotIsAnythingButLineFeed) {
-    EXPECT_EQ(FindIn("a.c", "a\nc abc"), "abc");
-    EXPECT_EQ(FindIn("a.c", "a\rc"), "a\rc");
-    EXPECT_EQ(FindIn(".+", "\n\nxy\nz"), "xy");
-    EXPECT_EQ(FindIn("a(.|\\n)c", "a\nc"), "a\nc");
-    EXPECT_EQ(FindIn("a.*", "ab\ncd"), "ab");
+TEST(RegexPriority, AnchorsAndTheLeftmostStart) {
+    // clang-format off
+    const Starts starts[] = {{"^a", "aa", 0}, {"^b", "ab", -1}, {"a$", "aa", 1}, {"a$", "aa\n", 1},
+        {"a$", "aa\n\n", -1}, {"^$", "", 0}, {"b|ab", "xab", 1}, {"c|b*c", "abbc", 1}, {"", "abc", 0}};
+    const Finds finds[] = {{"^(a|b)*$", "abba", "abba"}, {"x|^", "ab", ""}, {"b|ab", "xab", "ab"},
+        {"a*", "baa", ""}};  // empty at 0 is leftmost
+    // clang-format on
+    ExpectAll(starts);
+    ExpectAll(finds);
 }
 
-TEST(RegexSyntax, Anchors) {
-    EXPECT_EQ(StartOf("^a", "aa"), 0);
-    EXPECT_EQ(StartOf("^b", "ab"), -1);
-    EXPECT_EQ(StartOf("a$", "aa"), 1);
-    EXPECT_EQ(StartOf("a$", "aa\n"), 1);
-    EXPECT_EQ(StartOf("a$", "aa\n\n"), -1);
-    EXPECT_EQ(StartOf("^$", ""), 0);
-    EXPECT_EQ(FindIn("^(a|b)*$", "abba"), "abba");
-    EXPECT_EQ(FindIn("x|^", "ab"), "");
-}
-
-TEST(RegexPriority, LeftmostMatchWins) {
-    EXPECT_EQ(StartOf("b|ab", "xab"), 1);
-    EXPECT_EQ(FindIn("b|ab", "xab"), "ab");
-    EXPECT_EQ(StartOf("c|b*c", "abbc"), 1);
-    EXPECT_EQ(FindIn("a*", "baa"), "");  // empty at 0 is leftmost
-}
-
-TEST(RegexPriority, AlternativesLeftFirst) {
-    EXPECT_EQ(FindIn("a|ab", "ab"), "a");
-    EXPECT_EQ(FindIn("ab|a", "ab"), "ab");
-    EXPECT_EQ(FindIn("(a|ab)(c|bcd)", "abcd"), "abcd");
-    EXPECT_EQ(FindIn("(a|ab)(c|bcd)(d*)", "abcd"), "abcd");
-    EXPECT_EQ(FindIn("(|a)b", "ab"), "ab");
-    EXPECT_EQ(FindIn("(a|)", "a"), "a");
-    EXPECT_EQ(FindIn("(|a)", "a"), "");
-}
-
-TEST(RegexPriority, GreedyAndLazy) {
-    EXPECT_EQ(FindIn("a+", "aaa"), "aaa");
-    EXPECT_EQ(FindIn("a+?", "aaa"), "a");
-    EXPECT_EQ(FindIn("a*?", "aaa"), "");
-    EXPECT_EQ(FindIn("a??b", "ab"), "ab");
-    EXPECT_EQ(FindIn("a?", "a"), "a");
-    EXPECT_EQ(FindIn("a??", "a"), "");
-    EXPECT_EQ(FindIn("<.*>", "<a><b>"), "<a><b>");
-    EXPECT_EQ(FindIn("<.*?>", "<a><b>"), "<a>");
-    EXPECT_EQ(FindIn("a.*?c", "abcbc"), "abc");
-    EXPECT_EQ(FindIn("a.*c", "abcbc"), "abcbc");
-    EXPECT_EQ(FindIn("(a+?)(a*)b", "aaab"), "aaab");
-    EXPECT_EQ(FindIn("(ab)+?", "ababab"), "ab");
-    EXPECT_EQ(FindIn("(ab)+", "ababab"), "ababab");
-}
-
-TEST(RegexPriority, CountedRepetitions) {
-    EXPECT_EQ(FindIn("a{3}", "aaaa"), "aaa");
-    EXPECT_EQ(FindIn("a{3}", "aa"), "<none>");
-    EXPECT_EQ(FindIn("a{2,}", "aaaaa"), "aaaaa");
-    EXPECT_EQ(FindIn("a{2,}?", "aaaaa"), "aa");
-    EXPECT_EQ(FindIn("a{1,3}", "aaaaa"), "aaa");
-    EXPECT_EQ(FindIn("a{1,3}?", "aaaaa"), "a");
-    EXPECT_EQ(FindIn("ba{0}c", "bc"), "bc");
-    EXPECT_EQ(FindIn("x{0,0}y", "xy"), "y");
-    EXPECT_EQ(FindIn("(ab){2}", "abababab"), "abab");
-    EXPECT_EQ(FindIn("[0-9]{4}-[0-9]{2}", "on 2026-12-08"), "2026-12");
-    EXPECT_EQ(FindIn("a{2,3}?b", "aaab"), "aaab");
+TEST(RegexPriority, AlternativesRepetitionsAndEmptyIterations) {
+    // clang-format off
+    const Finds finds[] = {
+        // alternatives left first
+        {"a|ab", "ab", "a"}, {"ab|a", "ab", "ab"}, {"(a|ab)(c|bcd)", "abcd", "abcd"},
+        {"(a|ab)(c|bcd)(d*)", "abcd", "abcd"}, {"(|a)b", "ab", "ab"}, {"(a|)", "a", "a"}, {"(|a)", "a", ""},
+        // greedy and lazy
+        {"a+", "aaa", "aaa"}, {"a+?", "aaa", "a"}, {"a*?", "aaa", ""}, {"a??b", "ab", "ab"}, {"a?", "a", "a"},
+        {"a??", "a", ""}, {"<.*>", "<a><b>", "<a><b>"}, {"<.*?>", "<a><b>", "<a>"}, {"a.*?c", "abcbc", "abc"},
+        {"a.*c", "abcbc", "abcbc"}, {"(a+?)(a*)b", "aaab", "aaab"}, {"(ab)+?", "ababab", "ab"},
+        {"(ab)+", "ababab", "ababab"},
+        // counted repetitions
+        {"a{3}", "aaaa", "aaa"}, {"a{3}", "aa", "<none>"}, {"a{2,}", "aaaaa", "aaaaa"}, {"a{2,}?", "aaaaa", "aa"},
+        {"a{1,3}", "aaaaa", "aaa"}, {"a{1,3}?", "aaaaa", "a"}, {"ba{0}c", "bc", "bc"}, {"x{0,0}y", "xy", "y"},
+        {"(ab){2}", "abababab", "abab"}, {"[0-9]{4}-[0-9]{2}", "on 2026-12-08", "2026-12"},
+        {"a{2,3}?b", "aaab", "aaab"},
+        // empty iterations do not loop
+        {"(a*)*b", "aab", "aab"}, {"(a*)*", "b", ""}, {"(a*)+$", "aa", "aa"}, {"(|a)*", "aa", "aa"},
+        {"(a|)+", "aa", "aa"}, {"(^)*a", "a", "a"},
+    };
+    // clang-format on
+    ExpectAll(finds);
     EXPECT_EQ(FindIn("(a|b){1000}", std::string(1000, 'b')), std::string(1000, 'b'));
-}
-
-TEST(RegexPriority, EmptyIterationsDoNotLoop) {
-    EXPECT_EQ(FindIn("(a*)*b", "aab"), "aab");
-    EXPECT_EQ(FindIn("(a*)*", "b"), "");
-    EXPECT_EQ(FindIn("(a*)+$", "aa"), "aa");
-    EXPECT_EQ(FindIn("(|a)*", "aa"), "aa");
-    EXPECT_EQ(FindIn("(a|)+", "aa"), "aa");
-    EXPECT_EQ(FindIn("(^)*a", "a"), "a");
 }
 
 TEST(RegexErrors, MalformedPatternsAreRejected) {

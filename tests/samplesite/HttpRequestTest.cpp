@@ -46,9 +46,7 @@ TEST(HttpRequest, QueryToleratesBlanksEncodingAndOddItems) {
 
 TEST(HttpRequest, RejectsUnusableRequestLines) {
     HttpRequest request;
-    EXPECT_FALSE(request.Parse(""));
-    EXPECT_FALSE(request.Parse("GET"));
-    EXPECT_FALSE(request.Parse(" /watch HTTP/1.1"));
+    for (const char* line : {"", "GET", " /watch HTTP/1.1"}) EXPECT_FALSE(request.Parse(line)) << line;
 }
 
 TEST(HttpRequest, AddressWithoutKeepsTheClientsForm) {

@@ -23,6 +23,12 @@ std::size_t StreamMismatch(const std::string& body) {
     return FirstStreamMismatch(reinterpret_cast<const unsigned char*>(body.data()), body.size(), 0);
 }
 
+// The body is the stream's first `size` bytes.
+void ExpectStream(const std::string& body, std::size_t size) {
+    ASSERT_EQ(size, body.size());
+    EXPECT_EQ(size, StreamMismatch(body));
+}
+
 std::size_t PatternMismatch(const std::string& body) {
     for (std::size_t i = 0; i < body.size(); ++i) {
         if (static_cast<unsigned char>(body[i]) != samplesite::PatternByteAt(i)) return i;
@@ -49,9 +55,8 @@ TEST_F(SampleSiteTest, StreamIsFlvHeaderThenByteFormula) {
     EXPECT_EQ("video/x-flv", reply.Header("Content-Type"));
     EXPECT_EQ("2000000", reply.Header("Content-Length"));
     EXPECT_EQ("close", reply.Header("Connection"));
-    ASSERT_EQ(2000000u, reply.body.size());
+    ExpectStream(reply.body, 2000000);
     EXPECT_EQ(std::string("FLV\x01\x05\0\0\0\x09\0\0\0\0", 13), reply.body.substr(0, 13));
-    EXPECT_EQ(reply.body.size(), StreamMismatch(reply.body));
     EXPECT_EQ(Ending::Closed, reply.ending);
 
     EXPECT_EQ(1048576u, Get(Port(), "/get_video?video_id=x").body.size());
@@ -76,8 +81,7 @@ TEST_F(SampleSiteTest, NoLengthBodiesEndWithTheConnection) {
     Reply stream = Get(Port(), "/get_video?size=100000&nolength=1");
     EXPECT_FALSE(stream.HasHeader("Content-Length"));
     EXPECT_EQ(Ending::Closed, stream.ending);
-    ASSERT_EQ(100000u, stream.body.size());
-    EXPECT_EQ(stream.body.size(), StreamMismatch(stream.body));
+    ExpectStream(stream.body, 100000);
 
     Reply bytes = Get(Port(), "/bytes?size=1600&nolength=1");
     EXPECT_FALSE(bytes.HasHeader("Content-Length"));
@@ -129,8 +133,7 @@ TEST_F(SampleSiteTest, ResetComesAfterExactlyTheAskedBytes) {
     Reply reply = Get(Port(), "/get_video?size=1000000&reset=300000");
     EXPECT_EQ("1000000", reply.Header("Content-Length"));
     EXPECT_EQ(Ending::Reset, reply.ending);
-    ASSERT_EQ(300000u, reply.body.size());
-    EXPECT_EQ(reply.body.size(), StreamMismatch(reply.body));
+    ExpectStream(reply.body, 300000);
 }
 
 TEST_F(SampleSiteTest, StalledConnectionStaysOpenWithoutBlockingOthers) {
@@ -148,8 +151,7 @@ TEST_F(SampleSiteTest, RateLimitsTheStream) {
     auto start = std::chrono::steady_clock::now();
     Reply reply = Get(Port(), "/get_video?size=30000&rate=100000");
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    ASSERT_EQ(30000u, reply.body.size());
-    EXPECT_EQ(reply.body.size(), StreamMismatch(reply.body));
+    ExpectStream(reply.body, 30000);
     EXPECT_GE(seconds, 0.2);  // 0.3 s at that rate; a throttle that does nothing takes ~0
 }
 
@@ -232,17 +234,11 @@ TEST(SampleSite, PagesFolderAndLog) {
         EXPECT_EQ(404, Get(site.Port(), "/watch?v=../samplesite_secret").status);
         EXPECT_EQ(200, Get(site.Port(), "/watch?v=noargs").status);
     }
-    std::ifstream file(log);
     std::stringstream lines;
-    lines << file.rdbuf();
-    EXPECT_EQ(
-        "GET /watch?v=sample 200\n"
-        "GET " +
-            kProxied +
-            "/watch?v=extra 200\n"
-            "GET /watch?v=../samplesite_secret 404\n"
-            "GET /watch?v=noargs 200\n",
-        lines.str());
+    lines << std::ifstream(log).rdbuf();
+    const std::string expected = "GET /watch?v=sample 200\nGET " + kProxied +
+                                 "/watch?v=extra 200\nGET /watch?v=../samplesite_secret 404\nGET /watch?v=noargs 200\n";
+    EXPECT_EQ(expected, lines.str());
 }
 
 TEST(SampleSite, QuitAnswersThenEnds) {

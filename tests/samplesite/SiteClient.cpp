@@ -30,8 +30,7 @@ bool Reply::HasHeader(const std::string& name) const {
 }
 
 std::string Reply::Header(const std::string& name) const {
-    std::string lower = Lower(head);
-    std::size_t at = lower.find("\r\n" + Lower(name) + ":");
+    std::size_t at = Lower(head).find("\r\n" + Lower(name) + ":");
     if (at == std::string::npos) return std::string();
     std::size_t start = at + 3 + name.size();
     std::size_t end = head.find("\r\n", start);

@@ -69,21 +69,16 @@ TEST_F(RecentListTest, OverlongFolderTextIsCutNotOverrun) {
 }
 
 TEST_F(RecentListTest, GapsLoadEmptyAndSaveRewritesOnlyNumberedValues) {
-    WriteString(UrlKey(), "1", "first");
-    WriteString(UrlKey(), "2", "second");
-    WriteString(UrlKey(), "4", "fourth");
-    WriteString(UrlKey(), "21", "too far");
-    WriteString(UrlKey(), "other", "stray");
+    for (const char* name : {"1", "2", "4", "21", "other"}) WriteString(UrlKey(), name, std::string("v") + name);
     urls.Load(App().GetProfile());
-    EXPECT_EQ("first", urls[0]);
-    EXPECT_EQ("second", urls[1]);
-    EXPECT_EQ("", urls[2]);
-    EXPECT_EQ("fourth", urls[3]);
+    std::vector<std::string> expected = {"v1", "v2", "", "v4"};
+    expected.resize(20);
+    EXPECT_EQ(expected, Slots(urls));
     urls.Save(App().GetProfile());
     EXPECT_EQ(3, ValueCount(UrlKey()));
     std::string text;
     EXPECT_TRUE(ReadString(UrlKey(), "4", &text));
-    EXPECT_EQ("fourth", text);
+    EXPECT_EQ("v4", text);
     EXPECT_FALSE(ReadString(UrlKey(), "3", &text));
     EXPECT_FALSE(ReadString(UrlKey(), "other", &text));
 }
