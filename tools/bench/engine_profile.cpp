@@ -16,6 +16,7 @@
 #include "engine/HttpDownloader.h"
 #include "engine/TransferOutput.h"
 #include "framework/Handles.h"
+#include "BenchClock.h"
 
 namespace {
 
@@ -44,26 +45,6 @@ public:
     long changedPositions = 0;
     unsigned lastPosition = ~0u;
 };
-
-// CPU seconds this process has spent so far, in user mode and in the
-// kernel: unlike the wall clock, user time hardly depends on how the
-// machine's other processes or the network path happen to be scheduled.
-void ProcessCpuSeconds(double* user, double* kernel) {
-    FILETIME created, exited, kernelTime, userTime;
-    *user = *kernel = 0;
-    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernelTime, &userTime)) return;
-    auto seconds = [](const FILETIME& t) {
-        return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
-    };
-    *user = seconds(userTime);
-    *kernel = seconds(kernelTime);
-}
-
-double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 void PrintStatusTexts(const CountingObserver& observer) {
     std::vector<std::pair<long, std::string>> byCount;

@@ -20,30 +20,11 @@
 #include <cstring>
 #include <ctime>
 #include "framework/Handles.h"
+#include "BenchClock.h"
 
 namespace {
 
 const DWORD kChunkSize = 4096;
-
-// CPU seconds this process has spent so far, in user mode and in the
-// kernel: unlike the wall clock, user time hardly depends on how the
-// machine's other processes or the network path happen to be scheduled.
-void ProcessCpuSeconds(double* user, double* kernel) {
-    FILETIME created, exited, kernelTime, userTime;
-    *user = *kernel = 0;
-    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernelTime, &userTime)) return;
-    auto seconds = [](const FILETIME& t) {
-        return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
-    };
-    *user = seconds(userTime);
-    *kernel = seconds(kernelTime);
-}
-
-double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // The announced length, or -1 when there is none.
 long long ContentLength(HINTERNET response) {
