@@ -37,11 +37,9 @@ TEST_F(MainWindowTest, DownloadNeedsAnAddressAFolderAndAWorker) {
         EXPECT_FALSE(Enabled(w, IDC_DOWNLOAD));
         SetText(w, IDC_URL, kSample);
         SetText(w, IDC_FOLDER, folder);
-        PostMessageA(w, WM_NULL, 0, 0);  // the rules run when the queue runs empty
         EXPECT_TRUE(WaitFor([&] { return Enabled(w, IDC_DOWNLOAD); }, 5000));
         EXPECT_TRUE(Enabled(w, IDC_OPEN_FOLDER));
         SetText(w, IDC_URL, "");
-        PostMessageA(w, WM_NULL, 0, 0);
         EXPECT_TRUE(WaitFor([&] { return !Enabled(w, IDC_DOWNLOAD); }, 5000));
 
         SetText(w, IDC_FILE_NAME, "old.flv");

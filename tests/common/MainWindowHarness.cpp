@@ -103,6 +103,9 @@ INT_PTR RunWindow(Dialog& window, const std::function<void(HWND)>& driver) {
 
 void SetText(HWND window, int id, const std::string& text) {
     SetControlText(GetDlgItem(window, id), text);
+    // Typing would post messages; the window's enable rules run when its
+    // queue runs empty after one.
+    PostMessageA(window, WM_NULL, 0, 0);
 }
 
 std::string Text(HWND window, int id) {
