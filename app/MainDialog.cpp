@@ -19,7 +19,6 @@ MainDialog::MainDialog(HWND parent) : CBannerDialog(IDD_MAIN, parent, FramehaulA
     folder = settings.DefaultFolder;
     keepOnTop = settings.AlwaysOnTop;
     abortFlag = &stopRequest;
-    InitializeCriticalSection(&progressLock);
     HINSTANCE instance = AppInstance();
     bigIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME));
     // The caption's size at the display's scale, not the 16 pixels of 100 %.
@@ -35,7 +34,6 @@ MainDialog::~MainDialog() {
         CloseHandle(worker);
     }
     if (smallIcon) DestroyIcon(smallIcon);
-    DeleteCriticalSection(&progressLock);
 }
 
 void MainDialog::DoDataExchange(DataExchange& dx) {

@@ -14,6 +14,7 @@
 #include "controls/CUrlHistoryCombo.h"
 #include "engine/TransferObserver.h"
 #include "engine/VideoInfo.h"
+#include "framework/CriticalSection.h"
 #include "framework/OleDropTarget.h"
 
 // Posted once by the job's worker as its last act.
@@ -118,7 +119,7 @@ private:
     int offeredBarPosition = -1;
     std::string lastStatusText;
     // Shared with the window thread's timer, under progressLock.
-    CRITICAL_SECTION progressLock;
+    CriticalSection progressLock;
     // Texts faster than ten a second change nothing a person can read, and
     // each costs the worker a synchronous call into the window thread. A
     // themed bar costs Wine milliseconds to draw; a quarter of a second

@@ -13,18 +13,6 @@
 namespace {
 // How often the window looks for held-back progress.
 const UINT kFlushInterval = 50;
-
-// Holds a critical section for the life of the object.
-class Hold {
-public:
-    explicit Hold(CRITICAL_SECTION& section) : section(section) { EnterCriticalSection(&section); }
-    ~Hold() { LeaveCriticalSection(&section); }
-    Hold(const Hold&) = delete;
-    Hold& operator=(const Hold&) = delete;
-
-private:
-    CRITICAL_SECTION& section;
-};
 }  // namespace
 
 void MainDialog::OnDownload() {
@@ -93,7 +81,7 @@ int MainDialog::RunJob() {
     offeredBarPosition = 0;
     lastStatusText.clear();
     {
-        Hold hold(progressLock);
+        CriticalSectionLock hold(progressLock);
         progressText.Reset();
         barPosition.Reset();
     }
@@ -167,7 +155,7 @@ void MainDialog::ShowHeldBackProgress(bool now) {
     int position = 0;
     bool showText, showPosition;
     {
-        Hold hold(progressLock);
+        CriticalSectionLock hold(progressLock);
         showText = progressText.Take(&text, now);
         showPosition = barPosition.Take(&position, now);
     }
@@ -181,7 +169,7 @@ int MainDialog::OnText(int kind, const char* text) {
     if (kind == TextProgress) {
         bool showNow;
         {
-            Hold hold(progressLock);
+            CriticalSectionLock hold(progressLock);
             showNow = progressText.Offer(text);
         }
         if (showNow) ShowJobText(text);
@@ -192,7 +180,7 @@ int MainDialog::OnText(int kind, const char* text) {
     if (lastStatusText == text) return 0;
     lastStatusText = text;
     {
-        Hold hold(progressLock);
+        CriticalSectionLock hold(progressLock);
         progressText.Drop();
     }
     ShowJobText(text);
@@ -210,7 +198,7 @@ int MainDialog::OnProgress(int kind, unsigned value) {
     offeredBarPosition = position;
     bool showNow;
     {
-        Hold hold(progressLock);
+        CriticalSectionLock hold(progressLock);
         showNow = barPosition.Offer(position);
     }
     if (showNow) SendDlgItemMessageA(hwnd, IDC_PROGRESS, PBM_SETPOS, position, 0);

@@ -3,6 +3,7 @@
 #include <vector>
 #include "engine/InternetErrorText.h"
 #include "engine/ObserverText.h"
+#include "framework/CriticalSection.h"
 #include "framework/Handles.h"
 #include "framework/Strings.h"
 #include "framework/WinApp.h"
@@ -80,13 +81,9 @@ public:
           chunkSize(downloader.chunkSize),
           receiveTimeout(downloader.receiveTimeout),
           session(downloader.session.get()),
-          doneEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
-          done(doneEvent.Get()),
+          done(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
           target(downloader.observer),
-          output(&output) {
-        InitializeCriticalSection(&lock);
-    }
-    ~Run() { DeleteCriticalSection(&lock); }
+          output(&output) {}
     Run(const Run&) = delete;
     Run& operator=(const Run&) = delete;
 
@@ -118,14 +115,15 @@ public:
     // From here on nothing reaches the job, and the thread still has a
     // request to close.
     void LetGo() {
-        EnterCriticalSection(&lock);
-        attached = false;
-        LeaveCriticalSection(&lock);
+        {
+            CriticalSectionLock hold(lock);
+            attached = false;
+        }
         closesLater = true;
     }
     void Finish(LoopEnd how) {
         end = how;
-        SetEvent(done);
+        SetEvent(done.Get());
     }
     void Release() {
         if (InterlockedDecrement(&owners) == 0) delete this;
@@ -141,22 +139,20 @@ public:
     std::unique_ptr<DownloadSession> ownedSession;
     LoopEnd end = LoopEnd::Failed;
     bool closesLater = false;  // read by the job once `done` is set or it let go
-    const KernelHandle doneEvent;
-    const HANDLE done;
+    const KernelHandle done;
     LONG owners = 2;
 
 private:
     template <typename Call>
     int Forward(Call call) {
-        EnterCriticalSection(&lock);
+        CriticalSectionLock hold(lock);
         if (attached) call();
-        LeaveCriticalSection(&lock);
         return 0;
     }
 
     TransferObserver* const target;
     TransferOutput* const output;
-    CRITICAL_SECTION lock;
+    CriticalSection lock;
     bool attached = true;
 };
 
@@ -220,7 +216,7 @@ bool HttpDownloader::Download(const std::string& address, TransferOutput& output
 bool HttpDownloader::WaitFor(Run& run) {
     DWORD stopSeen = 0;
     bool stopping = false;
-    while (WaitForSingleObject(run.done, kStopPoll) != WAIT_OBJECT_0) {
+    while (WaitForSingleObject(run.done.Get(), kStopPoll) != WAIT_OBJECT_0) {
         if (!StopRequested()) continue;
         DWORD now = GetTickCount();
         if (!stopping) {

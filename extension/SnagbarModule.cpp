@@ -1,9 +1,9 @@
 #include "extension/SnagbarModule.h"
 
 #include "extension/ClassFactory.h"
-#include "extension/CriticalSection.h"
 #include "extension/FramehaulIE.h"
 #include "extension/Snagbar_h.h"
+#include "framework/CriticalSection.h"
 #include "framework/Handles.h"
 
 #include <new>

@@ -1,6 +1,6 @@
-// A Win32 critical section and a scope that holds it. The module runs
-// inside the browser's process, so it keeps to the system's own lock and
-// pulls in no threading runtime.
+// A Win32 critical section and a scope that holds it. Header-only and
+// free of the rest of the framework: Snagbar.dll, which runs inside the
+// browser's process, uses it too and so pulls in no threading runtime.
 #pragma once
 
 #include <windows.h>
