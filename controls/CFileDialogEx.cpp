@@ -1,8 +1,10 @@
 #include "controls/CFileDialogEx.h"
 
 namespace {
-const DWORD kSizeWithPlacesBar = 88;  // sizeof(OPENFILENAMEA) from Windows 2000 on
-const DWORD kSizeBefore2000 = 76;     // OPENFILENAME_SIZE_VERSION_400A
+// The sizes of this build's own layouts: pointers make them larger in a
+// 64-bit program, and the dialog refuses a size it does not know.
+const DWORD kSizeWithPlacesBar = sizeof(OPENFILENAMEA);  // from Windows 2000 on
+const DWORD kSizeBefore2000 = OPENFILENAME_SIZE_VERSION_400A;
 }  // namespace
 
 CFileDialogEx::CFileDialogEx(bool open, const char* defaultExt, const char* fileName, DWORD flags, const char* filter,

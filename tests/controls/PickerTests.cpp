@@ -75,17 +75,20 @@ TEST_F(PickerTest, FileDialogSizeFollowsTheSystemAndTheFilterIsSplitIntoPairs) {
     OSVERSIONINFOA version = {sizeof(version)};
     GetVersionExA(&version);
     ASSERT_EQ(static_cast<DWORD>(VER_PLATFORM_WIN32_NT), version.dwPlatformId);
-    EXPECT_EQ(version.dwMajorVersion >= 5 ? 88u : 76u, chosen.ofn.lStructSize);
+    EXPECT_EQ(version.dwMajorVersion >= 5 ? sizeof(OPENFILENAMEA) : OPENFILENAME_SIZE_VERSION_400A,
+              chosen.ofn.lStructSize);
     EXPECT_EQ(static_cast<DWORD>(OFN_HIDEREADONLY | OFN_EXPLORER | OFN_ENABLESIZING), chosen.ofn.Flags);
     const char pairs[] = "Executable Files (*.exe)\0*.exe\0All Files (*.*)\0*.*\0";
     EXPECT_EQ(0, memcmp(chosen.ofn.lpstrFilter, pairs, sizeof(pairs)));
 
-    // The older layout is still accepted by the dialog.
-    CFileDialogEx old(true, nullptr, nullptr, OFN_HIDEREADONLY, kProgramFilter, nullptr, 76);
-    EXPECT_EQ(76u, old.ofn.lStructSize);
-    DialogDriver driver({}, [](HWND dialog) { Press(dialog, IDCANCEL); });
-    EXPECT_EQ(IDCANCEL, old.DoModal());
-    EXPECT_TRUE(driver.Found());
+    // Both layouts open the dialog, in a 32- and a 64-bit program alike.
+    CFileDialogEx old(true, nullptr, nullptr, OFN_HIDEREADONLY, kProgramFilter, nullptr,
+                      OPENFILENAME_SIZE_VERSION_400A);
+    for (CFileDialogEx* dialog : {&chosen, &old}) {
+        DialogDriver driver({}, [](HWND dialog) { Press(dialog, IDCANCEL); });
+        EXPECT_EQ(IDCANCEL, dialog->DoModal()) << dialog->ofn.lStructSize;
+        EXPECT_TRUE(driver.Found()) << dialog->ofn.lStructSize;
+    }
 }
 
 TEST_F(PickerTest, MultipleSelectionStartsWithTheGivenNameAndGivesOneFileOrTheFolder) {
