@@ -1,6 +1,7 @@
 #include "browser/BrowserIntegration.h"
 #include <windows.h>
 #include <shellapi.h>
+#include <shlwapi.h>
 #include <vector>
 #include "framework/Handles.h"
 
@@ -79,16 +80,21 @@ private:
     RegKey key;
 };
 
-bool IsWow64() {
+// True on 64-bit Windows, whichever build of the program runs there.
+bool OnWindows64() {
+#ifdef _WIN64
+    return true;
+#else
     BOOL wow64 = FALSE;
     return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+#endif
 }
 
 // The machine-wide entries go into every registry view a browser reads:
 // on 64-bit Windows the 32-bit and the 64-bit Internet Explorer each read
 // their own. On 32-bit Windows there is one view, the process's own.
 std::vector<REGSAM> MachineViews() {
-    if (IsWow64()) return {KEY_WOW64_32KEY, KEY_WOW64_64KEY};
+    if (OnWindows64()) return {KEY_WOW64_32KEY, KEY_WOW64_64KEY};
     return {0};
 }
 
@@ -112,13 +118,26 @@ bool StartRegsvr32(const std::string& program, const std::string& module) {
     return reinterpret_cast<INT_PTR>(started) > 32;
 }
 
-// The 64-bit regsvr32 as a 32-bit process reaches it: "System32" would be
-// redirected to the 32-bit one.
-std::string NativeRegsvr32() {
+// The install folder holds the module of the program's own kind and, on
+// 64-bit Windows, one of the other kind for the other browser, in a
+// subfolder. Each must be registered by the regsvr32 of its own kind; a
+// 32-bit process reaches the 64-bit one through "Sysnative", since its
+// "System32" is redirected.
+#ifdef _WIN64
+const char* const kOtherModuleFolder = "x86\\";
+std::string OtherRegsvr32() {
+    char folder[MAX_PATH] = "";
+    if (!GetSystemWow64DirectoryA(folder, MAX_PATH)) return "";
+    return std::string(folder) + "\\regsvr32.exe";
+}
+#else
+const char* const kOtherModuleFolder = "x64\\";
+std::string OtherRegsvr32() {
     char windows[MAX_PATH] = "";
     GetSystemWindowsDirectoryA(windows, MAX_PATH);
     return std::string(windows) + "\\Sysnative\\regsvr32.exe";
 }
+#endif
 
 std::string MenuItemKey(const char* item) {
     return std::string(BrowserIntegration::kMenuExtKey) + "\\" + item;
@@ -237,11 +256,16 @@ bool BrowserIntegration::WriteKeyLevel(bool set, REGSAM view) {
            extensions.DeleteSubKey(kExtensionId, view);
 }
 
-// A 64-bit browser can only load the 64-bit build of the module, which the
-// install folder holds as x64\Snagbar.dll; only the 64-bit regsvr32 can
-// register it.
+// A browser loads only a module of its own kind. The other kind's module is
+// registered where it is installed and its regsvr32 exists: a 64-bit
+// Windows without its 32-bit subsystem has neither a 32-bit browser nor a
+// 32-bit regsvr32.
 bool BrowserIntegration::RegisterModules() {
     bool ok = StartRegsvr32("regsvr32.exe", InstallFile(moduleName.c_str()));
-    if (IsWow64()) ok = StartRegsvr32(NativeRegsvr32(), InstallFile(("x64\\" + moduleName).c_str())) && ok;
+    if (!OnWindows64()) return ok;
+    std::string other = InstallFile((kOtherModuleFolder + moduleName).c_str());
+    std::string regsvr32 = OtherRegsvr32();
+    if (PathFileExistsA(other.c_str()) && !regsvr32.empty() && PathFileExistsA(regsvr32.c_str()))
+        ok = StartRegsvr32(regsvr32, other) && ok;
     return ok;
 }

@@ -1,9 +1,11 @@
 // Internet Explorer's entries, written to and read from the real registry.
 #include <gtest/gtest.h>
 #include <shlwapi.h>
+#include <tlhelp32.h>
 #include <array>
 #include <vector>
 #include "browser/BrowserIntegration.h"
+#include "framework/Handles.h"
 #include "tests/common/TestSupport.h"
 #include "app/FramehaulApp.h"
 
@@ -41,9 +43,9 @@ const char* ViewName(REGSAM view) {
     return view == KEY_WOW64_64KEY ? "64-bit view" : "32-bit view";
 }
 
-bool OnWow64() {
+bool OnWindows64() {
     BOOL wow64 = FALSE;
-    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+    return sizeof(void*) == 8 || (IsWow64Process(GetCurrentProcess(), &wow64) && wow64);
 }
 
 // A key in one view, by default the extension key; closed when it goes out
@@ -188,7 +190,7 @@ TEST_F(BrowserIntegrationTest, ASpoiledValueCountsAsAbsent) {
 // A value already missing in one view stops that view's removal, as on
 // 32-bit Windows, and nothing in the other view.
 TEST_F(BrowserIntegrationTest, EachViewStopsAtItsOwnFirstFailure) {
-    if (!OnWow64()) GTEST_SKIP() << "one registry view on 32-bit Windows";
+    if (!OnWindows64()) GTEST_SKIP() << "one registry view on 32-bit Windows";
     for (REGSAM broken : kViews) {
         REGSAM other = broken == KEY_WOW64_32KEY ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
         integration.Apply(1, 1, 1, 1);
@@ -218,10 +220,34 @@ TEST_F(BrowserIntegrationTest, InstallDirIsFilledInWhenMissing) {
 }
 
 // The real modules, installed in a folder whose name has a space, and
-// registered by the regsvr32 that Apply starts (both builds on 64-bit
-// Windows). Without the quotes regsvr32 would get "C:\Program". A folder of
-// its own: the regsvr32s that the other tests start may still be running.
+// registered by the regsvr32 that Apply starts: the module of the program's
+// own kind, and on 64-bit Windows the other kind's from its subfolder.
+// Without the quotes regsvr32 would get "C:\Program". A folder of its own:
+// the regsvr32s that the other tests start may still be running.
 const std::string kModuleDir = "C:\\Program Files\\Framehaul Registration";
+const std::string kOwnModule = kModuleDir + "\\Snagbar.dll";
+const std::string kOtherModule = kModuleDir + "\\" FH_OTHER_EDITION "\\Snagbar.dll";
+const bool k64BitProgram = sizeof(void*) == 8;
+const REGSAM kOwnView = k64BitProgram ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+const REGSAM kOtherView = k64BitProgram ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+
+// Why a module of the other kind cannot be registered here; empty when it can.
+std::string OtherKindCannotRun() {
+    if (!OnWindows64()) return "32-bit Windows has one kind of browser";
+    if (k64BitProgram && getenv("FH_NO_32BIT")) return "this machine runs no 32-bit code (32-bit regsvr32)";
+    return "";
+}
+
+// The regsvr32 of the other kind, as this program reaches it.
+std::string OtherRegsvr32() {
+    char folder[MAX_PATH] = "";
+    if (k64BitProgram) {
+        GetSystemWow64DirectoryA(folder, MAX_PATH);
+        return std::string(folder) + "\\regsvr32.exe";
+    }
+    GetSystemWindowsDirectoryA(folder, MAX_PATH);
+    return std::string(folder) + "\\Sysnative\\regsvr32.exe";
+}
 
 class RegistrationTest : public BrowserIntegrationTest {
 protected:
@@ -229,21 +255,19 @@ protected:
         BrowserIntegrationTest::SetUp();
         WriteString(App().GetProfile().AppKey(), "InstallDir", kModuleDir);
         CreateDirectoryA(kModuleDir.c_str(), nullptr);
-        CreateDirectoryA((kModuleDir + "\\x64").c_str(), nullptr);
-        ASSERT_TRUE(CopyFileA(BuildFile(FH_SNAGBAR32).c_str(), (kModuleDir + "\\Snagbar.dll").c_str(), FALSE))
-            << FH_SNAGBAR32;
-        if (OnWow64()) {
-            ASSERT_TRUE(CopyFileA(BuildFile(FH_SNAGBAR64).c_str(), (kModuleDir + "\\x64\\Snagbar.dll").c_str(), FALSE))
-                << FH_SNAGBAR64;
-        }
+        ASSERT_TRUE(CopyFileA(BuildFile(FH_SNAGBAR).c_str(), kOwnModule.c_str(), FALSE)) << FH_SNAGBAR;
         Unregister();
-        ASSERT_EQ("absent", Registered(KEY_WOW64_32KEY));
-        ASSERT_EQ("absent", Registered(KEY_WOW64_64KEY));
+        ASSERT_EQ("absent", Registered(kOwnView));
+        ASSERT_EQ("absent", Registered(kOtherView));
     }
     void TearDown() override {
         Unregister();
         RemoveTree(kModuleDir);
         BrowserIntegrationTest::TearDown();
+    }
+    void InstallOtherModule() {
+        CreateDirectoryA((kModuleDir + "\\" FH_OTHER_EDITION).c_str(), nullptr);
+        ASSERT_TRUE(CopyFileA(BuildFile(FH_SNAGBAR_OTHER).c_str(), kOtherModule.c_str(), FALSE)) << FH_SNAGBAR_OTHER;
     }
     static std::string BuildFile(std::string path) {
         if (!path.empty() && path[0] == '/') path = "Z:" + path;
@@ -265,28 +289,55 @@ protected:
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
+    // The regsvr32s that Apply started may still be writing the type
+    // library when the class key is there: unregistering before they end
+    // would leave their late entries behind for the tests that follow.
+    static void WaitForRegsvr32s() {
+        PumpUntil(
+            [] {
+                FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+                PROCESSENTRY32 entry = {sizeof(entry)};
+                for (BOOL more = Process32First(snapshot.Get(), &entry); more;
+                     more = Process32Next(snapshot.Get(), &entry))
+                    if (!lstrcmpiA(entry.szExeFile, "regsvr32.exe")) return false;
+                return true;
+            },
+            30000);
+    }
     static void Unregister() {
+        WaitForRegsvr32s();
         char folder[MAX_PATH] = "";
         GetSystemDirectoryA(folder, MAX_PATH);
-        Run(std::string(folder) + "\\regsvr32.exe /u /s \"" + kModuleDir + "\\Snagbar.dll\"");
-        if (!OnWow64()) return;
-        GetSystemWindowsDirectoryA(folder, MAX_PATH);
-        Run(std::string(folder) + "\\Sysnative\\regsvr32.exe /u /s \"" + kModuleDir + "\\x64\\Snagbar.dll\"");
+        Run(std::string(folder) + "\\regsvr32.exe /u /s \"" + kOwnModule + "\"");
+        if (OtherKindCannotRun().empty()) Run(OtherRegsvr32() + " /u /s \"" + kOtherModule + "\"");
     }
-    static bool BothRegistered() {
-        return Registered(KEY_WOW64_32KEY) == kModuleDir + "\\Snagbar.dll" &&
-               (!OnWow64() || Registered(KEY_WOW64_64KEY) == kModuleDir + "\\x64\\Snagbar.dll");
+    static bool AnyRegistered() { return Registered(kOwnView) != "absent" || Registered(kOtherView) != "absent"; }
+    static std::string Views() {
+        return "own view: " + Registered(kOwnView) + "; other view: " + Registered(kOtherView);
     }
 };
 
-TEST_F(RegistrationTest, EnablingRegistersTheModulesAndDisablingDoesNot) {
+// Only what is installed is registered: without the other kind's module
+// its view stays empty.
+TEST_F(RegistrationTest, EnablingRegistersTheModuleAndDisablingDoesNot) {
     integration.Apply(0, 1, 1, 1);  // false: there was nothing to remove
-    EXPECT_FALSE(PumpUntil(
-        [] { return Registered(KEY_WOW64_32KEY) != "absent" || Registered(KEY_WOW64_64KEY) != "absent"; }, 3000))
-        << "registered on disable";
+    EXPECT_FALSE(PumpUntil(AnyRegistered, 3000)) << "registered on disable";
     EXPECT_TRUE(integration.Apply(1, 1, 1, 1));
-    EXPECT_TRUE(PumpUntil(BothRegistered, 60000))
-        << "32-bit view: " << Registered(KEY_WOW64_32KEY) << "; 64-bit view: " << Registered(KEY_WOW64_64KEY);
+    EXPECT_TRUE(PumpUntil([] { return Registered(kOwnView) == kOwnModule; }, 60000)) << Views();
+    // On 32-bit Windows both flags name the one view there is.
+    if (OnWindows64()) {
+        EXPECT_EQ("absent", Registered(kOtherView));
+    }
+}
+
+TEST_F(RegistrationTest, On64BitWindowsTheOtherKindsModuleIsRegisteredToo) {
+    std::string why = OtherKindCannotRun();
+    if (!why.empty()) GTEST_SKIP() << why;
+    InstallOtherModule();
+    EXPECT_TRUE(integration.Apply(1, 1, 1, 1));
+    EXPECT_TRUE(
+        PumpUntil([] { return Registered(kOwnView) == kOwnModule && Registered(kOtherView) == kOtherModule; }, 60000))
+        << Views();
 }
 
 }  // namespace
