@@ -1,4 +1,4 @@
-# Cross-compiling the 32-bit Windows product with MinGW-w64.
+# Cross-compiling the 32-bit Windows edition with MinGW-w64.
 set(CMAKE_SYSTEM_PROCESSOR x86)
 set(MINGW_PREFIX i686-w64-mingw32)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

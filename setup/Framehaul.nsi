@@ -1,8 +1,35 @@
-; Framehaul's setup program and uninstaller. Built by the `setup` target:
-;   makensis -DFH_VERSION=1.2.3.4 -DFH_DIST=<dist\Framehaul> -DFH_SOURCE=<repo>
-;            -DFH_IE_ENTRIES=<IeEntries.nsh> -DFH_OUTFILE=<setup.exe> Framehaul.nsi
-; FH_DIST is the folder the dist target assembles (the zip's content).
-Unicode true
+; Framehaul's setup program and uninstaller, for either edition. Built by the
+; `setup` target:
+;   makensis -DFH_VERSION=1.2.3.4 -DFH_EDITION=x86|x64 -DFH_DIST=<dist\Framehaul>
+;            -DFH_SOURCE=<repo> -DFH_IE_ENTRIES=<IeEntries.nsh> -DFH_OUTFILE=<setup.exe>
+;            Framehaul.nsi
+; FH_DIST is the folder the dist target assembles (the zip's content): the
+; program, the module of its own kind, and the other kind's module in a
+; subfolder named after the other edition, for the other browser on 64-bit
+; Windows.
+;
+; What the two editions differ in: the setup's own kind, the Program Files
+; it installs into, which registry view and which regsvr32 are its own and
+; which the other browser's.
+!if "${FH_EDITION}" == "x64"
+  Target amd64-unicode
+  !define FH_OTHER "x86"
+  !define FH_PROGRAM_FILES "$PROGRAMFILES64"
+  !define FH_OWN_VIEW 64
+  !define FH_OTHER_VIEW 32
+  ; A 64-bit Windows without its 32-bit part has no 32-bit regsvr32.
+  !define FH_OTHER_REGSVR32 "$WINDIR\SysWOW64\regsvr32.exe"
+  !define FH_NAME_SUFFIX " (x64)"
+!else
+  Unicode true
+  !define FH_OTHER "x64"
+  !define FH_PROGRAM_FILES "$PROGRAMFILES"
+  !define FH_OWN_VIEW 32
+  !define FH_OTHER_VIEW 64
+  ; Reached as the real System32 while file redirection is off.
+  !define FH_OTHER_REGSVR32 "$SYSDIR\regsvr32.exe"
+  !define FH_NAME_SUFFIX ""
+!endif
 ManifestDPIAware true
 SetCompressor /SOLID lzma
 ; The toolbar button and the Tools menu item live below HKEY_LOCAL_MACHINE.
@@ -20,11 +47,12 @@ RequestExecutionLevel admin
 
 Name "Framehaul"
 OutFile "${FH_OUTFILE}"
-; Program Files (x86) on 64-bit Windows, Program Files on 32-bit Windows.
-InstallDir "$PROGRAMFILES\Framehaul"
+; x86: Program Files (x86) on 64-bit Windows, Program Files on 32-bit Windows;
+; x64: Program Files.
+InstallDir "${FH_PROGRAM_FILES}\Framehaul"
 ; Run again, the setup offers the folder of the existing install.
 InstallDirRegKey HKLM "${FH_UNINSTALL_KEY}" "InstallLocation"
-BrandingText "Framehaul ${FH_VERSION}"
+BrandingText "Framehaul ${FH_VERSION}${FH_NAME_SUFFIX}"
 
 VIProductVersion "${FH_VERSION}"
 VIAddVersionKey /LANG=1033 "ProductName" "Framehaul"
@@ -50,6 +78,47 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 Quorvane"
 ; A file that is running or loaded cannot be opened for writing: the user
 ; closes Framehaul (and Internet Explorer, which loads the module) and
 ; retries, or gives up before anything was changed. /S gives up at once.
+; regsvr32 of a module's own kind, with the arguments on the stack:
+; FhRegsvr32 for the setup's own kind, FhRegsvr32Other for the other.
+!macro FH_REGSVR32 un name program
+Function ${un}${name}
+  Exch $0  ; arguments
+  ExecWait '"${program}" $0' $1
+  ${If} $1 != 0
+    DetailPrint "regsvr32 $0 failed ($1)"
+    MessageBox MB_OK|MB_ICONEXCLAMATION "regsvr32 $0 failed (exit code $1)." /SD IDOK
+  ${EndIf}
+  Pop $0
+FunctionEnd
+!macroend
+
+; What only 64-bit Windows has: every Windows the x64 edition runs on.
+!macro FhOn64BitWindows
+  !if "${FH_EDITION}" == "x86"
+    ${If} ${RunningX64}
+  !endif
+!macroend
+!macro FhEndOn64BitWindows
+  !if "${FH_EDITION}" == "x86"
+    ${EndIf}
+  !endif
+!macroend
+
+; The other browser's side: its registry view, and for a 32-bit setup the
+; real System32, where the 64-bit regsvr32 is.
+!macro FhOtherSideBegin
+  SetRegView ${FH_OTHER_VIEW}
+  !if "${FH_EDITION}" == "x86"
+    ${DisableX64FSRedirection}
+  !endif
+!macroend
+!macro FhOtherSideEnd
+  !if "${FH_EDITION}" == "x86"
+    ${EnableX64FSRedirection}
+  !endif
+  SetRegView ${FH_OWN_VIEW}
+!macroend
+
 !macro FH_FUNCTIONS un
 Function ${un}FhCheckFile
   Exch $0
@@ -74,31 +143,24 @@ Function ${un}FhCheckNotRunning
   Call ${un}FhCheckFile
   Push "$INSTDIR\${FH_IE_MODULE}"
   Call ${un}FhCheckFile
-  Push "$INSTDIR\x64\${FH_IE_MODULE}"
+  Push "$INSTDIR\${FH_OTHER}\${FH_IE_MODULE}"
   Call ${un}FhCheckFile
 FunctionEnd
 
-; regsvr32 of the module's own bitness: the 32-bit one as the setup runs,
-; the 64-bit one from the real System32.
-Function ${un}FhRegsvr32
-  Exch $0  ; arguments
-  ExecWait '"$SYSDIR\regsvr32.exe" $0' $1
-  ${If} $1 != 0
-    DetailPrint "regsvr32 $0 failed ($1)"
-    MessageBox MB_OK|MB_ICONEXCLAMATION "regsvr32 $0 failed (exit code $1)." /SD IDOK
-  ${EndIf}
-  Pop $0
-FunctionEnd
+!insertmacro FH_REGSVR32 "${un}" FhRegsvr32 "$SYSDIR\regsvr32.exe"
+!insertmacro FH_REGSVR32 "${un}" FhRegsvr32Other "${FH_OTHER_REGSVR32}"
 !macroend
 !insertmacro FH_FUNCTIONS ""
 !insertmacro FH_FUNCTIONS "un."
 
 Function .onInit
   SetShellVarContext all
+  SetRegView ${FH_OWN_VIEW}
 FunctionEnd
 
 Function un.onInit
   SetShellVarContext all
+  SetRegView ${FH_OWN_VIEW}
 FunctionEnd
 
 ; A copy installed in another folder is removed by its own uninstaller, so
@@ -132,18 +194,18 @@ Section "Framehaul" SecProgram
   File "${FH_DIST}\SnagbarPage.html"
   File "${FH_DIST}\SnagbarLink.html"
   File "${FH_DIST}\README.txt"
-  ${If} ${RunningX64}
-    SetOutPath "$INSTDIR\x64"
-    File "${FH_DIST}\x64\${FH_IE_MODULE}"
+  !insertmacro FhOn64BitWindows
+    SetOutPath "$INSTDIR\${FH_OTHER}"
+    File "${FH_DIST}\${FH_OTHER}\${FH_IE_MODULE}"
     SetOutPath "$INSTDIR"
-  ${EndIf}
+  !insertmacro FhEndOn64BitWindows
   WriteUninstaller "$INSTDIR\${FH_UNINSTALLER}"
   CreateShortcut "$SMPROGRAMS\Framehaul.lnk" "$INSTDIR\Framehaul.exe"
   ; The browser module starts Framehaul.exe from this folder; the program
   ; only fills the value in when it is missing, so a move must update it.
   WriteRegStr HKCU "${FH_APP_KEY}" "InstallDir" "$INSTDIR"
 
-  WriteRegStr HKLM "${FH_UNINSTALL_KEY}" "DisplayName" "Framehaul"
+  WriteRegStr HKLM "${FH_UNINSTALL_KEY}" "DisplayName" "Framehaul${FH_NAME_SUFFIX}"
   WriteRegStr HKLM "${FH_UNINSTALL_KEY}" "DisplayVersion" "${FH_VERSION}"
   WriteRegStr HKLM "${FH_UNINSTALL_KEY}" "Publisher" "Quorvane"
   WriteRegStr HKLM "${FH_UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Framehaul.exe,0"
@@ -162,15 +224,15 @@ Section "Internet Explorer integration" SecBrowser
   !insertmacro FhWriteIeExtension
   Push '/s "$INSTDIR\${FH_IE_MODULE}"'
   Call FhRegsvr32
-  ${If} ${RunningX64}
-    SetRegView 64
+  !insertmacro FhOn64BitWindows
+    !insertmacro FhOtherSideBegin
     !insertmacro FhWriteIeExtension
-    SetRegView 32
-    ${DisableX64FSRedirection}
-    Push '/s "$INSTDIR\x64\${FH_IE_MODULE}"'
-    Call FhRegsvr32
-    ${EnableX64FSRedirection}
-  ${EndIf}
+    ${If} ${FileExists} "${FH_OTHER_REGSVR32}"
+      Push '/s "$INSTDIR\${FH_OTHER}\${FH_IE_MODULE}"'
+      Call FhRegsvr32Other
+    ${EndIf}
+    !insertmacro FhOtherSideEnd
+  !insertmacro FhEndOn64BitWindows
 SectionEnd
 
 Section "un.Framehaul" UnSecProgram
@@ -182,17 +244,16 @@ Section "un.Framehaul" UnSecProgram
   ${EndIf}
   !insertmacro FhDeleteIeMenuItems
   !insertmacro FhDeleteIeExtension
-  ${If} ${RunningX64}
-    ${If} ${FileExists} "$INSTDIR\x64\${FH_IE_MODULE}"
-      ${DisableX64FSRedirection}
-      Push '/s /u "$INSTDIR\x64\${FH_IE_MODULE}"'
-      Call un.FhRegsvr32
-      ${EnableX64FSRedirection}
+  !insertmacro FhOn64BitWindows
+    !insertmacro FhOtherSideBegin
+    ${If} ${FileExists} "$INSTDIR\${FH_OTHER}\${FH_IE_MODULE}"
+    ${AndIf} ${FileExists} "${FH_OTHER_REGSVR32}"
+      Push '/s /u "$INSTDIR\${FH_OTHER}\${FH_IE_MODULE}"'
+      Call un.FhRegsvr32Other
     ${EndIf}
-    SetRegView 64
     !insertmacro FhDeleteIeExtension
-    SetRegView 32
-  ${EndIf}
+    !insertmacro FhOtherSideEnd
+  !insertmacro FhEndOn64BitWindows
 
   Delete "$SMPROGRAMS\Framehaul.lnk"
   DeleteRegKey HKLM "${FH_UNINSTALL_KEY}"
@@ -206,8 +267,8 @@ Section "un.Framehaul" UnSecProgram
 
   Delete "$INSTDIR\Framehaul.exe"
   Delete "$INSTDIR\${FH_IE_MODULE}"
-  Delete "$INSTDIR\x64\${FH_IE_MODULE}"
-  RMDir "$INSTDIR\x64"
+  Delete "$INSTDIR\${FH_OTHER}\${FH_IE_MODULE}"
+  RMDir "$INSTDIR\${FH_OTHER}"
   Delete "$INSTDIR\SnagbarPage.html"
   Delete "$INSTDIR\SnagbarLink.html"
   Delete "$INSTDIR\README.txt"
