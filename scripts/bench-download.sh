@@ -31,7 +31,10 @@
 # "speed memory stop stall"; default all four), FH_BENCH_CPUS (some of "one all"
 # for the 200 MB figures; default both), FH_BENCH_PROGRAM (another build of
 # Framehaul.exe to measure), FH_BENCH_NO_BUILD=1 (skip the build),
-# FH_BENCH_CYCLES (Download/Stop cycles per stream; default 5).
+# FH_BENCH_CYCLES (Download/Stop cycles per stream; default 5),
+# FH_BENCH_EDITION (x86 or x64: the edition measured, in a prefix of its
+# kind; default the first edition this machine runs, see
+# scripts/lib/edition.sh).
 #
 # Each part is a file in scripts/bench/ with a measure_PART step that keeps
 # its figures and a report_PART step that prints them; scripts/bench/common.sh
@@ -41,14 +44,15 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/lib/wine-env.sh"
 . "$root/scripts/lib/site.sh"
 out="$root/build/bench"
-program=${FH_BENCH_PROGRAM:-$root/build/win/app/Framehaul.exe}
+fh_use_edition "${FH_BENCH_EDITION:-$(fh_default_edition)}" || exit 2
+program=${FH_BENCH_PROGRAM:-$FH_BUILD/app/Framehaul.exe}
 runs=${FH_BENCH_RUNS:-3}
 stops=${FH_BENCH_STOPS:-5}
 fast_stops=${FH_BENCH_FAST_STOPS:-3}
 cycles=${FH_BENCH_CYCLES:-5}
 parts=${FH_BENCH_PARTS:-speed memory stop stall}
 cpu_settings=${FH_BENCH_CPUS:-one all}
-bench_bin="$root/build/win/tools/bench"
+bench_bin="$FH_BUILD/tools/bench"
 settle_ms=1500
 big=200000000
 huge=1000000000
@@ -79,7 +83,7 @@ chosen() { case " $parts " in *" $1 "*) return 0 ;; esac; return 1; }
 report() {
   echo
   echo "Download benchmark: $(date '+%Y-%m-%d %H:%M'), $(nproc) CPUs, load average at start $load_at_start"
-  echo "Program: $program"
+  echo "Program: $program ($FH_EDITION edition, $WINEARCH prefix)"
   local part
   for part in $all_parts; do chosen "$part" && "report_$part"; done
   [ "$failures" -eq 0 ] || echo "$failures step(s) FAILED; see the messages above."

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The main job: builds the program, starts the stand-in video site on
-# 127.0.0.1, and runs Framehaul.exe under Wine with a sample watch address.
+# 127.0.0.1, and runs Framehaul.exe under Wine with a sample watch address:
+# the x86 edition, or the x64 edition where the machine runs no 32-bit code
+# (or FH_X64_ONLY=1 asks for it).
 # The program downloads the video through the proxy setting into a folder
 # of its own, then closes by itself. Prints where the file and a screenshot
 # taken during the download are.
@@ -26,6 +28,9 @@ if ! fh_site_start "$out" 600 --pages "$root/tests/sitepages"; then
   exit 1
 fi
 port=$FH_SITE_PORT
+fh_use_edition "$(fh_default_edition)"
+why=$(fh_why_x64_only)
+echo "Running the $FH_EDITION edition ($FH_BUILD)${why:+: $why}"
 echo "Starting Wine..."
 fh_wine_start || exit 1
 
@@ -39,7 +44,7 @@ fh_reg add "$internet" /v ProxyServer /d "127.0.0.1:$port" /f
 
 url="http://www.youtube.com/watch?v=demo"
 echo "Downloading $url (the stand-in site answers for www.youtube.com on 127.0.0.1:$port)"
-timeout 120 wine build/win/app/Framehaul.exe "$url" &
+timeout 120 wine "$FH_BUILD/app/Framehaul.exe" "$url" &
 pid=$!
 sleep 2.5
 import -window root "$out/screenshot.png" 2>/dev/null

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the native tests and a short fuzz
-# run, then the Windows tests under Wine in a private, throwaway prefix on a
-# private X display, with the stand-in video site running on 127.0.0.1.
-# Ends with one line "N passed, N failed"; exits non-zero on any failure.
+# run, then, for each edition this machine runs (scripts/lib/edition.sh),
+# the Windows tests under Wine in a private, throwaway prefix on a private X
+# display, with the stand-in video site running on 127.0.0.1.
+# Ends with one line "N passed, N failed, N skipped" (each skipped check is
+# listed above it with its reason); exits non-zero on any failure.
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/lib/wine-env.sh"
@@ -10,6 +12,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 logs="$root/build/test-logs"
 passed=0
 failed=0
+skipped=0
+skips="$logs/skipped.txt"
 
 finish() {
   fh_site_stop
@@ -40,10 +44,15 @@ run_gtest() {
   fi
   passed=$((passed + ${ok:-0}))
   failed=$((failed + ${bad:-0}))
+  # A skipped test prints its reason on the line after "...: Skipped".
+  tr -d '\r' <"$log" | awk -v name="$name" '
+    /: Skipped$/ { getline reason; next }
+    /^\[  SKIPPED \] [^ ]+ \([0-9]+ ms\)$/ { print name " " $4 ": " reason; reason = "" }' >>"$skips"
   if [ "${bad:-0}" -eq 0 ] && [ "$rc" -ne 0 ]; then fail_one "$name exited $rc"; fi
 }
 
-# Runs a script suite that prints "PASS name" / "FAIL name: why" lines.
+# Runs a script suite that prints "PASS name", "FAIL name: why" and
+# "SKIP name: why" lines.
 run_suite() {
   local name=$1 limit=$2; shift 2
   local log="$logs/$name.log"
@@ -54,7 +63,8 @@ run_suite() {
   ok=$(grep -c '^PASS ' "$log")
   bad=$(grep -c '^FAIL ' "$log")
   grep '^FAIL ' "$log"
-  echo "   $ok passed, $bad failed"
+  sed -n "s/^SKIP /$name /p" "$log" >>"$skips"
+  echo "   $ok passed, $bad failed, $(grep -c '^SKIP ' "$log") skipped"
   passed=$((passed + ok))
   failed=$((failed + bad))
   if [ "$bad" -eq 0 ] && { [ "$rc" -ne 0 ] || [ "$ok" -eq 0 ]; }; then
@@ -63,12 +73,52 @@ run_suite() {
   fi
 }
 
+# The Windows tests of one edition, in a prefix of its kind.
+run_edition() {
+  local edition=$1 tag t s
+  fh_use_edition "$edition"
+  tag=wine-$edition
+  echo "== $edition edition ($FH_BUILD, $WINEARCH prefix)"
+  if ! fh_wine_start; then
+    fail_one "Wine could not be started for the $edition edition"
+    return
+  fi
+  fh_site_start "$logs" 3600 --pages "$root/tests/sitepages" || fail_one "the stand-in site did not start"
+  # What the window tests saw on screen, one picture per state (at 96 dpi
+  # here; the display-scale suite adds 144 and 192).
+  export FH_SCREENSHOT_ROOT="$root/build/screenshots/$edition"
+  mkdir -p "$FH_SCREENSHOT_ROOT/96"
+  export FH_SCREENSHOT_DIR="Z:${FH_SCREENSHOT_ROOT//\//\\}\\96"
+  # A file that fails every write with "disk full".
+  mkdir -p "$WINEPREFIX/drive_c/fh_full"
+  ln -sf /dev/full "$WINEPREFIX/drive_c/fh_full/full.flv"
+  export FH_DISK_FULL_FILE='C:\fh_full\full.flv'
+
+  for t in $(find "$FH_BUILD/tests" -type f -name '*_tests.exe' 2>/dev/null | sort); do
+    run_gtest "$tag-$(basename "$t" .exe)" 600 "$(dirname "$t")" wine "$(basename "$t")" --gtest_filter="-$cp932"
+  done
+  # The tests of double-byte text under the Japanese code page; Wine needs
+  # the Japanese locale to make Shift-JIS file names. A missing program
+  # ends without a summary, which counts as a failure.
+  for t in engine controls; do
+    run_gtest "$tag-${t}_tests-cp932" 300 "$FH_BUILD/tests/$t" \
+        env LOCPATH="$locales" LC_ALL=ja_JP.UTF-8 wine "${t}_tests.exe" --gtest_filter="$cp932"
+  done
+  for s in tests/*/suite-*.sh; do
+    run_suite "$edition-$(basename "$s" .sh)" 1200 "$s" "$FH_BUILD" "$FH_OTHER_BUILD"
+  done
+  fh_site_stop
+  fh_wine_stop
+  unset WINEPREFIX
+}
+
 cd "$root"
+mkdir -p "$logs"
+: >"$skips"
 if ! bash scripts/build.sh; then
-  echo "0 passed, 1 failed"
+  echo "0 passed, 1 failed, 0 skipped"
   exit 1
 fi
-mkdir -p "$logs"
 
 # Native tests and fuzzing.
 for t in $(find build/host/tests -type f -name '*_tests' -perm -u+x 2>/dev/null | sort); do
@@ -81,36 +131,19 @@ else
   tail -20 "$logs/fuzz.log"; fail_one "regex fuzzing (see $logs/fuzz.log)"
 fi
 
-# Windows tests under Wine.
-if ! fh_wine_start; then
-  fail_one "Wine could not be started"
-  echo "$passed passed, $failed failed"
-  exit 1
-fi
-fh_site_start "$logs" 3600 --pages "$root/tests/sitepages" || fail_one "the stand-in site did not start"
-# What the window tests saw on screen, one picture per state (at 96 dpi here;
-# the display-scale suite adds 144 and 192).
-rm -rf "$root/build/screenshots"
-mkdir -p "$root/build/screenshots/96"
-export FH_SCREENSHOT_DIR="Z:${root//\//\\}\\build\\screenshots\\96"
-# A file that fails every write with "disk full".
-mkdir -p "$WINEPREFIX/drive_c/fh_full"
-ln -sf /dev/full "$WINEPREFIX/drive_c/fh_full/full.flv"
-export FH_DISK_FULL_FILE='C:\fh_full\full.flv'
-
-for t in $(find build/win/tests -type f -name '*_tests.exe' 2>/dev/null | sort); do
-  run_gtest "wine-$(basename "$t" .exe)" 600 "$(dirname "$t")" wine "$(basename "$t")"
-done
-# The same resolver and naming tests under the Japanese code page; Wine
-# needs the Japanese locale to make Shift-JIS file names.
+# The tests that need code page 932, run in a pass of their own.
+cp932='Cp932*:*OnDoubleByteSystems*'
 locales="$root/build/locale"
 [ -d "$locales/ja_JP.UTF-8" ] || { mkdir -p "$locales" && localedef -i ja_JP -f UTF-8 "$locales/ja_JP.UTF-8" 2>/dev/null; }
-# A missing program ends without a summary, which counts as a failure.
-run_gtest "wine-engine_tests-cp932" 300 build/win/tests/engine \
-    env LOCPATH="$locales" LC_ALL=ja_JP.UTF-8 wine engine_tests.exe --gtest_filter='Cp932*'
-for s in tests/*/suite-*.sh; do
-  run_suite "$(basename "$s" .sh)" 1200 "$s" "$root/build/win" "$root/build/win64"
-done
+rm -rf "$root/build/screenshots"
+why=$(fh_why_x64_only)
+[ -n "$why" ] && echo "Only the x64 edition is tested: $why. The checks that need 32-bit code are skipped."
+for edition in $(fh_editions); do run_edition "$edition"; done
 
-echo "$passed passed, $failed failed"
+skipped=$(wc -l <"$skips")
+if [ "$skipped" -gt 0 ]; then
+  echo "Skipped:"
+  sed 's/^/  /' "$skips"
+fi
+echo "$passed passed, $failed failed, $skipped skipped"
 [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]

@@ -39,9 +39,9 @@ all_of() { echo ${figures[$cpus:$1]:-}; }
 build() {
   [ -n "${FH_BENCH_NO_BUILD:-}" ] && return 0
   note "Building (log: $out/build.log)..."
-  if [ -f "$root/build/win/CMakeCache.txt" ] && [ -f "$root/build/host/CMakeCache.txt" ]; then
+  if [ -f "$FH_BUILD/CMakeCache.txt" ] && [ -f "$root/build/host/CMakeCache.txt" ]; then
     { cmake --build "$root/build/host" -j2 --target fh_samplesite &&
-      cmake --build "$root/build/win" -j2 --target Framehaul wininet_loop window_driver engine_profile; } >"$out/build.log" 2>&1
+      cmake --build "$FH_BUILD" -j2 --target Framehaul wininet_loop window_driver engine_profile; } >"$out/build.log" 2>&1
   else
     FH_JOBS=2 bash "$root/scripts/build.sh" >"$out/build.log" 2>&1
   fi || { tail -20 "$out/build.log" >&2; note "build failed"; exit 1; }

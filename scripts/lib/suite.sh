@@ -1,6 +1,7 @@
 # Sourced by the script suites (tests/*/suite-*.sh): they print one
-# "PASS <name>" or "FAIL <name>: <why>" line per check and end with
-# `exit $FAILED`. HERE is the suite's folder, ROOT the repository.
+# "PASS <name>", "FAIL <name>: <why>" or "SKIP <name>: <why>" line per
+# check and end with `exit $FAILED`. HERE is the suite's folder, ROOT the
+# repository.
 HERE=$(cd "$(dirname "$0")" && pwd)
 ROOT=$(cd "$HERE/../.." && pwd)
 source "$ROOT/scripts/lib/wine-env.sh"
@@ -12,13 +13,17 @@ FH_SUITE_SITE_DIR=""
 FH_INTERNET='HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings'
 pass() { echo "PASS $1"; }
 fail() { echo "FAIL $1: $2"; FAILED=1; }
+# A check this machine cannot run ($2 says why).
+skip() { echo "SKIP $1: $2"; }
 # $2 says why check $1 failed; empty, it passed.
 verdict() { if [ -z "$2" ]; then pass "$1"; else fail "$1" "$2"; fi; }
 
 # The caller's Wine prefix and stand-in site, or ones of the suite's own
-# (site lifetime $1), which fh_suite_stop ends.
+# (fh_suite_wine: for the edition built in folder $1; fh_suite_site: site
+# lifetime $1), which fh_suite_stop ends.
 fh_suite_wine() {
   [ -n "${WINEPREFIX:-}" ] && return
+  fh_use_edition "$(fh_edition_of "$1")"
   fh_wine_start || { echo "FAIL wine-environment: could not start Wine"; exit 1; }
   FH_SUITE_OWN_WINE=1
 }

@@ -1,7 +1,10 @@
 # Sourced by the scripts that run Windows programs under Wine.
-# fh_wine_start makes a private, throwaway 32-bit prefix and a private X
-# display; fh_wine_stop ends what fh_wine_start started, by process id, and
-# removes the prefix. Both are safe to call more than once.
+# fh_wine_start makes a private, throwaway prefix for the edition in use
+# (fh_use_edition, scripts/lib/edition.sh; by default the first edition this
+# machine runs) and a private X display; fh_wine_stop ends what
+# fh_wine_start started, by process id, and removes the prefix. Both are
+# safe to call more than once.
+source "$(dirname "${BASH_SOURCE[0]}")/edition.sh"
 
 FH_XVFB_PID=""
 FH_OWN_PREFIX=""
@@ -35,14 +38,15 @@ fh_start_xvfb() {
 fh_reg() { timeout 60 wine reg "$@" >/dev/null 2>&1; }
 
 fh_wine_start() {
-  export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  [ -n "${FH_EDITION:-}" ] || fh_use_edition "$(fh_default_edition)"
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   if [ -z "${WINEPREFIX:-}" ] || [ -n "${FH_NEW_PREFIX:-1}" ]; then
     WINEPREFIX=$(mktemp -d /tmp/fh-wine.XXXXXX)
     FH_OWN_PREFIX=$WINEPREFIX
   fi
   export WINEPREFIX
   fh_start_xvfb || return 1
-  fh_log "wine prefix $WINEPREFIX on display $DISPLAY"
+  fh_log "$FH_EDITION edition: $WINEARCH wine prefix $WINEPREFIX on display $DISPLAY"
   timeout 180 wineboot -i >/dev/null 2>&1
   timeout 60 wineserver -w
   # A persistent server saves half a second on every process start.
@@ -60,11 +64,11 @@ fh_wine_start() {
   for d in "$WINEPREFIX"/drive_c/users/*/*; do
     if [ -L "$d" ]; then rm -f "$d"; mkdir -p "$d"; fi
   done
-  # A 32-bit loader that is missing can still exit 0: prove Wine runs.
+  # A loader that cannot run can still exit 0: prove Wine runs.
   local probe
   probe=$(timeout 60 wine cmd /c echo fh-wine-ok 2>/dev/null | tr -d '\r')
   if [ "$probe" != "fh-wine-ok" ]; then
-    fh_log "Wine does not run 32-bit programs (is wine32:i386 installed?)"
+    fh_log "Wine does not run the $FH_EDITION edition's programs in a $WINEARCH prefix"
     return 1
   fi
 }

@@ -4,25 +4,30 @@
 # Framehaul.exe, the two HTML pages' scripts, the dist packaging, and the
 # program's Internet Explorer entries as written on 64-bit Windows.
 #
-# Usage: suite-extension.sh BUILD_WIN_DIR BUILD_WIN64_DIR
-# Runs in the win32 Wine environment of the caller (WINEPREFIX, DISPLAY);
-# without one it starts its own. It makes a win64 prefix of its own for
-# the 64-bit module and removes it at the end.
+# Usage: suite-extension.sh BUILD_DIR OTHER_BUILD_DIR
+# BUILD_DIR is the edition under test (its module, stand-in and probe run in
+# the caller's prefix of that edition's kind: WINEPREFIX, DISPLAY; without
+# one the suite starts its own); OTHER_BUILD_DIR the other edition, whose
+# module the package carries. Both modules together are tried in a 64-bit
+# prefix: the caller's for the x64 edition, one of the suite's own for x86.
+# What needs 32-bit code is skipped where the machine runs none.
 set -u
 source "$(dirname "$0")/../../scripts/lib/suite.sh"
-W32=$(cd "${1:?usage: suite-extension.sh BUILD_WIN_DIR BUILD_WIN64_DIR}" && pwd)
-W64=${2:-}
-[ -n "$W64" ] && [ -d "$W64" ] && W64=$(cd "$W64" && pwd)
+W=$(cd "${1:?usage: suite-extension.sh BUILD_DIR OTHER_BUILD_DIR}" && pwd)
+WO=${2:-}
+[ -n "$WO" ] && [ -d "$WO" ] && WO=$(cd "$WO" && pwd)
 
 CLSID='{5E2C7B10-94D3-4F6A-B8E1-2A7C9D0F3B46}'
 LIBID='{8B41D2E7-3C95-4A06-9F28-E17B5C3A0D92}'
 IID='{C36B3DEA-9D8C-4A2A-81A1-E934C4B8A1E8}'
 WATCH='http://www.youtube.com/watch?v=abc'
-WINE64=/usr/lib/wine/wine64
+WINE32=/usr/lib/wine/wine
+WINE64=$FH_WINE64
 PREFIX64=""
 APPKEY='HKCU\Software\Quorvane\Framehaul'
 SAVED_DIR=""
 C_DIR=""
+NO32="this machine runs no 32-bit code"
 
 # The caller's prefix is shared with other suites: put back what was changed.
 restore_prefix() {
@@ -34,23 +39,30 @@ restore_prefix() {
 
 cleanup() {
   [ -z "$FH_SUITE_OWN_WINE" ] && restore_prefix
-  if [ -n "$PREFIX64" ]; then
-    WINEPREFIX=$PREFIX64 timeout 30 wineserver -k >/dev/null 2>&1
+  if [ -n "$PREFIX64" ] && [ "$PREFIX64" != "$WINEPREFIX" ]; then
+    WINEPREFIX=$PREFIX64 timeout 30 "$FH_WINESERVER64" -k >/dev/null 2>&1
     rm -rf "$PREFIX64"
   fi
   fh_suite_stop
 }
 trap cleanup EXIT
-fh_suite_wine
+fh_suite_wine "$W"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
-DLL32=$W32/extension/Snagbar.dll
-DLL64=$W64/extension/Snagbar.dll
-STANDIN=$W32/tests/extension/standin/Framehaul.exe
-PROBE=$W32/tests/extension/SnagbarProbe.exe
-for f in "$DLL32" "$STANDIN" "$PROBE"; do
+# This edition's module is of its own kind, 32 or 64 bits; the other's of
+# the other kind.
+ED=$(fh_edition_of "$W")
+if [ "$ED" = x64 ]; then OWN=64 OTHER=32; else OWN=32 OTHER=64; fi
+OTHER_ED=$(fh_edition_of "$WO")
+DLL=$W/extension/Snagbar.dll
+DLL_OTHER=$WO/extension/Snagbar.dll
+STANDIN=$W/tests/extension/standin/Framehaul.exe
+PROBE=$W/tests/extension/SnagbarProbe.exe
+for f in "$DLL" "$STANDIN" "$PROBE"; do
   [ -f "$f" ] || { echo "FAIL build: $f missing (build target snagbar_tests)"; exit 1; }
 done
+objdump_of() { if [ "$1" = 64 ]; then echo x86_64-w64-mingw32-objdump; else echo i686-w64-mingw32-objdump; fi; }
+module_of() { if [ "$1" = "$OWN" ]; then echo "$DLL"; else echo "$DLL_OTHER"; fi; }
 
 winpath() { echo "Z:${1//\//\\}"; }
 
@@ -63,8 +75,7 @@ exports_differ() {
   [ "$(echo "$table" | sed '/^ *$/d; s/^ //')" = "$want" ] || { echo "export table is: $(echo "$table" | tr '\n' ';')"; return; }
   "$1" -p "$2" | grep -q 'Ordinal Base 1$' || echo "ordinals do not start at 1"
 }
-verdict exports-32 "$(exports_differ i686-w64-mingw32-objdump "$DLL32")"
-verdict exports-64 "$(exports_differ x86_64-w64-mingw32-objdump "$DLL64")"
+for bits in 32 64; do verdict "exports-$bits" "$(exports_differ "$(objdump_of $bits)" "$(module_of $bits)")"; done
 
 # ---------------------------------------------------------------- probe and pages
 # Both print their own PASS/FAIL lines; a crash shows as a bad exit code.
@@ -78,7 +89,7 @@ relay() {
   FAILED=1
   echo "$out" | grep -q '^FAIL ' || echo "FAIL $name: exit code $rc: $(echo "$out" | tail -n 3 | tr '\n' ';')"
 }
-relay probe wine "$(winpath "$PROBE")" "$(winpath "$DLL32")"
+relay probe wine "$(winpath "$PROBE")" "$(winpath "$DLL")"
 relay page-scripts wine cscript //nologo "$(winpath "$HERE/pages-test.js")" "$(winpath "$ROOT/extension")"
 
 # ---------------------------------------------------------------- registry helpers
@@ -89,7 +100,8 @@ reg_tree() {
     /^HKEY_/ { key = $0; print key; next }
     /^    / { sub(/^    /, ""); gsub(/    /, "|"); print key "|" $0 }' | sort
 }
-reg_exists() { timeout 30 "$1" reg query "$2" >/dev/null 2>&1; }
+# $3: /reg:32 or /reg:64 picks a view.
+reg_exists() { timeout 30 "$1" reg query "$2" ${3:-} >/dev/null 2>&1; }
 
 # The class key as registration must leave it for the module at $1.
 class_tree() {
@@ -136,25 +148,25 @@ leftovers() {
   done
 }
 
-# ---------------------------------------------------------------- 32-bit registration
+# ---------------------------------------------------------------- registration of this edition's module
 SAVED_DIR=$(timeout 30 wine reg query "$APPKEY" /v InstallDir 2>/dev/null | tr -d '\r' | sed -n 's/^ *InstallDir *REG_SZ *//p')
 C_DIR="$WINEPREFIX/drive_c/Program Files/Frame haul Test"
 C_WIN='C:\Program Files\Frame haul Test'
 mkdir -p "$C_DIR"
-cp "$DLL32" "$STANDIN" "$C_DIR/"
+cp "$DLL" "$STANDIN" "$C_DIR/"
 regsvr() { timeout 120 "$@" >/dev/null 2>&1; }
 
-register_32() {
+register_own() {
   regsvr wine regsvr32 /s "$C_WIN\\Snagbar.dll" || { echo "regsvr32 failed"; return; }
-  registered_diff wine "$C_WIN\\Snagbar.dll" win32
+  registered_diff wine "$C_WIN\\Snagbar.dll" "win$OWN"
 }
-verdict register-32 "$(register_32)"
+verdict "register-$OWN" "$(register_own)"
 # A stale class key from an older version is replaced whole.
 fh_reg add "HKCR\\CLSID\\$CLSID\\Stale" /v Old /d x /f
 fh_reg add "HKCR\\CLSID\\$CLSID" /v Old /d x /f
-verdict reregister-replaces-class-key "$(register_32)"
+verdict reregister-replaces-class-key "$(register_own)"
 
-# ---------------------------------------------------------------- DownloadVideo (32-bit)
+# ---------------------------------------------------------------- DownloadVideo
 RECORD="$C_DIR/calls.txt"
 
 wait_record() { fh_poll 100 test -s "$RECORD"; }
@@ -222,59 +234,77 @@ sleep 3
   why="$why program started: $(cat "$RECORD" "$WINEPREFIX/drive_c/calls.txt" 2>/dev/null | cut -f3 | cut -c1-120 | tr '\n' ';')"
 verdict download-refused-quietly "$why"
 
-# ---------------------------------------------------------------- 32-bit unregistration
-unregister_32() {
+# ---------------------------------------------------------------- unregistration
+unregister_own() {
   regsvr wine regsvr32 /u /s "$C_WIN\\Snagbar.dll" || { echo "regsvr32 /u failed"; return; }
   local left; left=$(leftovers wine)
   [ -z "$left" ] || { echo "left behind: $left"; return; }
   regsvr wine regsvr32 /u /s "$C_WIN\\Snagbar.dll" || echo "a second regsvr32 /u failed"
 }
-verdict unregister-32 "$(unregister_32)"
+verdict "unregister-$OWN" "$(unregister_own)"
 
 # ---------------------------------------------------------------- dist packaging
 # The packaging script, run into a scratch folder with the stand-in as the
 # program, must produce the install layout with each module of its kind.
+kind_of() { if [ "$1" = 64 ]; then echo pei-x86-64; else echo pei-i386; fi; }
 dist_differs() {
-  local listing want
-  [ -f "$W64/CMakeCache.txt" ] || { echo "no 64-bit build in '$W64'"; return; }
-  timeout 600 cmake -DDIST_DIR="$1" -DPROGRAM="$STANDIN" -DMODULE32="$DLL32" -DWIN64_DIR="$W64" \
+  local listing want zip="Framehaul$([ "$ED" = x64 ] && echo -x64).zip" toolchain=i686
+  [ -f "$WO/CMakeCache.txt" ] || { echo "no $OTHER_ED build in '$WO'"; return; }
+  [ "$OTHER_ED" = x64 ] && toolchain=x86_64
+  timeout 600 cmake -DDIST_DIR="$1" -DPROGRAM="$STANDIN" -DMODULE="$DLL" -DEDITION="$ED" -DOTHER_EDITION="$OTHER_ED" \
+    -DOTHER_DIR="$WO" -DOTHER_TOOLCHAIN="$ROOT/cmake/mingw-$toolchain.cmake" -DZIP="$zip" \
     -DSOURCE_DIR="$ROOT" -P "$ROOT/extension/Dist.cmake" >/dev/null 2>&1 || { echo "the packaging script failed"; return; }
-  listing=$(unzip -Z1 "$1/Framehaul.zip" 2>/dev/null | grep -v '/$' | sort)
+  listing=$(unzip -Z1 "$1/$zip" 2>/dev/null | grep -v '/$' | sort)
   want=$(printf '%s\n' Framehaul/Framehaul.exe Framehaul/README.txt Framehaul/Snagbar.dll \
-    Framehaul/SnagbarLink.html Framehaul/SnagbarPage.html Framehaul/x64/Snagbar.dll | sort)
-  [ "$listing" = "$want" ] || { echo "zip holds: $(echo "$listing" | tr '\n' ' ')"; return; }
-  x86_64-w64-mingw32-objdump -f "$1/Framehaul/Snagbar.dll" | grep -q 'pei-i386' &&
-    x86_64-w64-mingw32-objdump -f "$1/Framehaul/x64/Snagbar.dll" | grep -q 'pei-x86-64' ||
+    Framehaul/SnagbarLink.html Framehaul/SnagbarPage.html "Framehaul/$OTHER_ED/Snagbar.dll" | sort)
+  [ "$listing" = "$want" ] || { echo "$zip holds: $(echo "$listing" | tr '\n' ' ')"; return; }
+  x86_64-w64-mingw32-objdump -f "$1/Framehaul/Snagbar.dll" | grep -q "$(kind_of $OWN)" &&
+    x86_64-w64-mingw32-objdump -f "$1/Framehaul/$OTHER_ED/Snagbar.dll" | grep -q "$(kind_of $OTHER)" ||
     echo "a module is not of its platform"
+  grep -q "^$OTHER_ED.Snagbar.dll *the same module for $OTHER-bit" "$1/Framehaul/README.txt" ||
+    echo "README.txt does not name the $OTHER-bit module"
 }
 scratch=$(mktemp -d /tmp/fh-dist.XXXXXX)
 verdict dist "$(dist_differs "$scratch")"
 rm -rf "$scratch"
 
-# ---------------------------------------------------------------- 64-bit, both builds
-if [ ! -f "$DLL64" ]; then
-  fail win64 "no 64-bit module at $DLL64"
+# ---------------------------------------------------------------- 64-bit Windows, both modules
+# The install folder as this edition lays it out on 64-bit Windows: its own
+# module, the other kind's in a subfolder named after the other edition.
+# Each is registered by the regsvr32 of its kind, and each kind's script
+# host creates the object through its own view.
+if [ ! -f "$DLL_OTHER" ]; then
+  fail both-modules "no $OTHER-bit module at $DLL_OTHER"
   exit 1
 fi
 
-PREFIX64=$(mktemp -d /tmp/fh-wine64.XXXXXX)
-run64() { WINEPREFIX=$PREFIX64 WINEARCH=win64 "$@"; }
-run64 timeout 180 "$WINE64" wineboot -i >/dev/null 2>&1
-run64 timeout 60 wineserver -w >/dev/null 2>&1
-run64 wineserver -p >/dev/null 2>&1
-run64 timeout 60 "$WINE64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+if [ "$ED" = x64 ]; then
+  PREFIX64=$WINEPREFIX
+else
+  PREFIX64=$(mktemp -d /tmp/fh-wine64.XXXXXX)
+fi
+run64() { WINEPREFIX=$PREFIX64 WINEARCH=win64 WINESERVER=$FH_WINESERVER64 "$@"; }
+if [ "$PREFIX64" != "$WINEPREFIX" ]; then
+  run64 timeout 180 "$WINE64" wineboot -i >/dev/null 2>&1
+  run64 timeout 60 "$FH_WINESERVER64" -w >/dev/null 2>&1
+  run64 "$FH_WINESERVER64" -p >/dev/null 2>&1
+  run64 timeout 60 "$WINE64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+fi
 I_DIR="$PREFIX64/drive_c/Frame haul"
 I_WIN='C:\Frame haul'
-mkdir -p "$I_DIR/x64"
-cp "$DLL32" "$STANDIN" "$I_DIR/"
-cp "$DLL64" "$I_DIR/x64/"
+mkdir -p "$I_DIR/$OTHER_ED"
+cp "$DLL" "$STANDIN" "$I_DIR/"
+cp "$DLL_OTHER" "$I_DIR/$OTHER_ED/"
 RECORD="$I_DIR/calls.txt"
 REG64="C:\\windows\\system32\\regsvr32.exe"
 CSCRIPT64="C:\\windows\\system32\\cscript.exe"
+# Where each kind's module is in the install folder.
+if [ "$ED" = x64 ]; then M64="$I_WIN\\Snagbar.dll" M32="$I_WIN\\x86\\Snagbar.dll"
+else M32="$I_WIN\\Snagbar.dll" M64="$I_WIN\\x64\\Snagbar.dll"; fi
 
 # $1 32|64: creates the object from that kind of cscript; prints why not.
 works() {
-  local why link="http://x/?from=$1" cscript='wine cscript'
+  local why link="http://x/?from=$1" cscript="$WINE32 cscript"
   [ "$1" = 64 ] && cscript="$WINE64 $CSCRIPT64"
   rm -f "$RECORD"
   why=$(run64 fh_call_download "$cscript" "$I_WIN" "$link") || { echo "$1-bit call: $why"; return; }
@@ -284,16 +314,16 @@ works() {
 broken() { [ -n "$(works "$1")" ] || echo "the $1-bit object can still be created"; }
 # $1 32|64: that kind of regsvr32 on its module; $2 /u unregisters.
 regsvr_module() {
-  if [ "$1" = 64 ]; then run64 regsvr "$WINE64" "$REG64" /s ${2:-} "$I_WIN\\x64\\Snagbar.dll"
-  else run64 regsvr wine regsvr32 /s ${2:-} "$I_WIN\\Snagbar.dll"; fi
+  if [ "$1" = 64 ]; then run64 regsvr "$WINE64" "$REG64" /s ${2:-} "$M64"
+  else run64 regsvr "$WINE32" regsvr32 /s ${2:-} "$M32"; fi
 }
 # Why the modules named (32, 64) are not registered whole in their views or
 # their objects start nothing; nothing when all is right.
 usable() {
   local bits why
   for bits; do
-    if [ "$bits" = 64 ]; then why=$(run64 registered_diff "$WINE64" "$I_WIN\\x64\\Snagbar.dll" win64)
-    else why=$(run64 registered_diff wine "$I_WIN\\Snagbar.dll" win32); fi
+    if [ "$bits" = 64 ]; then why=$(run64 registered_diff "$WINE64" "$M64" win64)
+    else why=$(run64 registered_diff "$WINE32" "$M32" win32); fi
     [ -z "$why" ] && why=$(works "$bits")
     [ -n "$why" ] && { echo "$why"; return; }
   done
@@ -301,28 +331,38 @@ usable() {
 
 why=$(regsvr_module 64 || echo "64-bit regsvr32 failed;")
 # The 32-bit view must not get the 64-bit module.
-run64 reg_exists wine "HKCR\\CLSID\\$CLSID" && why="$why class registered in the 32-bit view"
+run64 reg_exists "$WINE64" "HKCR\\CLSID\\$CLSID" /reg:32 &&
+  why="$why class registered in the 32-bit view"
 verdict register-64 "${why:-$(usable 64)}"
-why=$(regsvr_module 32 || echo "32-bit regsvr32 failed")
-verdict both-registered "${why:-$(usable 32 64)}"
-regsvr_module 32 /u
-verdict unregister-32-keeps-64 "$(usable 64)$(broken 32)"
-regsvr_module 32
-regsvr_module 64 /u
-verdict unregister-64-keeps-32 "$(usable 32)$(broken 64)"
-regsvr_module 32 /u
-left="$(run64 leftovers wine)$(run64 leftovers "$WINE64")"
+if fh_runs_32bit; then
+  why=$(regsvr_module 32 || echo "32-bit regsvr32 failed")
+  verdict both-registered "${why:-$(usable 32 64)}"
+  regsvr_module 32 /u
+  verdict unregister-32-keeps-64 "$(usable 64)$(broken 32)"
+  regsvr_module 32
+  regsvr_module 64 /u
+  verdict unregister-64-keeps-32 "$(usable 32)$(broken 64)"
+  regsvr_module 32 /u
+else
+  for check in both-registered unregister-32-keeps-64 unregister-64-keeps-32; do
+    skip "$check" "$NO32 (the 32-bit regsvr32 and cscript)"
+  done
+  regsvr_module 64 /u
+fi
+left="$(run64 leftovers "$WINE64")"
+fh_runs_32bit && left="$left$(run64 leftovers "$WINE32")"
 verdict unregister-both "${left:+left behind: $left}"
 
-# ---------------------------------------------------------------- the program's entries on 64-bit Windows
-# The program's own tests of its browser entries, run by the 32-bit test
+# ---------------------------------------------------------------- the x86 program's entries on 64-bit Windows
+# The x86 program's own tests of its browser entries, run by its test
 # program in this prefix: there both registry views exist, and Apply must
 # fill and clean both and start both regsvr32s. Each case is one check; a
-# skipped case means the program did not see 64-bit Windows.
+# skipped case means the program did not see 64-bit Windows. (The x64
+# program's run in its own prefix, with the x64 edition's tests.)
 wow64_entries() {
-  local exe=$W32/tests/browser/browser_tests.exe log=$PREFIX64/browser_tests.log rc
+  local exe=$W/tests/browser/browser_tests.exe log=$PREFIX64/browser_tests.log rc
   [ -f "$exe" ] || { fail wow64-entries "$exe missing (build target browser_tests)"; return; }
-  (cd "$(dirname "$exe")" && run64 timeout 300 wine browser_tests.exe \
+  (cd "$(dirname "$exe")" && run64 timeout 300 "$WINE32" browser_tests.exe \
      --gtest_filter='BrowserIntegrationTest.*:RegistrationTest.*' >"$log" 2>&1)
   rc=$?
   tr -d '\r' <"$log" | sed -n -e 's/^\[       OK \] \([^ ]*\).*/PASS wow64-\1/p' \
@@ -334,6 +374,6 @@ wow64_entries() {
     grep -qE '^\[  (FAILED|SKIPPED) \] [^ ]* \(' "$log" || fail wow64-entries "exit code $rc"
   fi
 }
-wow64_entries
+[ "$ED" = x86 ] && wow64_entries
 
 exit $FAILED

@@ -4,12 +4,14 @@
 # Internet Explorer's pages do, and the real Framehaul.exe it starts
 # downloads the video from the stand-in site and closes by itself.
 #
-# Usage: suite-browser-start.sh BUILD_WIN_DIR
-# Runs in the caller's Wine environment (WINEPREFIX, FH_SITE_PORT); without
-# one it starts its own, and the stand-in site too.
+# Usage: suite-browser-start.sh BUILD_DIR
+# BUILD_DIR is the edition under test, whose module and program are used
+# with the regsvr32 and cscript of their kind. Runs in the caller's Wine
+# environment (WINEPREFIX, FH_SITE_PORT); without one it starts its own,
+# and the stand-in site too.
 set -u
 source "$(dirname "$0")/../../scripts/lib/suite.sh"
-W32=$(cd "${1:?usage: suite-browser-start.sh BUILD_WIN_DIR}" && pwd)
+W=$(cd "${1:?usage: suite-browser-start.sh BUILD_DIR}" && pwd)
 
 APPKEY='HKCU\Software\Quorvane\Framehaul'
 INSTALL_WIN='C:\Framehaul Browser Test'
@@ -25,12 +27,12 @@ cleanup() {
   fh_suite_stop
 }
 trap cleanup EXIT
-fh_suite_wine
+fh_suite_wine "$W"
 fh_suite_site 300
 
 install="$WINEPREFIX/drive_c/Framehaul Browser Test"
 mkdir -p "$install" "$WINEPREFIX/drive_c/fh_browser_downloads"
-cp "$W32/app/Framehaul.exe" "$W32/extension/Snagbar.dll" "$install/"
+cp "$W/app/Framehaul.exe" "$W/extension/Snagbar.dll" "$install/"
 
 if timeout 60 wine regsvr32 /s "$INSTALL_WIN\\Snagbar.dll" >/dev/null 2>&1 &&
    timeout 30 wine reg query 'HKCR\Framehaul.IE\CLSID' >/dev/null 2>&1; then

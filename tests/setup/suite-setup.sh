@@ -1,17 +1,18 @@
 #!/bin/bash
-# The setup program in a fresh 32-bit prefix of its own, in one pass: a
+# An edition's setup program in a fresh prefix of its own kind, in one pass: a
 # silent install, the same setup again over it (first refused while the
 # program runs), a move into a folder with spaces, where Internet Explorer's
 # way in (cscript creating "Framehaul.IE") starts the installed program
 # that downloads from the stand-in site, and a silent uninstall that leaves
 # only the user's settings. Prints the seconds each step took.
 #
-# Usage: suite-setup.sh BUILD_WIN_DIR
-# Uses the caller's stand-in site (FH_SITE_PORT) and display when there are
-# any, never the caller's prefix.
+# Usage: suite-setup.sh BUILD_DIR
+# BUILD_DIR is the edition whose setup is tried. Uses the caller's stand-in
+# site (FH_SITE_PORT) and display when there are any, never the caller's
+# prefix.
 set -u
 source "$(dirname "$0")/../../scripts/lib/suite.sh"
-W32=$(cd "${1:?usage: suite-setup.sh BUILD_WIN_DIR}" && pwd)
+W=$(cd "${1:?usage: suite-setup.sh BUILD_DIR}" && pwd)
 
 RUN_PID=""
 STARTED=$(date +%s)
@@ -26,6 +27,15 @@ DEFAULT_WIN='C:\Program Files\Framehaul'
 SPACES_WIN='C:\Program Files\My Tools\Frame haul'
 DOWNLOADS_WIN='C:\fh_setup_downloads'
 FILES="Framehaul.exe Snagbar.dll SnagbarPage.html SnagbarLink.html README.txt Uninstall.exe"
+# The x64 edition runs only on 64-bit Windows, where it installs the 32-bit
+# module for the 32-bit browser too; the x86 edition in a 32-bit prefix has
+# no 64-bit side.
+ED=$(fh_edition_of "$W")
+if [ "$ED" = x64 ]; then
+  FILES="$FILES x86/Snagbar.dll" NOT_INSTALLED="" SUFFIX=-x64 NAME='Framehaul (x64)'
+else
+  NOT_INSTALLED=x64 SUFFIX="" NAME=Framehaul
+fi
 
 cleanup() {
   [ -n "$RUN_PID" ] && kill "$RUN_PID" 2>/dev/null
@@ -33,26 +43,28 @@ cleanup() {
 }
 trap cleanup EXIT
 
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$W32/CMakeCache.txt")
-setup="$W32/dist/Framehaul-Setup-$version.exe"
-dist="$W32/dist/Framehaul"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$W/CMakeCache.txt")
+setup="$W/dist/Framehaul-Setup-$version$SUFFIX.exe"
+dist="$W/dist/Framehaul"
 if [ -z "$version" ] || [ ! -f "$setup" ]; then
   echo "FAIL setup-built: no $setup"
   exit 1
 fi
 
 unset WINEPREFIX
-fh_suite_wine
+fh_suite_wine "$W"
 # Creating the shortcut must not add a menu entry to the Linux desktop.
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 C="$WINEPREFIX/drive_c"
 step "prefix ready"
 fh_suite_site 600
 
-# A registry value's data as `reg query` shows it, or nothing.
+# A registry value's data as `reg query` shows it, or nothing; in the
+# process's own registry view, or the one REG_VIEW names (/reg:32).
+REG_VIEW=""
 regval() {
   local args=(/v "$2"); [ -z "$2" ] && args=(/ve)
-  timeout 30 wine reg query "$1" "${args[@]}" 2>/dev/null | tr -d '\r' |
+  timeout 30 wine reg query "$1" "${args[@]}" $REG_VIEW 2>/dev/null | tr -d '\r' |
     sed -n 's/^ *[^ ].*  *REG_[A-Z_]*  *//p' | head -1
 }
 # Each line of input "key|name|data" (name "": the default value): what differs.
@@ -65,11 +77,23 @@ values_differ() {
 }
 # "$1|pair" for each following pair.
 under() { local key=$1 pair; shift; for pair; do echo "$key|$pair"; done; }
-haskey() { timeout 30 wine reg query "$1" >/dev/null 2>&1; }
+haskey() { timeout 30 wine reg query "$1" $REG_VIEW >/dev/null 2>&1; }
 unix_path() { echo "$C/${1#C:\\}" | tr '\\' '/'; }
 
-# What the Options dialog writes with everything on, for folder $1.
+# What the Options dialog writes with everything on, for folder $1: in the
+# setup's own registry view, and for the x64 edition in the 32-bit view
+# too, where the 32-bit module is registered when 32-bit code runs.
 entries_differ() {
+  local why module="$1\\x86\\Snagbar.dll"
+  why=$(entries_differ_in "$1" "$1\\Snagbar.dll")
+  if [ "$ED" = x64 ]; then
+    fh_runs_32bit || module=""
+    why="$why$(REG_VIEW=/reg:32 entries_differ_in "$1" "$module")"
+  fi
+  echo "$why"
+}
+# Folder $1, module $2 registered (none: not checked), in REG_VIEW.
+entries_differ_in() {
   local d=$1 count
   values_differ <<EOF
 $MENUEXT\\Download Video on This Page||$d\\SnagbarPage.html
@@ -86,10 +110,10 @@ $EXTENSION|Icon|$d\\Snagbar.dll,201
 $EXTENSION|MenuCustomize|Tools
 $EXTENSION|MenuText|Download Video on This Page
 $EXTENSION|MenuStatusBar|Download video on this web page using Framehaul
-$CLSID\\InprocServer32||$d\\Snagbar.dll
+$([ -n "$2" ] && echo "$CLSID\\InprocServer32||$2")
 EOF
-  count=$(timeout 30 wine reg query "$EXTENSION" 2>/dev/null | grep -c REG_SZ)
-  [ "$count" = 10 ] || echo " [$count values in the extension key]"
+  count=$(timeout 30 wine reg query "$EXTENSION" $REG_VIEW 2>/dev/null | grep -c REG_SZ)
+  [ "$count" = 10 ] || echo " [$count values in the extension key${REG_VIEW:+ ($REG_VIEW)}]"
 }
 
 # The installed files equal the built ones.
@@ -100,8 +124,8 @@ files_differ() {
     [ -f "$dir/$f" ] || { why="$why $f missing;"; continue; }
     [ "$f" = Uninstall.exe ] || cmp -s "$dir/$f" "$dist/$f" || why="$why $f differs;"
   done
-  # No 64-bit side in a 32-bit prefix, so no 64-bit module.
-  [ -e "$dir/x64" ] && why="$why x64 installed on 32-bit Windows;"
+  # No module of a kind that this Windows has no browser of.
+  [ -n "$NOT_INSTALLED" ] && [ -e "$dir/$NOT_INSTALLED" ] && why="$why $NOT_INSTALLED installed;"
   echo "$why"
 }
 
@@ -126,7 +150,7 @@ verdict install-files "$( [ $rc -eq 0 ] || echo "exit $rc;")$(files_differ "$DEF
 link="$C/ProgramData/Microsoft/Windows/Start Menu/Programs/Framehaul.lnk"
 if [ -f "$link" ] && grep -qa 'Framehaul\\Framehaul.exe' "$link"; then pass start-menu-shortcut
 else fail start-menu-shortcut "no $link pointing at Framehaul.exe"; fi
-why=$(under "$UNINSTALL" "DisplayName|Framehaul" "DisplayVersion|$version" "Publisher|Quorvane" \
+why=$(under "$UNINSTALL" "DisplayName|$NAME" "DisplayVersion|$version" "Publisher|Quorvane" \
   "DisplayIcon|$DEFAULT_WIN\\Framehaul.exe,0" "InstallLocation|$DEFAULT_WIN" "UninstallString|\"$DEFAULT_WIN\\Uninstall.exe\"" \
   "QuietUninstallString|\"$DEFAULT_WIN\\Uninstall.exe\" /S" | values_differ)
 size=$(regval "$UNINSTALL" EstimatedSize)
@@ -186,6 +210,9 @@ for key in "$UNINSTALL" "$MENUEXT\\Download Video on This Page" "$MENUEXT\\Downl
            "$EXTENSION" "$CLSID" 'HKCR\Framehaul.IE'; do
   haskey "$key" && why="$why $key left;"
 done
+if [ "$ED" = x64 ]; then
+  for key in "$EXTENSION" "$CLSID"; do REG_VIEW=/reg:32 haskey "$key" && why="$why $key left in the 32-bit view;"; done
+fi
 [ -n "$(regval "$APPKEY" InstallDir)" ] && why="$why InstallDir left;"
 verdict uninstall-removes-everything "$why"
 # The program put the address it was sent before the one of earlier.
