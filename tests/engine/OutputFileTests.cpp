@@ -148,13 +148,16 @@ TEST_F(OutputTest, DownloadToFileWritesTheStreamOrSaysWhyNot) {
     EXPECT_EQ(70000u, Mismatch(ReadFileBytes(path), true));
     EXPECT_EQ(70000u, ReadFileBytes(path).size());  // truncated first
     // An error answer, or a server that cannot be reached, fails and leaves
-    // the existing file as it was; an empty stream still makes its file.
+    // the existing file as it was; an empty stream still makes its file, or
+    // empties the one there.
     EXPECT_FALSE(DownloadToFile(downloader, SiteUrl("/get_video?status=404"), path, nullptr));
     EXPECT_EQ("The server answered: 404 Not Found", observer.LastStatus());
     EXPECT_FALSE(DownloadToFile(downloader, "http://127.0.0.1:1/get_video", path, nullptr));
     EXPECT_EQ(70000u, Mismatch(ReadFileBytes(path), true));
     ASSERT_TRUE(DownloadToFile(downloader, SiteUrl("/bytes?size=0"), folder + "\\empty.flv", nullptr));
     EXPECT_TRUE(PathFileExistsA((folder + "\\empty.flv").c_str()));
+    ASSERT_TRUE(DownloadToFile(downloader, SiteUrl("/bytes?size=0"), path, nullptr));
+    EXPECT_TRUE(PathFileExistsA(path.c_str()) && ReadFileBytes(path).empty());
     EXPECT_TRUE(boxes.Texts().empty());
     // Files that cannot be made, typed device names among them.
     for (const std::string& bad :
