@@ -1,5 +1,7 @@
 #include "engine/TransferOutput.h"
 #include "engine/FileErrorText.h"
+#include "framework/Strings.h"
+#include "resources/resource.h"
 
 bool PageBuffer::Write(const char* data, size_t count) {
     if (count > limit - text.size()) return false;
@@ -10,7 +12,7 @@ bool PageBuffer::Write(const char* data, size_t count) {
 }
 
 std::string PageBuffer::ErrorText() const {
-    return "The page is larger than " + std::to_string(limit / (1024 * 1024)) + " MB.";
+    return FormatResString(IDS_PAGE_TOO_LARGE, std::to_string(limit / (1024 * 1024)));
 }
 
 bool FileOutput::Create() {

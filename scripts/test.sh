@@ -7,6 +7,7 @@ set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/lib/wine-env.sh"
 . "$root/scripts/lib/site.sh"
+. "$root/scripts/lib/test-ca.sh"
 logs="$root/build/test-logs"
 passed=0
 failed=0
@@ -87,7 +88,11 @@ if ! fh_wine_start; then
   echo "$passed passed, $failed failed"
   exit 1
 fi
-fh_site_start "$logs" 3600 --pages "$root/tests/sitepages" || fail_one "the stand-in site did not start"
+# https: certificates made now, their CA trusted in the prefix, the site's
+# tunnels speaking TLS with them.
+tls="$root/build/test-tls"
+{ fh_tls_make "$tls" && fh_tls_trust "$tls"; } || fail_one "the test CA could not be made or trusted"
+fh_site_start "$logs" 3600 --pages "$root/tests/sitepages" --tls "$tls" || fail_one "the stand-in site did not start"
 # What the window tests saw on screen, one picture per state (at 96 dpi here;
 # the display-scale suite adds 144 and 192).
 rm -rf "$root/build/screenshots"
