@@ -59,7 +59,8 @@ CNF
 fh_tls_trust() {
   local dir=$1 helper=${2:-$FH_TRUST_CA_DEFAULT} out
   [ -f "$helper" ] || { echo "fh_tls_trust: no $helper (build it first)" >&2; return 1; }
-  out=$(timeout 60 "${WINELOADER:-wine}" "$helper" "$(winepath -w "$dir/ca.der" 2>/dev/null)" 2>&1 | tr -d '\r')
+  local der; der=$(cd "$dir" && pwd)/ca.der
+  out=$(timeout 60 "${WINELOADER:-wine}" "$helper" "Z:${der//\//\\}" 2>&1 | tr -d '\r')
   case "$out" in *"trusted"*) return 0 ;; esac
   echo "fh_tls_trust: the test CA was not added to the prefix's root store: $out" >&2
   return 1

@@ -56,7 +56,8 @@ std::string PrepareWithDialog(const std::string& folder, const std::string& titl
         done = true;
     });
     HWND dialog = nullptr;
-    WaitFor([&] { return (dialog = FindWindowA("#32770", "Framehaul")) || done; }, 10000);
+    // Found as soon as it is made, the dialog has its controls once it shows.
+    WaitFor([&] { return ((dialog = FindWindowA("#32770", "Framehaul")) && IsWindowVisible(dialog)) || done; }, 10000);
     EXPECT_EQ(drive != nullptr, dialog != nullptr);
     if (dialog && drive) drive(dialog);
     WaitFor([&] { return done.load(); }, 5000);
