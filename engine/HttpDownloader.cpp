@@ -1,6 +1,8 @@
 #include "engine/HttpDownloader.h"
+#include <algorithm>
 #include <cstdarg>
 #include <vector>
+#include "engine/HttpAnswer.h"
 #include "engine/InternetErrorText.h"
 #include "engine/ObserverText.h"
 #include "framework/CriticalSection.h"
@@ -17,34 +19,6 @@ namespace {
 const DWORD kStopPoll = 50;
 const DWORD kStopGrace = 250;
 const DWORD kWsaTimedOut = 10060;
-
-// The Content-Length header as a number; 0 when it is missing or not a
-// number.
-unsigned long long ContentLength(HINTERNET response) {
-    char text[32] = "";
-    DWORD size = sizeof(text);
-    if (!HttpQueryInfoA(response, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) return 0;
-    unsigned long long length = 0;
-    for (const char* p = text; *p >= '0' && *p <= '9'; ++p) {
-        if (length > (~0ull - 9) / 10) return 0;
-        length = length * 10 + static_cast<unsigned>(*p - '0');
-    }
-    return length;
-}
-
-// "404 Not Found" when the server answered with an error status, else empty.
-std::string HttpErrorAnswer(HINTERNET response) {
-    DWORD status = 0, size = sizeof(status);
-    if (!HttpQueryInfoA(response, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) ||
-        status < 400)
-        return std::string();
-    std::string answer = std::to_string(status);
-    char reason[256] = "";
-    size = sizeof(reason);
-    if (HttpQueryInfoA(response, HTTP_QUERY_STATUS_TEXT, reason, &size, nullptr) && reason[0])
-        answer += std::string(" ") + reason;
-    return answer;
-}
 
 // WinINet's reason for the last failure. Wine's WinINet passes a socket
 // time-out on as the socket's own error; Windows reports it as
@@ -66,6 +40,17 @@ std::string Part(const char* text, DWORD length) {
     return text ? std::string(text, length) : std::string();
 }
 
+// Takes the connection texts of a new try of a cut transfer, so that the
+// status line goes on saying which try runs until its data comes.
+class Silence final : public TransferObserver {
+public:
+    int OnBegin() override { return 0; }
+    int OnEnd() override { return 0; }
+    int OnText(int, const char*) override { return 0; }
+    int OnProgress(int, unsigned) override { return 0; }
+};
+Silence silence;
+
 }  // namespace
 
 // What a Download and the thread running its transfer share. The thread
@@ -75,11 +60,14 @@ std::string Part(const char* text, DWORD length) {
 // on its own. Deleted by the last of its two owners.
 class HttpDownloader::Run final : public TransferObserver, public TransferOutput {
 public:
-    Run(const HttpDownloader& downloader, const std::string& address, TransferOutput& output, HttpErrors httpErrors)
+    Run(const HttpDownloader& downloader, const std::string& address, TransferOutput& output, HttpErrors httpErrors,
+        Cuts cuts)
         : address(address),
           httpErrors(httpErrors),
+          cuts(cuts),
           chunkSize(downloader.chunkSize),
           receiveTimeout(downloader.receiveTimeout),
+          resumeWaits(downloader.resumeWaits),
           session(downloader.session.get()),
           done(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
           target(downloader.observer),
@@ -131,13 +119,16 @@ public:
 
     const std::string address;
     const HttpErrors httpErrors;
+    const Cuts cuts;
     const DWORD chunkSize;
     const DWORD receiveTimeout;
+    const std::vector<DWORD> resumeWaits;
     DownloadSession* const session;
     // The session, once the job has handed it over so that it outlives
     // the closing of this request.
     std::unique_ptr<DownloadSession> ownedSession;
     LoopEnd end = LoopEnd::Failed;
+    std::string failure;       // why it failed; read by the job once `done` is set
     bool closesLater = false;  // read by the job once `done` is set or it let go
     const KernelHandle done;
     LONG owners = 2;
@@ -183,7 +174,8 @@ bool HttpDownloader::StopRequested() const {
     return observer && observer->abortFlag && observer->abortFlag->load(std::memory_order_relaxed) != 0;
 }
 
-bool HttpDownloader::Download(const std::string& address, TransferOutput& output, HttpErrors httpErrors) {
+bool HttpDownloader::Download(const std::string& address, TransferOutput& output, HttpErrors httpErrors, Cuts cuts) {
+    failureText.clear();
     // The session of a transfer that failed or stopped went with it; the
     // next transfer gets a new one.
     if (!session && sessionCreated) {
@@ -192,10 +184,11 @@ bool HttpDownloader::Download(const std::string& address, TransferOutput& output
     }
     if (!session || !session->Handle()) {
         DWORD error = session ? session->OpenError() : ERROR_INTERNET_INCORRECT_HANDLE_TYPE;
-        ReportText(TransferObserver::TextStatus, "%s", InternetErrorText(error).c_str());
+        failureText = InternetErrorText(error);
+        ReportText(TransferObserver::TextStatus, "%s", failureText.c_str());
         return false;
     }
-    Run* run = new Run(*this, address, output, httpErrors);
+    Run* run = new Run(*this, address, output, httpErrors, cuts);
     KernelHandle thread(run->done ? CreateThread(nullptr, 0, RunThread, run, 0, nullptr) : nullptr);
     if (!thread) {
         run->owners = 1;
@@ -203,6 +196,7 @@ bool HttpDownloader::Download(const std::string& address, TransferOutput& output
     }
     bool answered = WaitFor(*run);
     bool succeeded = answered && run->end == LoopEnd::DataEnded;
+    if (answered && run->end == LoopEnd::Failed) failureText = run->failure;
     // A request that did not end with its data is closed by the transfer's
     // thread after the job has its answer; the session goes with it, so
     // that it is closed after the request.
@@ -240,64 +234,76 @@ DWORD WINAPI HttpDownloader::RunThread(void* param) {
     return 0;
 }
 
-// Opens the address with the receive time-out set on the request before it
-// is sent (Wine takes the request's time-out for its socket when it reads
-// the answer; set later, or on the session, it is not used); on failure
-// reports why (after any handle is closed, so that the reason is the last
-// status text) and returns null.
-HINTERNET HttpDownloader::OpenAddress(Run& run, HINTERNET* connection) {
+// Opens the address, or for a try on a cut body the rest of it, with the
+// receive time-out set on the request before it is sent (Wine takes the
+// request's time-out for its socket when it reads the answer; set later, or
+// on the session, it is not used). On failure run.failure says why; the
+// handles of a refused answer stay open for the caller.
+HttpDownloader::Opened HttpDownloader::OpenAddress(Run& run, const Transfer* cut, InternetHandle& connection,
+                                                   InternetHandle& response) {
     URL_COMPONENTSA parts = {};
     parts.dwStructSize = sizeof(parts);
     parts.dwHostNameLength = parts.dwUserNameLength = parts.dwPasswordLength = 1;
     parts.dwUrlPathLength = parts.dwExtraInfoLength = 1;
-    TransferObserver* to = run.Observer();
     if (!InternetCrackUrlA(run.address.c_str(), 0, 0, &parts) ||
         (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)) {
-        ReportTextTo(to, TransferObserver::TextStatus, "%s",
-                     InternetErrorText(ERROR_INTERNET_UNRECOGNIZED_SCHEME).c_str());
-        return nullptr;
+        run.failure = InternetErrorText(ERROR_INTERNET_UNRECOGNIZED_SCHEME);
+        return Opened::NoAnswer;
     }
     std::string host = Part(parts.lpszHostName, parts.dwHostNameLength);
     std::string user = Part(parts.lpszUserName, parts.dwUserNameLength);
     std::string password = Part(parts.lpszPassword, parts.dwPasswordLength);
     std::string path =
         Part(parts.lpszUrlPath, parts.dwUrlPathLength) + Part(parts.lpszExtraInfo, parts.dwExtraInfoLength);
-    *connection =
+    connection.Reset(
         InternetConnectA(run.session->Handle(), host.c_str(), parts.nPort, user.empty() ? nullptr : user.c_str(),
-                         password.empty() ? nullptr : password.c_str(), INTERNET_SERVICE_HTTP, 0, kInternetContext);
+                         password.empty() ? nullptr : password.c_str(), INTERNET_SERVICE_HTTP, 0, kInternetContext));
     const char* accept[] = {"*/*", nullptr};
     DWORD flags = INTERNET_FLAG_TRANSFER_BINARY | (parts.nScheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0);
-    InternetHandle request(*connection ? HttpOpenRequestA(*connection, nullptr, path.empty() ? "/" : path.c_str(),
-                                                          nullptr, nullptr, accept, flags, kInternetContext)
-                                       : nullptr);
+    response.Reset(connection ? HttpOpenRequestA(connection.Get(), nullptr, path.empty() ? "/" : path.c_str(), nullptr,
+                                                 nullptr, accept, flags, kInternetContext)
+                              : nullptr);
     DWORD timeout = run.receiveTimeout;
-    if (request) InternetSetOptionA(request.Get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof(timeout));
+    if (response) InternetSetOptionA(response.Get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof(timeout));
+    std::string range = cut ? "Range: bytes=" + std::to_string(cut->received) + "-\r\n" : std::string();
     DWORD sentAt = GetTickCount();
-    if (!request || !HttpSendRequestA(request.Get(), nullptr, 0, nullptr, 0)) {
+    if (!response || !HttpSendRequestA(response.Get(), range.empty() ? nullptr : range.c_str(),
+                                       static_cast<DWORD>(range.size()), nullptr, 0)) {
         // Wine's WinINet reports a server that never answered as a
         // connection ended; it waited the whole time-out for it.
-        bool waitedOut = request && GetTickCount() - sentAt >= timeout;
-        std::string reason = waitedOut ? InternetErrorText(ERROR_INTERNET_TIMEOUT) : LastInternetErrorText();
-        request.Reset();
-        ReportTextTo(to, TransferObserver::TextStatus, "%s", reason.c_str());
-        return nullptr;
+        bool waitedOut = response && GetTickCount() - sentAt >= timeout;
+        run.failure = waitedOut ? InternetErrorText(ERROR_INTERNET_TIMEOUT) : LastInternetErrorText();
+        response.Reset();
+        connection.Reset();
+        return Opened::NoAnswer;
     }
-    std::string answer = run.httpErrors == HttpErrors::Fail ? HttpErrorAnswer(request.Get()) : std::string();
-    if (answer.empty()) return request.Detach();
-    request.Reset();
-    ReportTextTo(to, TransferObserver::TextStatus, "%s", FormatResString(IDS_SERVER_ANSWERED, answer).c_str());
-    return nullptr;
+    return CheckAnswer(run, response.Get(), cut);
+}
+
+// Refused: an error status where the transfer fails on one (a try on a cut
+// body always does), or a try's answer that does not continue the body
+// where it broke.
+HttpDownloader::Opened HttpDownloader::CheckAnswer(Run& run, HINTERNET response, const Transfer* cut) {
+    std::string answer = run.httpErrors == HttpErrors::Fail || cut ? HttpErrorAnswer(response) : std::string();
+    if (!answer.empty())
+        run.failure = FormatResString(IDS_SERVER_ANSWERED, answer);
+    else if (cut && !ContinuesAt(response, cut->received, cut->length))
+        run.failure = LoadResString(IDS_NOT_CONTINUED);
+    else
+        return Opened::Yes;
+    return Opened::Refused;
 }
 
 void HttpDownloader::RunTransfer(Run& run) {
     TransferObserver* to = run.Observer();
     DownloadSession::Reporting reporting(*run.session, to);
-    HINTERNET connectionHandle = nullptr;
-    HINTERNET opened = OpenAddress(run, &connectionHandle);
-    InternetHandle connection(connectionHandle);
-    InternetHandle response(opened);
-    if (!response.Get()) {
+    InternetHandle connection, response;
+    if (OpenAddress(run, nullptr, connection, response) != Opened::Yes) {
+        // Closed before the reason is reported, so that it is the last
+        // status text.
+        response.Reset();
         connection.Reset();
+        ReportTextTo(to, TransferObserver::TextStatus, "%s", run.failure.c_str());
         run.Finish(LoopEnd::Failed);
         return;
     }
@@ -306,11 +312,14 @@ void HttpDownloader::RunTransfer(Run& run) {
     transfer.chunk.resize(run.chunkSize + 1);
     transfer.length = ContentLength(response.Get());
     transfer.totalKb = static_cast<unsigned>((transfer.length + 512) / 1024);
+    transfer.ranges = OffersByteRanges(response.Get());
     if (to) {
         to->OnBegin();
         to->OnProgress(TransferObserver::ProgressTotal, transfer.totalKb);
     }
     LoopEnd end = ReadLoop(run, response.Get(), transfer);
+    if (end == LoopEnd::Cut) end = Resume(run, transfer, connection, response);
+    if (end == LoopEnd::Cut) end = LoopEnd::Failed;
     if ((end == LoopEnd::DataEnded || end == LoopEnd::Stopped) && to) to->OnEnd();
     std::vector<char>().swap(transfer.chunk);
     if (end == LoopEnd::DataEnded) {
@@ -320,7 +329,7 @@ void HttpDownloader::RunTransfer(Run& run) {
         run.Finish(end);
         return;
     }
-    ReportTextTo(to, TransferObserver::TextStatus, "%s", end == LoopEnd::Stopped ? "" : transfer.failure.c_str());
+    ReportTextTo(to, TransferObserver::TextStatus, "%s", end == LoopEnd::Stopped ? "" : run.failure.c_str());
     // Wine's WinINet reads the rest of a response that is still arriving
     // before it closes the request; the job has its answer first, and the
     // closing reports nothing.
@@ -328,6 +337,50 @@ void HttpDownloader::RunTransfer(Run& run) {
     run.Finish(end);
 }
 
+// New tries on a cut body, each after its wait, while tries are left and
+// each answer continues the body where it broke. Cut when the last try was
+// cut as well; Failed when an answer was refused, whose handles are still
+// open: its body may be coming at full speed, and WinINet would read it
+// all before closing them.
+HttpDownloader::LoopEnd HttpDownloader::Resume(Run& run, Transfer& transfer, InternetHandle& connection,
+                                               InternetHandle& response) {
+    if (run.cuts != Cuts::Resume || !transfer.ranges) return LoopEnd::Cut;
+    TransferObserver* to = run.Observer();
+    const int tries = static_cast<int>(run.resumeWaits.size());
+    LoopEnd end = LoopEnd::Cut;
+    for (int attempt = 1; end == LoopEnd::Cut && attempt <= tries; ++attempt) {
+        DWORD wait = run.resumeWaits[attempt - 1];
+        Opened opened;
+        {
+            DownloadSession::Reporting quiet(*run.session, &silence);
+            // A cut connection has nothing left to read: it closes at once.
+            response.Reset();
+            connection.Reset();
+            ReportTextTo(to, TransferObserver::TextStatus, LoadResString(IDS_CONNECTION_LOST).c_str(),
+                         static_cast<int>((wait + 999) / 1000), attempt, tries);
+            if (!Pause(run, wait)) return LoopEnd::Stopped;
+            ReportTextTo(to, TransferObserver::TextStatus, LoadResString(IDS_TRYING_AGAIN).c_str(), attempt, tries);
+            opened = OpenAddress(run, &transfer, connection, response);
+        }
+        if (opened == Opened::Refused) return LoopEnd::Failed;
+        if (opened == Opened::Yes) end = ReadLoop(run, response.Get(), transfer);
+    }
+    return end;
+}
+
+// Waits, looking at the stop flag as often as the job does; false when a
+// stop came.
+bool HttpDownloader::Pause(Run& run, DWORD milliseconds) {
+    for (DWORD waited = 0; waited < milliseconds; waited += kStopPoll) {
+        if (run.Stopped()) return false;
+        Sleep(std::min(kStopPoll, milliseconds - waited));
+    }
+    return !run.Stopped();
+}
+
+// Cut when the connection was lost: a failed read, the receive time-out,
+// or the end of the data before the announced length (without one, the end
+// of the connection is the end of the body).
 HttpDownloader::LoopEnd HttpDownloader::ReadLoop(Run& run, HINTERNET response, Transfer& transfer) {
     char* chunk = transfer.chunk.data();
     TransferObserver* to = run.Observer();
@@ -337,8 +390,8 @@ HttpDownloader::LoopEnd HttpDownloader::ReadLoop(Run& run, HINTERNET response, T
         DWORD read = 0;
         DWORD calledAt = GetTickCount();
         if (!InternetReadFile(response, chunk, run.chunkSize, &read)) {
-            transfer.failure = LastInternetErrorText();
-            return LoopEnd::Failed;
+            run.failure = LastInternetErrorText();
+            return LoopEnd::Cut;
         }
         bool waitedOut = GetTickCount() - calledAt >= run.receiveTimeout;
         if (read == 0) {
@@ -346,17 +399,17 @@ HttpDownloader::LoopEnd HttpDownloader::ReadLoop(Run& run, HINTERNET response, T
             // Wine's WinINet ends a read that timed out with the bytes it
             // had, and the next one as if the data had ended.
             if (waitedOut || lastWaitedOut) {
-                transfer.failure = InternetErrorText(ERROR_INTERNET_TIMEOUT);
-                return LoopEnd::Failed;
+                run.failure = InternetErrorText(ERROR_INTERNET_TIMEOUT);
+                return LoopEnd::Cut;
             }
             if (transfer.received >= transfer.length) return LoopEnd::DataEnded;
             // The connection ended before the announced length: a cut-off
             // body is not a complete one.
-            transfer.failure = InternetErrorText(ERROR_INTERNET_CONNECTION_ABORTED);
-            return LoopEnd::Failed;
+            run.failure = InternetErrorText(ERROR_INTERNET_CONNECTION_ABORTED);
+            return LoopEnd::Cut;
         }
         if (!run.Write(chunk, read)) {
-            transfer.failure = run.ErrorText();
+            run.failure = run.ErrorText();
             return LoopEnd::Failed;
         }
         transfer.received += read;

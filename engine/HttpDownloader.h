@@ -21,6 +21,12 @@ public:
         Fail,    // nothing is written; the server's answer becomes the status text
     };
 
+    // What a transfer makes of a connection lost before the body's end.
+    enum class Cuts {
+        End,     // the transfer fails (a watch page)
+        Resume,  // where the server offers byte ranges, the rest is asked for again (a stream)
+    };
+
     HttpDownloader() = default;
     ~HttpDownloader();
     HttpDownloader(const HttpDownloader&) = delete;
@@ -38,23 +44,40 @@ public:
     // behaves the same. Tests shorten it.
     static constexpr DWORD kReceiveTimeout = 30000;
     void SetReceiveTimeout(DWORD milliseconds) { receiveTimeout = milliseconds; }
+    // How long a resumed transfer waits before each new try, one wait per
+    // try. Tests shorten them.
+    void SetResumeWaits(std::vector<DWORD> milliseconds) { resumeWaits = std::move(milliseconds); }
     // The observer's stop flag is set.
     bool StopRequested() const;
 
     // True when the server's data ended and all of it was written; false
     // when the address could not be opened, the stop flag was set, reading
     // or writing failed, the server sent nothing for the receive time-out,
-    // or (HttpErrors::Fail) the server answered with an error status. Waits
-    // for the transfer, but after a stop at most about a quarter second for
-    // a call still waiting on the server. A transfer that did not end with
-    // its data takes the session along; the next one opens a new session.
-    bool Download(const std::string& address, TransferOutput& output, HttpErrors httpErrors = HttpErrors::Accept);
+    // or (HttpErrors::Fail) the server answered with an error status. With
+    // Cuts::Resume, a body cut before its announced length (or, without
+    // one, by a failed read) is asked for again from where it broke, while
+    // the first answer offered byte ranges and each new answer continues
+    // the body there, after each of the resume waits; the status texts say
+    // so. Waits for the transfer, but after a stop at most about a quarter
+    // second for a call still waiting on the server. A transfer that did not
+    // end with its data takes the session along; the next one opens a new
+    // session.
+    bool Download(const std::string& address, TransferOutput& output, HttpErrors httpErrors = HttpErrors::Accept,
+                  Cuts cuts = Cuts::End);
+    // Why the last Download failed, the text its status line was given;
+    // empty after a success or a stop.
+    const std::string& FailureText() const { return failureText; }
 
     // printf-style text to the observer's OnText, when there is one.
     void ReportText(int kind, const char* format, ...) __attribute__((format(printf, 3, 4)));
 
 private:
-    enum class LoopEnd { DataEnded, Stopped, Failed };
+    // Cut: the connection was lost before the body's end, which a new try
+    // may mend.
+    enum class LoopEnd { DataEnded, Stopped, Failed, Cut };
+    // A request: answered and usable, not answered at all, or answered in a
+    // way the transfer refuses.
+    enum class Opened { Yes, NoAnswer, Refused };
     class Run;
     // The state of one transfer; none of it outlives Download.
     struct Transfer {
@@ -63,7 +86,7 @@ private:
         unsigned long long length = 0;  // Content-Length, 0 when unknown
         unsigned totalKb = 0;
         unsigned long long received = 0;
-        std::string failure;  // status text of a failed loop
+        bool ranges = false;  // the first answer offered byte ranges
     };
 
     // The transfer runs on a thread of its own, which touches only its Run
@@ -79,8 +102,11 @@ private:
     static DWORD WINAPI RunThread(void* run);
     bool WaitFor(Run& run);
     static void RunTransfer(Run& run);
-    static HINTERNET OpenAddress(Run& run, HINTERNET* connection);
+    static Opened OpenAddress(Run& run, const Transfer* cut, InternetHandle& connection, InternetHandle& response);
+    static Opened CheckAnswer(Run& run, HINTERNET response, const Transfer* cut);
     static LoopEnd ReadLoop(Run& run, HINTERNET response, Transfer& transfer);
+    static LoopEnd Resume(Run& run, Transfer& transfer, InternetHandle& connection, InternetHandle& response);
+    static bool Pause(Run& run, DWORD milliseconds);
     static void ReportProgress(TransferObserver* to, const Transfer& transfer);
 
     std::unique_ptr<DownloadSession> session;
@@ -88,5 +114,9 @@ private:
     std::string agentName;
     DWORD chunkSize = 4096;
     DWORD receiveTimeout = kReceiveTimeout;
+    // Doubling from a second, as a person on a flaky connection would try
+    // again: about 23 seconds in all over five tries.
+    std::vector<DWORD> resumeWaits{1000, 2000, 4000, 8000, 8000};
     TransferObserver* observer = nullptr;
+    std::string failureText;
 };

@@ -2,7 +2,9 @@
 #include <wininet.h>
 #include <vector>
 #include "engine/AnsiText.h"
+#include "framework/Strings.h"
 #include "regex/MbText.h"
+#include "resources/resource.h"
 
 namespace {
 const size_t kMaxErrorText = 254;
@@ -19,6 +21,22 @@ std::string FromMessageTable(DWORD flags, HMODULE module, DWORD error) {
     // would show as a stray mark.
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
     return text;
+}
+
+// The program's own words for failures that a network library may have no text for (Wine's
+// has none for an untrusted certificate authority, among others).
+UINT OwnText(DWORD error) {
+    switch (error) {
+    case ERROR_INTERNET_INVALID_CA: return IDS_INVALID_CA;
+    case ERROR_INTERNET_SEC_CERT_ERRORS: return IDS_CERT_ERRORS;
+    case ERROR_INTERNET_SEC_INVALID_CERT: return IDS_INVALID_CERT;
+    case ERROR_INTERNET_SEC_CERT_REVOKED: return IDS_CERT_REVOKED;
+    case ERROR_INTERNET_SEC_CERT_NO_REV:
+    case ERROR_INTERNET_SEC_CERT_REV_FAILED: return IDS_CERT_NOT_CHECKED;
+    case ERROR_INTERNET_SECURITY_CHANNEL_ERROR: return IDS_SECURE_CHANNEL;
+    case ERROR_INTERNET_CONNECTION_RESET: return IDS_CONNECTION_RESET;
+    default: return 0;
+    }
 }
 
 std::string LastResponseText() {
@@ -41,6 +59,8 @@ std::string InternetErrorText(DWORD error) {
         if (wininet) text = FromMessageTable(FORMAT_MESSAGE_FROM_HMODULE, wininet, error);
         if (text.empty()) text = FromMessageTable(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, error);
     }
+    if (text.empty()) text = OwnText(error) ? LoadResString(OwnText(error)) : std::string();
+    if (text.empty()) text = FormatResString(IDS_NETWORK_ERROR, std::to_string(error));
     if (text.size() > kMaxErrorText)
         text.resize(mbtext::CharBoundaryAtOrBefore(text, kMaxErrorText, AnsiLeadByteTest()));
     return text;

@@ -4,6 +4,7 @@
 #include <string>
 
 // WinINet's own message for the code, else the system's; for
-// ERROR_INTERNET_EXTENDED_ERROR the server's last response text. At most
-// 254 characters, cut on a character boundary; empty when there is none.
+// ERROR_INTERNET_EXTENDED_ERROR the server's last response text. Where
+// there is none, the program's own text for the code, or one that names
+// it. At most 254 characters, cut on a character boundary.
 std::string InternetErrorText(DWORD error);

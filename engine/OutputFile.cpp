@@ -131,7 +131,7 @@ bool DownloadToFile(HttpDownloader& downloader, const std::string& streamUrl, co
     // answer, a failed connection or a stop before that leaves an existing
     // file as it was.
     FileOutput output(path);
-    bool done = downloader.Download(streamUrl, output, HttpDownloader::HttpErrors::Fail);
+    bool done = downloader.Download(streamUrl, output, HttpDownloader::HttpErrors::Fail, HttpDownloader::Cuts::Resume);
     if (done) done = output.Create();  // an empty stream still makes its file
     if (output.CreateFailed()) ShowMessage(owner, IDS_CANNOT_CREATE_FILE, path);
     return done;

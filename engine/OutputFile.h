@@ -30,7 +30,8 @@ bool PrepareOutputPath(const std::string& folder, const VideoInfo& info, HWND ow
                        std::string* path);
 
 // Transfers the stream into the file, which is created (or emptied) when
-// the first bytes arrive; an HTTP error answer counts as a failed transfer.
+// the first bytes arrive; an HTTP error answer counts as a failed transfer,
+// and a connection lost mid-stream is resumed where the server allows it.
 // Shows 2118 when the file cannot be created. The file is closed, never
 // deleted, whatever the outcome.
 bool DownloadToFile(HttpDownloader& downloader, const std::string& streamUrl, const std::string& path, HWND owner);

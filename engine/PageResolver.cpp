@@ -39,12 +39,19 @@ std::unique_ptr<VideoPageParser> CreatePageParser(const std::string& address) {
     return std::unique_ptr<VideoPageParser>(new YouTubePageParser());
 }
 
-bool FetchPage(HttpDownloader& downloader, const std::string& address, std::string* page) {
+bool FetchPage(HttpDownloader& downloader, const std::string& address, std::string* page, std::string* reason) {
     downloader.SetChunkSize(4096);
     PageBuffer buffer;
     // The page's HTTP status is not looked at: an error page is parsed like
     // any other and normally holds no video.
-    if (!downloader.Download(address, buffer) || buffer.Text().empty()) return false;
+    if (!downloader.Download(address, buffer)) {
+        *reason = downloader.FailureText();
+        return false;
+    }
+    if (buffer.Text().empty()) {
+        *reason = LoadResString(IDS_EMPTY_PAGE);
+        return false;
+    }
     *page = buffer.TakeText();
     return true;
 }
@@ -55,10 +62,14 @@ bool ResolveVideo(HttpDownloader& downloader, const std::string& address, VideoI
         ShowMessage(owner, IDS_UNSUPPORTED_URL, address);
         return false;
     }
-    std::string page;
-    if (!FetchPage(downloader, address, &page)) {
-        // Whoever pressed Stop or closed the window knows why.
-        if (!downloader.StopRequested()) ShowMessage(owner, IDS_CANNOT_OPEN_PAGE, address);
+    std::string page, reason;
+    if (!FetchPage(downloader, address, &page, &reason)) {
+        // Whoever pressed Stop or closed the window knows why. A refused
+        // certificate must not look like a network outage: the network
+        // library's reason comes after a blank line.
+        if (!downloader.StopRequested())
+            ShowMessageText(owner,
+                            FormatResString(IDS_CANNOT_OPEN_PAGE, address) + (reason.empty() ? "" : "\n\n" + reason));
         return false;
     }
     bool resolved = parser->Resolve(page, info);

@@ -16,10 +16,11 @@ bool IsSupportedSite(const std::string& address);
 std::unique_ptr<VideoPageParser> CreatePageParser(const std::string& address);
 
 // The page body, into *page. False when it could not be opened, the stop
-// flag was set, it was empty, or it was larger than the page limit.
-bool FetchPage(HttpDownloader& downloader, const std::string& address, std::string* page);
+// flag was set, it was empty, or it was larger than the page limit; then
+// *reason says why (empty after a stop).
+bool FetchPage(HttpDownloader& downloader, const std::string& address, std::string* page, std::string* reason);
 
 // The job's step: accepts the address, fetches and parses the page. On
-// failure shows 2115, 2116 or 2117 (owned by owner; no 2116 after a stop)
-// and returns false.
+// failure shows 2115, 2116 (with the reason after a blank line; none after
+// a stop) or 2117, owned by owner, and returns false.
 bool ResolveVideo(HttpDownloader& downloader, const std::string& address, VideoInfo& info, HWND owner);

@@ -46,6 +46,7 @@ public:
     // brings nothing leaves an existing file as it was. Closed with this
     // object.
     explicit FileOutput(const std::string& path) : path(path), owned(true) {}
+    ~FileOutput();
     FileOutput(const FileOutput&) = delete;
     FileOutput& operator=(const FileOutput&) = delete;
 
@@ -56,10 +57,14 @@ public:
     bool CreateFailed() const { return createFailed; }
 
 private:
+    // Cuts an existing file that this object opened to what it wrote.
+    void DropOldContent();
+
     HANDLE file = INVALID_HANDLE_VALUE;  // the one written to
     FileHandle createdFile;              // the file this object made
     std::string path;
     bool owned = false;
     bool createFailed = false;
+    bool oldContent = false;  // the opened file holds bytes past those written
     DWORD lastError = ERROR_SUCCESS;
 };

@@ -42,6 +42,19 @@
 #define IDS_FILE_NOT_EXISTS       2119
 #define IDS_SERVER_ANSWERED       2120
 #define IDS_CANNOT_START_JOB      2121
+#define IDS_EMPTY_PAGE            2122
+#define IDS_PAGE_TOO_LARGE        2123
+#define IDS_CONNECTION_LOST       2124
+#define IDS_TRYING_AGAIN          2125
+#define IDS_NOT_CONTINUED         2126
+#define IDS_NETWORK_ERROR         2127
+#define IDS_INVALID_CA            2130
+#define IDS_CERT_ERRORS           2131
+#define IDS_INVALID_CERT          2132
+#define IDS_CERT_REVOKED          2133
+#define IDS_CERT_NOT_CHECKED      2134
+#define IDS_SECURE_CHANNEL        2135
+#define IDS_CONNECTION_RESET      2136
 
 // Controls
 #define IDC_SUPPORT_LINK      1002

@@ -25,12 +25,13 @@ std::size_t HeadEnd(const std::string& data) {
 
 bool Connection::Serve() {
     std::string head;
-    if (!ReadHead(head)) return false;
     HttpRequest request;
+    bool parsed = false;
+    if (!ReadRequest(request, parsed, head)) return false;
     Response response;
-    if (request.Parse(head)) {
+    if (parsed) {
         router.Route(request, response);
-        log.Write(request.Method(), request.Target(), response.status);
+        log.Write(request.Method(), request.LoggedTarget(), response.status);
     } else {
         SetErrorPage(response, 400);
         log.Write("-", head.substr(0, head.find('\n')), 400);
@@ -43,11 +44,11 @@ bool Connection::Serve() {
     // to be delivered is short and reliable (see PrepareReset).
     if (response.resetAfter) socket.SetSendBufferSize(64 * 1024);
     std::string responseHead = ResponseHead(response);
-    if (!socket.SendAll(responseHead.data(), responseHead.size())) return response.quitAfter;
+    if (!channel.SendAll(responseHead.data(), responseHead.size())) return response.quitAfter;
 
-    std::uint64_t count = response.sendBody ? response.body.Size() : 0;
-    if (response.stallAfter) count = std::min(count, *response.stallAfter);
-    if (response.resetAfter) count = std::min(count, *response.resetAfter);
+    std::uint64_t count = response.sendBody ? response.body.Size() - response.from : 0;
+    for (const auto& cut : {response.stallAfter, response.resetAfter, response.closeAfter})
+        if (cut) count = std::min(count, *cut);
     bool delivered = SendBody(response, count);
     if (delivered && response.sendBody && response.resetAfter) {
         PrepareReset();
@@ -58,15 +59,46 @@ bool Connection::Serve() {
     return response.quitAfter;
 }
 
+// The request head, and whether it parsed; a CONNECT for which a tunnel opens is followed by
+// the request that comes through it. False when there is nothing to answer.
+bool Connection::ReadRequest(HttpRequest& request, bool& parsed, std::string& head) {
+    if (!ReadHead(head)) return false;
+    parsed = request.Parse(head);
+    if (!parsed || request.Method() != "CONNECT") return true;
+    if (!OpenTunnel(request) || !ReadHead(head)) return false;
+    std::string target = request.Target();
+    request = HttpRequest();
+    parsed = request.Parse(head);
+    request.SetTunnelHost(target.substr(0, target.rfind(':')));
+    return true;
+}
+
+// A CONNECT to port 443 of a host with a certificate is answered, then TLS is spoken on the
+// connection; any other is refused, as a proxy refuses what it cannot reach.
+bool Connection::OpenTunnel(const HttpRequest& connect) {
+    std::string certificate = CertificateFileFor(tlsDir, connect.Target());
+    int status = certificate.empty() ? 502 : 200;
+    log.Write(connect.Method(), connect.Target(), status);
+    std::string answer = status == 200 ? "HTTP/1.1 200 Connection established\r\n\r\n"
+                                       : "HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+    if (!channel.SendAll(answer.data(), answer.size()) || status != 200) {
+        EndInOrder();
+        return false;
+    }
+    // A client that stops in the middle of its handshake must not hold the connection.
+    socket.SetReceiveTimeout(kHeadTimeoutMs);
+    return channel.StartTls(certificate);
+}
+
 bool Connection::ReadHead(std::string& head) {
     std::string data;
     char buffer[4096];
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHeadTimeoutMs);
     while (!stopping && std::chrono::steady_clock::now() < deadline) {
-        int ready = socket.WaitReadable(kPollMs);
+        int ready = channel.WaitReadable(kPollMs);
         if (ready < 0) return false;
         if (ready == 0) continue;
-        long got = socket.Receive(buffer, sizeof buffer);
+        long got = channel.Receive(buffer, sizeof buffer);
         if (got <= 0) return false;
         data.append(buffer, static_cast<std::size_t>(got));
         std::size_t end = HeadEnd(data);
@@ -83,7 +115,9 @@ std::string Connection::ResponseHead(const Response& response) const {
     std::string head = "HTTP/1.1 " + std::to_string(response.status) + " " + ReasonPhrase(response.status) + "\r\n";
     head += "Server: fh_samplesite\r\n";
     head += "Content-Type: " + response.contentType + "\r\n";
-    if (response.sendLength) head += "Content-Length: " + std::to_string(response.body.Size()) + "\r\n";
+    if (response.sendLength) head += "Content-Length: " + std::to_string(response.body.Size() - response.from) + "\r\n";
+    if (response.acceptRanges) head += "Accept-Ranges: bytes\r\n";
+    if (!response.contentRange.empty()) head += "Content-Range: " + response.contentRange + "\r\n";
     if (!response.location.empty()) head += "Location: " + response.location + "\r\n";
     head += "Cache-Control: no-cache\r\nConnection: close\r\n\r\n";
     return head;
@@ -100,9 +134,9 @@ bool Connection::SendBody(const Response& response, std::uint64_t count) {
         if (stopping) return false;
         if (rate > 0 && !WaitForTurn(sent, rate, start)) return false;
         const char* data = nullptr;
-        std::size_t piece =
-            response.body.View(sent, static_cast<std::size_t>(std::min<std::uint64_t>(slice, count - sent)), data);
-        if (piece == 0 || !socket.SendAll(data, piece)) return false;
+        std::size_t piece = response.body.View(
+            response.from + sent, static_cast<std::size_t>(std::min<std::uint64_t>(slice, count - sent)), data);
+        if (piece == 0 || !channel.SendAll(data, piece)) return false;
         sent += piece;
         if (response.counted) SentBodyBytes() += piece;
     }
@@ -123,9 +157,9 @@ bool Connection::WaitForTurn(std::uint64_t sent, std::uint64_t bytesPerSecond,
 void Connection::HoldOpen() {
     char buffer[4096];
     while (!stopping) {
-        int ready = socket.WaitReadable(kPollMs);
+        int ready = channel.WaitReadable(kPollMs);
         if (ready < 0) return;
-        if (ready > 0 && socket.Receive(buffer, sizeof buffer) <= 0) return;
+        if (ready > 0 && channel.Receive(buffer, sizeof buffer) <= 0) return;
     }
 }
 
@@ -146,14 +180,14 @@ void Connection::PrepareReset() {
 // Ends our side, then reads until the client closes, because closing a socket with unread
 // input resets it and the client could lose the end of the body.
 void Connection::EndInOrder() {
-    socket.ShutdownSend();
+    channel.ShutdownSend();
     char buffer[4096];
     for (int waited = 0; waited < 2000 && !stopping;) {
-        int ready = socket.WaitReadable(kPollMs);
+        int ready = channel.WaitReadable(kPollMs);
         if (ready < 0) return;
         if (ready == 0) {
             waited += kPollMs;
-        } else if (socket.Receive(buffer, sizeof buffer) <= 0) {
+        } else if (channel.Receive(buffer, sizeof buffer) <= 0) {
             return;
         }
     }

@@ -59,7 +59,8 @@ bool HttpRequest::Parse(const std::string& head) {
         target = line.substr(first + 1);  // HTTP/0.9 style, or no version at all
     }
     if (target.empty()) return false;
-    hostHeader = HeaderValue(head, "host");
+    this->head = head;
+    hostHeader = Header("host");
     SplitTarget();
     ParseQuery();
     return true;
@@ -96,13 +97,13 @@ void HttpRequest::ParseQuery() {
     }
 }
 
-std::string HttpRequest::HeaderValue(const std::string& head, const std::string& name) const {
+std::string HttpRequest::Header(const std::string& name) const {
     std::size_t pos = head.find("\r\n");
     while (pos != std::string::npos) {
         std::size_t next = head.find("\r\n", pos + 2);
         std::string line = head.substr(pos + 2, next == std::string::npos ? next : next - pos - 2);
         std::size_t colon = line.find(':');
-        if (colon != std::string::npos && Lower(Trim(line.substr(0, colon))) == name)
+        if (colon != std::string::npos && Lower(Trim(line.substr(0, colon))) == Lower(name))
             return Trim(line.substr(colon + 1));
         pos = next;
     }
@@ -132,6 +133,19 @@ std::uint64_t HttpRequest::NumberParam(const std::string& name, std::uint64_t fa
 }
 
 std::string HttpRequest::AddressWithout(const std::string& name) const {
+    std::string pathAndQuery = PathAndQueryWithout(name);
+    if (InTunnel()) return "https://" + tunnelHost + pathAndQuery;
+    if (absoluteForm) return target.substr(0, 7) + authority + pathAndQuery;
+    if (!hostHeader.empty()) return "http://" + hostHeader + pathAndQuery;
+    return pathAndQuery;
+}
+
+std::string HttpRequest::HttpsAddressWithout(const std::string& name) const {
+    std::string host = InTunnel() ? tunnelHost : absoluteForm ? authority : hostHeader;
+    return "https://" + host.substr(0, host.find(':')) + PathAndQueryWithout(name);
+}
+
+std::string HttpRequest::PathAndQueryWithout(const std::string& name) const {
     std::string kept;
     std::size_t start = 0;
     while (start < query.size()) {
@@ -142,10 +156,7 @@ std::string HttpRequest::AddressWithout(const std::string& name) const {
         if (end == std::string::npos) break;
         start = end + 1;
     }
-    std::string pathAndQuery = path + (kept.empty() ? "" : "?" + kept);
-    if (absoluteForm) return target.substr(0, 7) + authority + pathAndQuery;
-    if (!hostHeader.empty()) return "http://" + hostHeader + pathAndQuery;
-    return pathAndQuery;
+    return path + (kept.empty() ? "" : "?" + kept);
 }
 
 }  // namespace samplesite

@@ -20,6 +20,14 @@ public:
     const std::string& Path() const { return path; }       // "/get_video"
     const std::string& RawQuery() const { return query; }  // without the "?"
     bool IsAbsoluteForm() const { return absoluteForm; }
+    // A header's value with blanks trimmed; empty when absent. The name in any letter case.
+    std::string Header(const std::string& name) const;
+
+    // The request came inside a TLS tunnel to this host (a CONNECT before it): addresses made
+    // from it are https addresses of that host, and the log shows it.
+    void SetTunnelHost(const std::string& host) { tunnelHost = host; }
+    bool InTunnel() const { return !tunnelHost.empty(); }
+    std::string LoggedTarget() const { return InTunnel() ? "https://" + tunnelHost + target : target; }
 
     // Parameter value, percent-decoded and with blanks trimmed; empty when absent.
     std::string Param(const std::string& name) const;
@@ -30,13 +38,15 @@ public:
     // The same address without one parameter, in the form the client used, so that a
     // client following a redirect comes back to us the same way it came.
     std::string AddressWithout(const std::string& name) const;
+    // The same address over https (the host without its port), without one parameter.
+    std::string HttpsAddressWithout(const std::string& name) const;
 
 private:
     void SplitTarget();
     void ParseQuery();
-    std::string HeaderValue(const std::string& head, const std::string& name) const;
+    std::string PathAndQueryWithout(const std::string& name) const;
 
-    std::string method, target, path, query, authority, hostHeader;
+    std::string method, target, path, query, authority, hostHeader, head, tunnelHost;
     bool absoluteForm = false;
     std::vector<std::pair<std::string, std::string>> params;  // decoded
 };

@@ -20,13 +20,34 @@ bool IsSafeId(const std::string& id) {
     return true;
 }
 
-// Parameters that only shape how a body is sent are shared by every generated endpoint.
-void ApplyDelivery(const HttpRequest& request, Response& response) {
-    response.counted = true;
-    response.sendLength = request.Param("nolength") != "1";
-    response.bytesPerSecond = request.NumberParam("rate", 0);
-    if (request.HasParam("stall")) response.stallAfter = request.NumberParam("stall", 0);
-    if (request.HasParam("reset")) response.resetAfter = request.NumberParam("reset", 0);
+// "bytes=N-" (the only form a download continues with); false for any other Range.
+bool RangeStart(const std::string& range, std::uint64_t& start) {
+    const std::string prefix = "bytes=";
+    if (range.compare(0, prefix.size(), prefix) != 0 || range.back() != '-') return false;
+    std::string digits = range.substr(prefix.size(), range.size() - prefix.size() - 1);
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos) return false;
+    start = std::stoull(digits);
+    return true;
+}
+
+// ranges=1: ranges are offered and a "Range: bytes=N-" is answered with the rest of the body
+// (206); ranges=ignore: offered, yet every request gets the whole body (200).
+void ApplyRange(const HttpRequest& request, Response& response) {
+    std::string ranges = request.Param("ranges");
+    if (ranges != "1" && ranges != "ignore") return;
+    response.acceptRanges = true;
+    std::uint64_t start = 0;
+    if (ranges != "1" || !RangeStart(request.Header("Range"), start)) return;
+    std::uint64_t size = response.body.Size();
+    if (start >= size) {
+        SetErrorPage(response, 416);
+        response.contentRange = "bytes */" + std::to_string(size);
+        return;
+    }
+    response.status = 206;
+    response.from = start;
+    response.contentRange =
+        "bytes " + std::to_string(start) + "-" + std::to_string(size - 1) + "/" + std::to_string(size);
 }
 
 int StatusParam(const HttpRequest& request) {
@@ -39,6 +60,7 @@ int StatusParam(const HttpRequest& request) {
 const char* ReasonPhrase(int status) {
     switch (status) {
     case 200: return "OK";
+    case 206: return "Partial Content";
     case 301: return "Moved Permanently";
     case 302: return "Found";
     case 400: return "Bad Request";
@@ -46,6 +68,7 @@ const char* ReasonPhrase(int status) {
     case 404: return "Not Found";
     case 405: return "Method Not Allowed";
     case 410: return "Gone";
+    case 416: return "Range Not Satisfiable";
     case 500: return "Internal Server Error";
     case 502: return "Bad Gateway";
     case 503: return "Service Unavailable";
@@ -65,6 +88,9 @@ void Router::Route(const HttpRequest& request, Response& response) const {
     const std::string& path = request.Path();
     if (request.Method() != "GET" && request.Method() != "HEAD") {
         SetErrorPage(response, 405);
+    } else if (request.Param("tohttps") == "1" && !request.InTunnel()) {
+        SetErrorPage(response, 301);
+        response.location = request.HttpsAddressWithout("tohttps");
     } else if (path == "/watch") {
         Watch(request, response);
     } else if (path == "/get_video") {
@@ -137,6 +163,23 @@ void Router::Bytes(const HttpRequest& request, Response& response) const {
     response.contentType = "application/octet-stream";
     response.body.AddFiller(Filler::Pattern, request.NumberParam("size", 1024));
     ApplyDelivery(request, response);
+}
+
+// Parameters that only shape how a body is sent are shared by every generated endpoint. A
+// stall, reset or close comes N bytes into each answer, into the first `cuts` answers of a
+// download when that is given.
+void Router::ApplyDelivery(const HttpRequest& request, Response& response) const {
+    response.counted = true;
+    response.sendLength = request.Param("nolength") != "1";
+    response.bytesPerSecond = request.NumberParam("rate", 0);
+    ApplyRange(request, response);
+    bool continuation = !request.Header("Range").empty();
+    if (request.HasParam("cuts") &&
+        !cutCounter.IsCut(request.Path() + "?" + request.RawQuery(), continuation, request.NumberParam("cuts", 0)))
+        return;
+    if (request.HasParam("stall")) response.stallAfter = request.NumberParam("stall", 0);
+    if (request.HasParam("reset")) response.resetAfter = request.NumberParam("reset", 0);
+    if (request.HasParam("close")) response.closeAfter = request.NumberParam("close", 0);
 }
 
 }  // namespace samplesite

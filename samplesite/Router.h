@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "samplesite/CutCounter.h"
 #include "samplesite/HttpRequest.h"
 #include "samplesite/Response.h"
 
@@ -25,8 +26,11 @@ private:
     void Video(const HttpRequest& request, Response& response) const;
     void Page(const HttpRequest& request, Response& response) const;
     void Bytes(const HttpRequest& request, Response& response) const;
+    void ApplyDelivery(const HttpRequest& request, Response& response) const;
 
     std::string pagesDir;
+    // Answers of different connections share it; it guards itself.
+    mutable CutCounter cutCounter;
 };
 
 // A small HTML page for an error status.

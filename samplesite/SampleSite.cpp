@@ -96,7 +96,7 @@ void SampleSite::ServeConnection(Socket socket, std::shared_ptr<std::atomic<bool
         }
         active.insert(&socket);
     }
-    Connection connection(socket, router, log, stopping);
+    Connection connection(socket, router, log, options.tlsDir, stopping);
     if (connection.Serve()) quitRequested = true;
     {
         std::lock_guard<std::mutex> hold(activeLock);

@@ -2,11 +2,13 @@
 
 #include <cstdlib>
 
+#include "samplesite/TlsSession.h"
+
 namespace samplesite {
 
 const char* const kSiteUsage =
     "Usage: fh_samplesite [--port N] [--port-file FILE] [--lifetime SECONDS]\n"
-    "                     [--pages DIR] [--log FILE]\n";
+    "                     [--pages DIR] [--log FILE] [--tls DIR]\n";
 
 namespace {
 
@@ -49,6 +51,12 @@ bool ParseSiteOptions(int argc, const char* const* argv, SiteOptions& options, s
             options.pagesDir = value;
         } else if (name == "--log") {
             options.logFile = value;
+        } else if (name == "--tls") {
+            if (!TlsSession::Available()) {
+                error = "--tls: this build has no TLS (OpenSSL was not found when it was built)";
+                return false;
+            }
+            options.tlsDir = value;
         } else {
             error = "unknown option: " + name;
             return false;

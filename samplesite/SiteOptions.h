@@ -9,6 +9,7 @@ struct SiteOptions {
     std::string portFile;              // written once listening
     std::string pagesDir;              // extra watch pages: <dir>/<v>.html
     std::string logFile;               // one line per request
+    std::string tlsDir;                // certificates for CONNECT tunnels: <dir>/<host>.pem
     std::int64_t lifetimeMs = 600000;  // the site always ends by itself
 };
 

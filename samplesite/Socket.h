@@ -21,6 +21,8 @@ public:
     Socket& operator=(const Socket&) = delete;
 
     bool IsValid() const { return handle != kInvalid; }
+    // The system's socket (a file descriptor, or a SOCKET on Windows).
+    std::intptr_t Handle() const { return handle; }
 
     bool ListenLoopback(std::uint16_t port);  // 0 = any free port
     std::uint16_t LocalPort() const;          // 0 when unknown

@@ -5,7 +5,7 @@
 set -eu
 packages=(mingw-w64 mingw-w64-tools wine wine32:i386 wine64 fonts-wine libwine-dev
           xvfb xauth x11-utils imagemagick cmake make g++ googletest libgtest-dev
-          clang libclang-rt-14-dev python3 zip curl locales nsis)
+          clang libclang-rt-14-dev python3 zip curl locales nsis libssl-dev openssl)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

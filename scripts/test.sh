@@ -9,6 +9,7 @@ set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/lib/wine-env.sh"
 . "$root/scripts/lib/site.sh"
+. "$root/scripts/lib/test-ca.sh"
 logs="$root/build/test-logs"
 passed=0
 failed=0
@@ -83,7 +84,10 @@ run_edition() {
     fail_one "Wine could not be started for the $edition edition"
     return
   fi
-  fh_site_start "$logs" 3600 --pages "$root/tests/sitepages" || fail_one "the stand-in site did not start"
+  # https: the test CA trusted in this prefix, the site's tunnels speaking
+  # TLS with the certificates made for the run.
+  fh_tls_trust "$tls" "$FH_BUILD/tests/common/fh_trust_ca.exe" || fail_one "the test CA could not be trusted"
+  fh_site_start "$logs" 3600 --pages "$root/tests/sitepages" --tls "$tls" || fail_one "the stand-in site did not start"
   # What the window tests saw on screen, one picture per state (at 96 dpi
   # here; the display-scale suite adds 144 and 192).
   export FH_SCREENSHOT_ROOT="$root/build/screenshots/$edition"
@@ -136,6 +140,8 @@ cp932='Cp932*:*OnDoubleByteSystems*'
 locales="$root/build/locale"
 [ -d "$locales/ja_JP.UTF-8" ] || { mkdir -p "$locales" && localedef -i ja_JP -f UTF-8 "$locales/ja_JP.UTF-8" 2>/dev/null; }
 rm -rf "$root/build/screenshots"
+tls="$root/build/test-tls"
+fh_tls_make "$tls" || fail_one "the test certificates could not be made"
 why=$(fh_why_x64_only)
 [ -n "$why" ] && echo "Only the x64 edition is tested: $why. The checks that need 32-bit code are skipped."
 for edition in $(fh_editions); do run_edition "$edition"; done

@@ -2,11 +2,13 @@
 // the stand-in site reached through the proxy setting.
 #include <gtest/gtest.h>
 #include <shlwapi.h>
+#include <wininet.h>
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
 #include "app/FramehaulApp.h"
+#include "engine/InternetErrorText.h"
 #include "resources/resource.h"
 #include "samplesite/StreamBytes.h"
 #include "tests/common/MainWindowHarness.h"
@@ -24,6 +26,12 @@ const std::string kTiny = "http://www.youtube.com/watch?v=tiny";
 
 bool FileExists(const std::string& path) {
     return PathFileExistsA(path.c_str()) != FALSE;
+}
+
+// How many bytes from the file's start are the site's stream.
+size_t StreamBytesIn(const std::string& path) {
+    std::string data = ReadFileBytes(path);
+    return samplesite::FirstStreamMismatch(reinterpret_cast<const unsigned char*>(data.data()), data.size(), 0);
 }
 
 // Download is enabled only with an address and a folder; a click that
@@ -327,6 +335,133 @@ TEST_F(MainWindowTest, OnlyASuccessfulJobClosesTheWindowByItself) {
     EXPECT_EQ(0, lstrcmpiA(folder.c_str(), shownFolder.c_str())) << shownFolder;
     EXPECT_EQ("Downloaded successfully!", result);
     EXPECT_TRUE(FileExists(folder + "\\Tiny  'clip'.flv"));
+}
+
+// Over https: a watch page, an http page moved to its https address, and a
+// stream whose http address moves to https, each saved byte for byte.
+TEST_F(MainWindowTest, HttpsPagesAndStreamsAreSaved) {
+    ASSERT_TRUE(SiteProxyInEffect());
+    App().settings.AlwaysOverwrite = 1;
+    const std::pair<const char*, const char*> jobs[] = {
+        {"https://www.youtube.com/watch?v=sample", "Sample clip.flv"},
+        {"http://www.youtube.com/watch?v=sample&tohttps=1", "Sample clip.flv"},
+        {"http://www.youtube.com/watch?v=secure", "Secure clip.flv"}};
+    BoxWatcher boxes;
+    RecordingMainDialog window;
+    std::vector<std::string> results;
+    std::vector<size_t> saved;
+    RunWindow(window, [&](HWND w) {
+        for (const auto& job : jobs) {
+            DeleteFileA((folder + "\\" + job.second).c_str());
+            results.push_back(JobResult(w, job.first, folder));
+            saved.push_back(ReadFileBytes(folder + "\\" + job.second).size() ==
+                                    StreamBytesIn(folder + "\\" + job.second)
+                                ? StreamBytesIn(folder + "\\" + job.second)
+                                : 0);
+        }
+    });
+    EXPECT_EQ(std::vector<std::string>(3, "Downloaded successfully!"), results);
+    EXPECT_EQ((std::vector<size_t>{2000000, 2000000, 1500000}), saved);
+    EXPECT_TRUE(boxes.Texts().empty()) << ::testing::PrintToString(boxes.Texts());
+}
+
+// A page whose certificate is refused (an untrusted root, another host's
+// name, a past date) ends the job as "Error!" before a stream is asked for
+// or a file made, and its message says why: a refusal that may mean someone
+// is in the middle must not read like a network outage.
+TEST_F(MainWindowTest, ARefusedCertificateEndsTheJobAndSaysWhy) {
+    ASSERT_TRUE(SiteProxyInEffect());
+    const std::pair<std::string, DWORD> pages[] = {
+        {"https://untrusted.youtube.com/watch?v=sample", ERROR_INTERNET_INVALID_CA},
+        {"https://wronghost.youtube.com/watch?v=sample", ERROR_INTERNET_SEC_CERT_CN_INVALID},
+        {"https://expired.youtube.com/watch?v=sample", ERROR_INTERNET_SEC_CERT_DATE_INVALID}};
+    BoxWatcher boxes;
+    boxes.SaveShots("box-refused");
+    RecordingMainDialog window;
+    std::vector<std::string> results, expected;
+    RunWindow(window, [&](HWND w) {
+        for (const auto& page : pages) results.push_back(JobResult(w, page.first, folder));
+    });
+    for (const auto& page : pages)
+        expected.push_back("Cannot open the page:\n" + page.first + "\n\n" + InternetErrorText(page.second));
+    EXPECT_EQ(std::vector<std::string>(3, "Error!"), results);
+    EXPECT_EQ(expected, boxes.Texts());
+    std::vector<std::string> texts = window.StatusTexts();
+    EXPECT_EQ(0, std::count(texts.begin(), texts.end(), "Begin downloading...")) << "a stream was asked for";
+    WIN32_FIND_DATAA found;
+    HANDLE any = FindFirstFileA((folder + "\\*.flv").c_str(), &found);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, any) << found.cFileName;
+    if (any != INVALID_HANDLE_VALUE) FindClose(any);
+}
+
+// A stream reset after 600 KB of 2 MB goes on after a second where it
+// broke: the status line says so, the progress and the bar go on from
+// where they were, and the file is whole.
+TEST_F(MainWindowTest, ACutStreamGoesOnWhereItBroke) {
+    BoxWatcher boxes;
+    RecordingMainDialog window;
+    std::string result;
+    RunWindow(window, [&](HWND w) { result = JobResult(w, "http://www.youtube.com/watch?v=cut", folder); });
+    EXPECT_EQ("Downloaded successfully!", result);
+    EXPECT_EQ(2000000u, ReadFileBytes(folder + "\\Cut clip.flv").size());
+    EXPECT_EQ(2000000u, StreamBytesIn(folder + "\\Cut clip.flv"));
+    std::vector<std::string> texts = window.StatusTexts();
+    auto lost = std::find(texts.begin(), texts.end(), "Downloading: Connection lost. Trying again in 1 s (1 of 5)...");
+    ASSERT_NE(texts.end(), lost) << ::testing::PrintToString(texts);
+    EXPECT_EQ("Downloading: Connection lost. Trying again (1 of 5)...", *(lost + 1));
+    // Received KB never go back, and the first shown after the cut is where it broke.
+    int lastKb = 0, firstAfter = -1;
+    for (auto text = texts.begin(); text != texts.end(); ++text) {
+        int kb = 0, total = 0;
+        if (std::sscanf(text->c_str(), "Downloading: %d KB / %d KB", &kb, &total) != 2) continue;
+        EXPECT_EQ(1953, total) << *text;
+        EXPECT_GE(kb, lastKb) << *text;
+        lastKb = kb;
+        if (text > lost && firstAfter < 0) firstAfter = kb;
+    }
+    EXPECT_GE(firstAfter, 580);  // 600,000 bytes, less a read cut short
+    EXPECT_GE(lastKb, 1952);
+    std::vector<int> bar = window.BarPositions();
+    EXPECT_TRUE(std::is_sorted(bar.begin() + 1, bar.end()));
+    EXPECT_EQ(110, bar.back());
+    EXPECT_TRUE(boxes.Texts().empty());
+}
+
+// During the wait before a new try, Stop ends the job as "Aborted!" within
+// a second, and closing the window closes it within a second, though the
+// wait had two seconds to go; what came is kept.
+TEST_F(MainWindowTest, StopAndCloseAreAnsweredDuringTheWaitBeforeATry) {
+    App().settings.AlwaysOverwrite = 1;
+    const std::string lost = "http://www.youtube.com/watch?v=lost";
+    const std::string secondWait = "Downloading: Connection lost. Trying again in 2 s (2 of 5)...";
+    BoxWatcher boxes;
+    RecordingMainDialog window;
+    std::string result;
+    DWORD stopTook = 0, closeTook = 0;
+    size_t kept = 0;
+    bool closed = false;
+    RunWindow(window, [&](HWND w) {
+        StartJob(w, lost, folder);
+        ASSERT_TRUE(WaitFor([&] { return Text(w, IDC_STATUS) == secondWait; }, 20000));
+        DWORD start = GetTickCount();
+        Click(w, IDC_STOP);
+        result = WaitForResult(w, 5000);
+        stopTook = GetTickCount() - start;
+        kept = StreamBytesIn(folder + "\\Lost clip.flv");
+        SetText(w, IDC_STATUS, "");
+        StartJob(w, lost, folder);
+        ASSERT_TRUE(WaitFor([&] { return Text(w, IDC_STATUS) == secondWait; }, 20000));
+        start = GetTickCount();
+        PostMessageA(w, WM_CLOSE, 0, 0);
+        closed = WaitFor([&] { return !IsWindow(w); }, 5000);
+        closeTook = GetTickCount() - start;
+    });
+    EXPECT_EQ("Aborted!", result);
+    EXPECT_LT(stopTook, 1000u);
+    EXPECT_TRUE(closed);
+    EXPECT_LT(closeTook, 1000u);
+    EXPECT_EQ(600000u, kept);  // two answers of 300,000 bytes each
+    EXPECT_TRUE(boxes.Texts().empty());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "tests/common/BoxWatcher.h"
 #include "framework/WinApp.h"
+#include "tests/common/ScreenPixels.h"
 #include "tests/common/TestSupport.h"
 
 BoxWatcher::BoxWatcher(const std::string& boxCaption)
@@ -39,12 +40,23 @@ bool BoxWatcher::IsNewBox(HWND window) const {
     return !answered.count(window);
 }
 
+void BoxWatcher::SaveShots(const std::string& prefix) {
+    std::lock_guard<std::mutex> guard(lock);
+    shotPrefix = prefix;
+}
+
 void BoxWatcher::Answer(HWND box) {
     std::string body = testing_support::WindowText(GetDlgItem(box, 0xFFFF));
+    std::string shot;
     {
         std::lock_guard<std::mutex> guard(lock);
         answered.insert(box);
         texts.push_back(body);
+        if (!shotPrefix.empty()) shot = shotPrefix + "-" + std::to_string(texts.size());
+    }
+    if (!shot.empty()) {
+        Sleep(300);  // painted
+        screen::SaveWindowShot(box, shot);
     }
     PostMessageA(box, WM_COMMAND, IDOK, 0);
 }

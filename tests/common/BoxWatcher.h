@@ -21,6 +21,9 @@ public:
     std::vector<std::string> Texts() const;
     // Waits (pumping this thread's messages) until at least count boxes were seen.
     bool WaitForCount(size_t count, DWORD timeoutMs) const;
+    // From now on each box is painted and saved as <prefix>-<its number>
+    // (screen::SaveWindowShot) before it is answered.
+    void SaveShots(const std::string& prefix);
 
 private:
     void Run();
@@ -28,6 +31,7 @@ private:
     void Answer(HWND box);
 
     std::string caption;
+    std::string shotPrefix;  // under lock
     std::atomic<bool> stop{false};
     mutable std::mutex lock;
     std::vector<std::string> texts;

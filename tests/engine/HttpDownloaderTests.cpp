@@ -27,11 +27,13 @@ protected:
         downloader->CreateSession(observer.get());
         return *downloader;
     }
-    bool Fetch(const std::string& pathAndQuery,
-               HttpDownloader::HttpErrors errors = HttpDownloader::HttpErrors::Accept) {
+    bool Fetch(const std::string& pathAndQuery, HttpDownloader::HttpErrors errors = HttpDownloader::HttpErrors::Accept,
+               HttpDownloader::Cuts cuts = HttpDownloader::Cuts::End) {
         page.reset(new PageBuffer);
         Fresh().SetChunkSize(4096);
-        return downloader->Download(SiteUrl(pathAndQuery), *page, errors);
+        downloader->SetResumeWaits({50, 50, 50, 50, 50});
+        downloader->SetReceiveTimeout(1000);
+        return downloader->Download(SiteUrl(pathAndQuery), *page, errors, cuts);
     }
     std::unique_ptr<Recorder> observer;
     std::unique_ptr<HttpDownloader> downloader;
@@ -182,4 +184,41 @@ TEST_F(TransferTest, ASilentServerIsLeftOnStopAndTimesOut) {
     EXPECT_NE("", observer->LastStatus());
     EXPECT_FALSE(downloader.Download(SiteUrl("/bytes?size=10&silent=1"), buffer));
     EXPECT_EQ(InternetErrorText(ERROR_INTERNET_TIMEOUT), observer->LastStatus());
+}
+
+// A stream cut before its end is asked for again from where it broke while
+// the server offers ranges and each answer continues the body there; any
+// other answer leaves what came before the cut, with nothing appended.
+TEST_F(TransferTest, ACutStreamResumesWhereTheServerContinuesIt) {
+    struct Case {
+        const char* query;
+        bool done;
+        int tries;
+        size_t kept;
+    };
+    const Case cases[] = {
+        {"reset=120000&ranges=1&cuts=1", true, 1, 300000},             // a reset
+        {"close=120000&ranges=1&cuts=1", true, 1, 300000},             // a clean close before the end
+        {"reset=100000&ranges=1&cuts=2", true, 2, 300000},             // two cuts in a row
+        {"stall=120000&ranges=1&cuts=1", true, 1, 300000},             // the receive time-out
+        {"close=120000&ranges=1&nolength=1", true, 0, 120000},         // without a length the close is the end
+        {"reset=120000&ranges=1&nolength=1&cuts=1", true, 1, 300000},  // but a failed read is a cut
+        {"close=120000", false, 0, 120000},                            // no ranges offered
+        {"close=120000&ranges=ignore&cuts=1", false, 1, 120000},       // a 200 answer to the range
+        {"close=40000&ranges=1", false, 5, 240000},                    // cut every time: five more tries
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.query);
+        EXPECT_EQ(test.done, Fetch(std::string("/bytes?size=300000&") + test.query, HttpDownloader::HttpErrors::Fail,
+                                   HttpDownloader::Cuts::Resume));
+        EXPECT_EQ(test.kept, page->Text().size());
+        EXPECT_EQ(page->Text().size(), Mismatch(page->Text(), false));
+        int tries = 0;
+        for (const Recorder::Call& call : observer->calls)
+            tries += call.line.rfind("status Connection lost. Trying again (", 0) == 0;
+        EXPECT_EQ(test.tries, tries) << observer->Dump();
+        EXPECT_EQ(1, observer->Count("begin"));
+        EXPECT_EQ(test.done ? 1 : 0, observer->Count("end"));
+        EXPECT_EQ(test.done ? "" : downloader->FailureText(), observer->LastStatus());
+    }
 }

@@ -2,6 +2,7 @@
 // addresses, and whole resolutions against the stand-in site.
 #include <gtest/gtest.h>
 #include <cstdio>
+#include "engine/InternetErrorText.h"
 #include "engine/PageResolver.h"
 #include "engine/YouTubePageParser.h"
 #include "tests/common/BoxWatcher.h"
@@ -82,9 +83,10 @@ protected:
     void SetUp() override { ASSERT_NE(0, SitePort()) << "FH_SITE_PORT is not set: the site must run"; }
     // The site's own address, accepted because its query names the domain.
     static std::string Direct(const std::string& pathAndQuery) { return SiteUrl(pathAndQuery + "&via=youtube.com"); }
-    bool Resolve(const std::string& url) {
+    bool Resolve(const std::string& url, DWORD receiveTimeout = HttpDownloader::kReceiveTimeout) {
         HttpDownloader downloader;
         downloader.CreateSession(&observer);
+        downloader.SetReceiveTimeout(receiveTimeout);
         return ResolveVideo(downloader, url, info, nullptr);
     }
     std::string NextBox() {
@@ -110,11 +112,19 @@ TEST_F(ResolveTest, EachFailureShowsItsMessage) {
         EXPECT_FALSE(Resolve(Direct(std::string("/watch?v=") + id)));
         EXPECT_EQ(noVideo, NextBox()) << id;
     }
-    EXPECT_FALSE(Resolve(Direct("/page?size=0")));
-    EXPECT_EQ(cannotOpen + Direct("/page?size=0"), NextBox());
-    // Past 32 MiB a page is refused; below it, searched to its end.
-    EXPECT_FALSE(Resolve(Direct("/watch?v=big")));
-    EXPECT_EQ(cannotOpen + Direct("/watch?v=big"), NextBox());
+    // Why a page could not be opened comes after a blank line: the network
+    // library's reason, or the program's own. Past 32 MiB a page is refused;
+    // below it, searched to its end.
+    const std::pair<std::string, std::string> unopened[] = {
+        {Direct("/page?size=0"), "The server sent an empty page."},
+        {Direct("/watch?v=big"), "The page is larger than 32 MB."},
+        {"http://127.0.0.1:1/watch?v=youtube.com", InternetErrorText(ERROR_INTERNET_CANNOT_CONNECT)},
+        {Direct("/watch?v=sample&silent=1"), InternetErrorText(ERROR_INTERNET_TIMEOUT)},
+    };
+    for (const auto& page : unopened) {
+        EXPECT_FALSE(Resolve(page.first, 1000));
+        EXPECT_EQ(cannotOpen + page.first + "\n\n" + page.second, NextBox());
+    }
     EXPECT_FALSE(Resolve(Direct("/page?size=31000000&unterminated=1")));
     EXPECT_EQ(noVideo, NextBox());
     // A stop needs no message: whoever stopped knows why the page is missing.

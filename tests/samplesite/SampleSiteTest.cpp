@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "samplesite/StreamBytes.h"
+#include "samplesite/TlsSession.h"
 #include "samplesite/WatchPages.h"
 #include "tests/samplesite/SiteClient.h"
 
@@ -29,11 +30,17 @@ void ExpectStream(const std::string& body, std::size_t size) {
     EXPECT_EQ(size, StreamMismatch(body));
 }
 
-std::size_t PatternMismatch(const std::string& body) {
+// The body is /bytes from `offset` on.
+std::size_t PatternMismatch(const std::string& body, std::uint64_t offset = 0) {
     for (std::size_t i = 0; i < body.size(); ++i) {
-        if (static_cast<unsigned char>(body[i]) != samplesite::PatternByteAt(i)) return i;
+        if (static_cast<unsigned char>(body[i]) != samplesite::PatternByteAt(offset + i)) return i;
     }
     return body.size();
+}
+
+// A GET of target with the extra header lines (each ending in CRLF).
+Reply GetWith(std::uint16_t port, const std::string& target, const std::string& headers) {
+    return Exchange(port, "GET " + target + " HTTP/1.1\r\nHost: www.youtube.com\r\n" + headers + "\r\n");
 }
 
 std::string TempPath(const std::string& name) {
@@ -134,6 +141,71 @@ TEST_F(SampleSiteTest, ResetComesAfterExactlyTheAskedBytes) {
     EXPECT_EQ("1000000", reply.Header("Content-Length"));
     EXPECT_EQ(Ending::Reset, reply.ending);
     ExpectStream(reply.body, 300000);
+}
+
+// The rest of a body from the asked byte on (206), nothing past its end (416); "ignore"
+// offers ranges and still answers with the whole body.
+TEST_F(SampleSiteTest, RangesContinueTheBodyWhereAsked) {
+    Reply whole = Get(Port(), "/get_video?size=1000&ranges=1");
+    EXPECT_EQ("bytes", whole.Header("Accept-Ranges"));
+    ExpectStream(whole.body, 1000);
+    Reply rest = GetWith(Port(), "/get_video?size=1000&ranges=1", "Range: bytes=400-\r\n");
+    EXPECT_EQ(206, rest.status);
+    EXPECT_EQ("bytes 400-999/1000", rest.Header("Content-Range"));
+    EXPECT_EQ("600", rest.Header("Content-Length"));
+    ASSERT_EQ(600u, rest.body.size());
+    EXPECT_EQ(600u, FirstStreamMismatch(reinterpret_cast<const unsigned char*>(rest.body.data()), 600, 400));
+    Reply beyond = GetWith(Port(), "/get_video?size=1000&ranges=1", "Range: bytes=1000-\r\n");
+    EXPECT_EQ(416, beyond.status);
+    EXPECT_EQ("bytes */1000", beyond.Header("Content-Range"));
+
+    Reply ignored = GetWith(Port(), "/bytes?size=1000&ranges=ignore", "Range: bytes=400-\r\n");
+    EXPECT_EQ(200, ignored.status);
+    EXPECT_EQ("bytes", ignored.Header("Accept-Ranges"));
+    EXPECT_EQ(1000u, PatternMismatch(ignored.body));
+    EXPECT_FALSE(Get(Port(), "/bytes?size=10").HasHeader("Accept-Ranges"));
+}
+
+// A clean close comes N bytes into an answer as a reset does; with cuts=K only the first K
+// answers of a download are cut, and a request without Range starts the download anew.
+TEST_F(SampleSiteTest, CutsComeIntoTheFirstAnswersOfADownload) {
+    Reply closed = Get(Port(), "/get_video?size=100000&close=30000");
+    EXPECT_EQ("100000", closed.Header("Content-Length"));
+    EXPECT_EQ(Ending::Closed, closed.ending);
+    ExpectStream(closed.body, 30000);
+
+    const std::string target = "/bytes?size=100000&ranges=1&reset=20000&cuts=2";
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        Reply first = GetWith(Port(), target, "");
+        EXPECT_EQ(Ending::Reset, first.ending);
+        EXPECT_EQ(20000u, PatternMismatch(first.body));
+        Reply second = GetWith(Port(), target, "Range: bytes=20000-\r\n");
+        EXPECT_EQ(Ending::Reset, second.ending);
+        EXPECT_EQ(20000u, PatternMismatch(second.body, 20000));
+        Reply third = GetWith(Port(), target, "Range: bytes=40000-\r\n");
+        EXPECT_EQ(Ending::Closed, third.ending);
+        EXPECT_EQ(60000u, PatternMismatch(third.body, 40000));
+    }
+}
+
+// A proxy's CONNECT opens a tunnel only to port 443 of a host with a certificate in the
+// folder (a host name cannot reach outside it); an http address with tohttps=1 is sent to
+// its https address.
+TEST_F(SampleSiteTest, TunnelsNeedACertificateAndHttpsRedirects) {
+    EXPECT_EQ(502, Exchange(Port(), "CONNECT www.youtube.com:443 HTTP/1.1\r\n\r\n").status);
+    std::string dir = TempPath("certificates");
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir + "/www.youtube.com.pem") << "x";
+    std::ofstream(TempPath("outside.pem")) << "x";
+    EXPECT_EQ(dir + "/www.youtube.com.pem", samplesite::CertificateFileFor(dir, "www.youtube.com:443"));
+    for (const char* target : {"www.youtube.com:80", "other.youtube.com:443", "../samplesite_outside:443", "..:443",
+                               "www.youtube.com", "a/b:443"})
+        EXPECT_EQ("", samplesite::CertificateFileFor(dir, target)) << target;
+
+    Reply moved = Get(Port(), kProxied + "/watch?v=sample&tohttps=1&x=1");
+    EXPECT_EQ(301, moved.status);
+    EXPECT_EQ("https://www.youtube.com/watch?v=sample&x=1", moved.Header("Location"));
 }
 
 TEST_F(SampleSiteTest, StalledConnectionStaysOpenWithoutBlockingOthers) {
