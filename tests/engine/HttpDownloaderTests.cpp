@@ -197,15 +197,16 @@ TEST_F(TransferTest, ACutStreamResumesWhereTheServerContinuesIt) {
         size_t kept;
     };
     const Case cases[] = {
-        {"reset=120000&ranges=1&cuts=1", true, 1, 300000},             // a reset
-        {"close=120000&ranges=1&cuts=1", true, 1, 300000},             // a clean close before the end
-        {"reset=100000&ranges=1&cuts=2", true, 2, 300000},             // two cuts in a row
-        {"stall=120000&ranges=1&cuts=1", true, 1, 300000},             // the receive time-out
-        {"close=120000&ranges=1&nolength=1", true, 0, 120000},         // without a length the close is the end
-        {"reset=120000&ranges=1&nolength=1&cuts=1", true, 1, 300000},  // but a failed read is a cut
-        {"close=120000", false, 0, 120000},                            // no ranges offered
-        {"close=120000&ranges=ignore&cuts=1", false, 1, 120000},       // a 200 answer to the range
-        {"close=40000&ranges=1", false, 5, 240000},                    // cut every time: five more tries
+        {"reset=120000&ranges=1&cuts=1", true, 1, 300000},      // a reset
+        {"close=120000&ranges=1&cuts=1", true, 1, 300000},      // a clean close before the end
+        {"reset=100000&ranges=1&cuts=2", true, 2, 300000},      // two cuts in a row
+        {"stall=120000&ranges=1&cuts=1", true, 1, 300000},      // the receive time-out
+        {"close=120000&ranges=1&nolength=1", true, 0, 120000},  // without a length the close is the end
+        // but a failed read is a cut (a time-out: how Wine reads a reset there depends on when it comes)
+        {"stall=120000&ranges=1&nolength=1&cuts=1", true, 1, 300000},
+        {"close=120000", false, 0, 120000},                       // no ranges offered
+        {"close=120000&ranges=ignore&cuts=1", false, 1, 120000},  // a 200 answer to the range
+        {"close=40000&ranges=1", false, 5, 240000},               // cut every time: five more tries
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.query);
