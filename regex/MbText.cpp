@@ -4,15 +4,58 @@
 
 namespace mbtext {
 
-LeadTable::LeadTable(LeadByteFn isLeadByte) : empty_(true) {
+LeadTable::LeadTable(LeadByteFn isLeadByte) : empty_(true), utf8_(isLeadByte == IsUtf8LeadByte) {
     for (int b = 0; b < 256; ++b) {
         lead_[b] = isLeadByte != nullptr && isLeadByte(static_cast<unsigned char>(b));
         if (lead_[b]) empty_ = false;
     }
 }
 
+// The well-formed sequences of Unicode's table 3-7: the second byte's range
+// depends on the lead byte, which rules out overlong forms, surrogates and
+// values past U+10FFFF.
+size_t LeadTable::Utf8Length(const char* text, size_t length, size_t pos) {
+    const unsigned char lead = static_cast<unsigned char>(text[pos]);
+    const size_t need = lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    if (length - pos < need) return 1;
+    unsigned char low = 0x80, high = 0xBF;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+    for (size_t i = 1; i < need; ++i) {
+        const unsigned char b = static_cast<unsigned char>(text[pos + i]);
+        if (b < low || b > high) return 1;
+        low = 0x80;
+        high = 0xBF;
+    }
+    return need;
+}
+
+bool LeadTable::StartsChar(const char* text, size_t length, size_t boundary, size_t pos) const {
+    if (utf8_) {
+        // A lead byte never lies inside a well-formed sequence, so every lead
+        // byte starts a character, and only the three bytes before pos can
+        // start one that covers it.
+        for (size_t back = 1; back <= 3 && back <= pos; ++back) {
+            if (lead_[static_cast<unsigned char>(text[pos - back])] && CharLength(text, length, pos - back) > back)
+                return false;
+        }
+        return true;
+    }
+    // Bytes that are not lead bytes always end a character, so what decides
+    // is the parity of the lead bytes just before pos.
+    size_t leads = 0;
+    for (size_t j = pos; j > boundary && lead_[static_cast<unsigned char>(text[j - 1])]; --j) ++leads;
+    return leads % 2 == 0;
+}
+
 bool IsCp932LeadByte(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+bool IsUtf8LeadByte(unsigned char byte) {
+    return byte >= 0xC2 && byte <= 0xF4;
 }
 
 namespace {
@@ -30,8 +73,6 @@ public:
         while (i < pos && i < text_.size()) i += Length(i);
         return i;
     }
-
-    const LeadTable& Table() const { return table_; }
 
 private:
     const std::string& text_;
@@ -71,18 +112,15 @@ size_t FindChar(const std::string& text, char c, size_t from, LeadByteFn isLeadB
 namespace {
 
 // The first occurrence of `needle` at a character boundary at or after
-// `start`, which must itself be a boundary.
+// `start`, which must itself be a boundary. The occurrence must end on a
+// boundary too: a needle that ends in a lead byte may end inside the text's
+// character.
 size_t FindFromBoundary(const std::string& text, const std::string& needle, size_t start, const CharWalker& walker) {
-    // A needle whose last byte is a lead byte would end inside a character
-    // unless the text ends right there.
-    size_t n = 0;
-    while (n + 1 < needle.size()) n += walker.Table().IsLead(static_cast<unsigned char>(needle[n])) ? 2 : 1;
-    const bool danglingLead = n + 1 == needle.size() && walker.Table().IsLead(static_cast<unsigned char>(needle[n]));
-
     for (size_t i = start; i + needle.size() <= text.size(); i += walker.Length(i)) {
-        if (text.compare(i, needle.size(), needle) == 0 && (!danglingLead || i + needle.size() == text.size())) {
-            return i;
-        }
+        if (text.compare(i, needle.size(), needle) != 0) continue;
+        size_t end = i;
+        while (end < i + needle.size()) end += walker.Length(end);
+        if (end == i + needle.size()) return i;
     }
     return std::string::npos;
 }

@@ -25,10 +25,11 @@ struct Program;
 // An iteration of an unbounded repetition that consumes nothing ends that
 // way of matching.
 //
-// With a lead-byte test the text is read in characters of a double-byte code
-// page: a lead byte and the byte after it form one character, which only
-// "." and negated classes match; a match starts and ends at character
-// boundaries. Pattern bytes are always single-byte characters.
+// With a lead-byte test the text is read in characters of a multibyte code
+// page (double-byte, or UTF-8 with mbtext::IsUtf8LeadByte, see MbText.h): a
+// character of several bytes is one character, which only "." and negated
+// classes match; a match starts and ends at character boundaries. Pattern
+// bytes are always single-byte characters.
 //
 // Search is const and keeps its scratch data on the stack and the heap of
 // the call, so one compiled Regex may be searched from several threads.

@@ -150,7 +150,7 @@ bool Matcher::IsCandidate(size_t p) const {
                std::memcmp(text_ + p, prefix.data(), prefix.size()) == 0;
     }
     const unsigned char b = static_cast<unsigned char>(text_[p]);
-    return CharLength(p) == 2 ? prog_.firstWide : prog_.firstBytes[b];
+    return CharLength(p) > 1 ? prog_.firstWide : prog_.firstBytes[b];
 }
 
 size_t Matcher::FindPrefix(size_t from) const {
@@ -185,16 +185,11 @@ bool Matcher::NextCandidate(size_t* p) const {
     for (size_t from = *p;;) {
         const size_t c = FindPrefix(from);
         if (c == std::string::npos) return false;
-        // Bytes that are not lead bytes always end a character, so what decides
-        // whether c starts one is the parity of the lead bytes just before it.
-        size_t leads = 0;
-        for (size_t j = c; j > boundary && lead_.IsLead(static_cast<unsigned char>(text_[j - 1])); --j) {
-            ++leads;
-        }
-        if (leads % 2 == 0) {
+        if (lead_.StartsChar(text_, n_, boundary, c)) {
             *p = c;
             return true;
         }
+        // Inside a character; in a double-byte code page it ends right after c.
         boundary = from = c + 1;
     }
 }
@@ -227,13 +222,9 @@ bool Matcher::Run(size_t* matchBegin, size_t* matchEnd) {
         }
         if (p >= n_) break;
         const unsigned char b = static_cast<unsigned char>(text_[p]);
-        if (multibyte && lead_.IsLead(b) && p + 1 < n_) {
-            p += 2;
-            st = Step(st, wide, Flags(p));
-        } else {
-            p += 1;
-            st = Step(st, prog_.byteSymbol[b], Flags(p));
-        }
+        const size_t len = multibyte && lead_.IsLead(b) ? CharLength(p) : 1;
+        p += len;
+        st = Step(st, len > 1 ? wide : prog_.byteSymbol[b], Flags(p));
     }
     return matched;
 }
@@ -254,10 +245,7 @@ void Matcher::RunQuietly(int* state, size_t* pos, bool matched) const {
         if (!matched && startBytes_[b]) break;
         size_t len = 1;
         int symbol = prog_.byteSymbol[b];
-        if (multibyte && lead_.IsLead(b) && p + 1 < n_) {
-            len = 2;
-            symbol = wide;
-        }
+        if (multibyte && lead_.IsLead(b) && (len = CharLength(p)) > 1) symbol = wide;
         const int32_t next = quiet[static_cast<size_t>(st) * numSymbols_ + symbol];
         if (next < 0) break;
         st = next;

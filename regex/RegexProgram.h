@@ -34,7 +34,7 @@ struct Inst {
 };
 
 // The characters a class instruction accepts: single bytes, and whether it
-// accepts a double-byte character (all of which look alike to a pattern).
+// accepts a multibyte character (all of which look alike to a pattern).
 struct CharSet {
     std::bitset<256> bytes;
     bool wide = false;
@@ -48,7 +48,7 @@ struct Program {
     int loopDepth = 0;  // deepest nesting of nullable loops
 
     // Input symbols: bytes that no instruction tells apart share a symbol;
-    // the last symbol stands for any double-byte character.
+    // the last symbol stands for any multibyte character.
     int numSymbols = 0;
     uint8_t byteSymbol[256] = {};
     uint8_t symbolByte[256] = {};  // one byte of each single-byte symbol

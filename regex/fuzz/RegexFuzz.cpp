@@ -49,7 +49,7 @@ void CheckRawPattern(const uint8_t* data, size_t size, mbtext::LeadByteFn lead) 
 void CheckMbText(regexref::Chooser& c) {
     const std::string text = regexref::GenerateText(c, 24);
     const std::string needle = regexref::GenerateText(c, 3);
-    const mbtext::LeadByteFn lead = c.Chance(80) ? &mbtext::IsCp932LeadByte : nullptr;
+    const mbtext::LeadByteFn lead = regexref::PickLeadTest(c, 45, 45);
     const size_t from = c.Next(static_cast<unsigned>(text.size() + 2));
     const char ch = static_cast<char>(regexref::PickByte(c, true));
     const size_t npos = std::string::npos;
@@ -103,7 +103,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const std::string problem = regexref::CheckRandomCase(c, 40);
         if (!problem.empty()) Fail(problem);
     } else if (mode < 224) {
-        CheckRawPattern(data + 1, size - 1, (mode & 1) ? &mbtext::IsCp932LeadByte : nullptr);
+        const mbtext::LeadByteFn leads[] = {nullptr, &mbtext::IsCp932LeadByte, &mbtext::IsUtf8LeadByte, nullptr};
+        CheckRawPattern(data + 1, size - 1, leads[mode & 3]);
     } else {
         regexref::BytesChooser c(data + 1, size - 1);
         CheckMbText(c);

@@ -68,10 +68,11 @@ struct Node {
 };
 
 // Bytes that make trouble: braces, a CP932 lead (0x95, 0x81, 0xE0), 0x5C and
-// 0x7D which are also trail bytes, line feeds, metacharacters.
+// 0x7D which are also trail bytes, line feeds, metacharacters; UTF-8 leads
+// (0xC3, 0xE0, 0xED, 0xF0) and continuation bytes (0x81, 0x95, 0xA0).
 inline unsigned char PickByte(Chooser& c, bool forText) {
     static const char kPattern[] = "ab}{\n v0\x95\x81\\.*";
-    static const char kText[] = "ab}{\n v0\x95\x81\x5C\x40\xE0.*";
+    static const char kText[] = "ab}{\n v0\x95\x81\x5C\x40\xE0.*\xC3\xA0\xED\xF0";
     const char* from = forText ? kText : kPattern;
     const size_t n = (forText ? sizeof kText : sizeof kPattern) - 1;
     return static_cast<unsigned char>(from[c.Next(static_cast<unsigned>(n))]);
@@ -273,6 +274,44 @@ struct Result {
     size_t end = 0;
 };
 
+// The well-formed UTF-8 sequences, decoded and checked by value, a model
+// independent of the table the helpers use.
+inline size_t Utf8Len(const std::string& t, size_t p) {
+    const unsigned char lead = static_cast<unsigned char>(t[p]);
+    size_t need = 0;
+    unsigned long value = 0;
+    if (lead >= 0xC0 && lead < 0xE0) need = 2, value = lead & 0x1F;
+    if (lead >= 0xE0 && lead < 0xF0) need = 3, value = lead & 0x0F;
+    if (lead >= 0xF0 && lead < 0xF8) need = 4, value = lead & 0x07;
+    if (need == 0 || p + need > t.size()) return 1;
+    for (size_t i = 1; i < need; ++i) {
+        const unsigned char b = static_cast<unsigned char>(t[p + i]);
+        if ((b & 0xC0) != 0x80) return 1;
+        value = value << 6 | (b & 0x3F);
+    }
+    static const unsigned long kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (value < kLeast[need] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 1;
+    return need;
+}
+
+// The length of the character at p (< text size) as the model reads it.
+inline size_t CharLen(const std::string& t, size_t p, mbtext::LeadByteFn isLead) {
+    if (isLead == &mbtext::IsUtf8LeadByte) return Utf8Len(t, p);
+    return isLead != nullptr && isLead(static_cast<unsigned char>(t[p])) && p + 1 < t.size() ? 2 : 1;
+}
+
+// None, code page 932 or UTF-8, with the given chances in percent.
+inline mbtext::LeadByteFn PickLeadTest(Chooser& c, unsigned cp932, unsigned utf8) {
+    const unsigned roll = c.Next(100);
+    if (roll < cp932) return &mbtext::IsCp932LeadByte;
+    if (roll < cp932 + utf8) return &mbtext::IsUtf8LeadByte;
+    return nullptr;
+}
+
+inline const char* LeadName(mbtext::LeadByteFn lead) {
+    return lead == &mbtext::IsCp932LeadByte ? " cp932" : lead == &mbtext::IsUtf8LeadByte ? " utf-8" : "";
+}
+
 class Backtracker {
 public:
     using Cont = std::function<bool(size_t)>;
@@ -299,10 +338,7 @@ public:
     }
 
 private:
-    size_t Len(size_t p) const {
-        if (p >= t_.size()) return 1;
-        return isLead_ != nullptr && isLead_(static_cast<unsigned char>(t_[p])) && p + 1 < t_.size() ? 2 : 1;
-    }
+    size_t Len(size_t p) const { return p >= t_.size() ? 1 : CharLen(t_, p, isLead_); }
 
     bool Match(const Node& n, size_t p, const Cont& k) {
         if (--budget_ < 0) return false;
@@ -312,7 +348,7 @@ private:
         case Node::Lit: return p < size && Len(p) == 1 && static_cast<unsigned char>(t_[p]) == n.byte && k(p + 1);
         case Node::Set:
             if (p >= size) return false;
-            if (Len(p) == 2) return n.wide && k(p + 2);
+            if (Len(p) > 1) return n.wide && k(p + Len(p));
             return n.set[static_cast<unsigned char>(t_[p])] && k(p + 1);
         case Node::Bol: return p == 0 && k(p);
         case Node::Eol: return (p == size || (p + 1 == size && t_[p] == '\n')) && k(p);
@@ -350,8 +386,7 @@ private:
 
 inline bool IsBoundary(const std::string& text, size_t pos, mbtext::LeadByteFn isLead) {
     size_t i = 0;
-    while (i < pos)
-        i += (isLead != nullptr && isLead(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ? 2 : 1;
+    while (i < pos) i += CharLen(text, i, isLead);
     return i == pos;
 }
 
@@ -373,9 +408,9 @@ inline std::string CheckRandomCase(Chooser& c, size_t maxTextLength) {
     const Node root = GenerateTree(c, 0);
     const std::string pattern = Render(root, '\0');
     const std::string text = GenerateText(c, maxTextLength);
-    const mbtext::LeadByteFn lead = c.Chance(50) ? &mbtext::IsCp932LeadByte : nullptr;
+    const mbtext::LeadByteFn lead = PickLeadTest(c, 35, 35);
     const std::string where =
-        "pattern \"" + Printable(pattern) + "\" text \"" + Printable(text) + "\"" + (lead != nullptr ? " cp932" : "");
+        "pattern \"" + Printable(pattern) + "\" text \"" + Printable(text) + "\"" + LeadName(lead);
 
     Regex re;
     std::string error;

@@ -87,3 +87,36 @@ TEST(MbText, ReplaceControlChars) {
     EXPECT_EQ(mbtext::ReplaceControlChars("\x95\x0A\x0A", ' ', kCp932), "\x95\x0A ");
     EXPECT_EQ(mbtext::ReplaceControlChars("\x95\x0A", ' ', nullptr), "\x95 ");
 }
+
+// UTF-8: a well-formed sequence is one character; a broken one, an overlong
+// form, a surrogate or a value past U+10FFFF is read byte by byte.
+TEST(MbText, Utf8SequencesAreWholeCharacters) {
+    const mbtext::LeadByteFn utf8 = &mbtext::IsUtf8LeadByte;
+    const mbtext::LeadTable table(utf8);
+    const std::pair<std::string, size_t> lengths[] = {{"a", 1},
+                                                      {"\xC3\xA9", 2},
+                                                      {"\xE6\x97\xA5", 3},
+                                                      {"\xF0\x9F\x98\x80", 4},
+                                                      {"\xC3", 1},
+                                                      {"\xC3"
+                                                       "A",
+                                                       1},
+                                                      {"\xE6\x97", 1},
+                                                      {"\xC0\x80", 1},
+                                                      {"\xE0\x80\x80", 1},
+                                                      {"\xED\xA0\x80", 1},
+                                                      {"\xF4\x90\x80\x80", 1},
+                                                      {"\xA9", 1},
+                                                      {"\xF4\x8F\xBF\xBF", 4},
+                                                      {"\xED\x9F\xBF", 3}};
+    for (const auto& l : lengths) EXPECT_EQ(table.CharLength(l.first.data(), l.first.size(), 0), l.second) << l.first;
+    const std::string text = "\xE6\x97\xA5\xC3\xA9|\xA9";  // "日é|" and a stray continuation byte
+    EXPECT_EQ(mbtext::CharBoundaryAtOrBefore(text, 2, utf8), 0u);
+    EXPECT_EQ(mbtext::CharBoundaryAtOrBefore(text, 4, utf8), 3u);
+    EXPECT_EQ(mbtext::FindChar(text, '\xA9', 0, utf8), 6u);
+    EXPECT_EQ(mbtext::Find(text, "\xA9", 0, utf8), 6u);
+    EXPECT_EQ(mbtext::Find(text, "\xC3", 0, utf8), npos);  // it would cut "é"
+    EXPECT_EQ(mbtext::Find("a\xC3", "\xC3", 0, utf8), 1u);
+    EXPECT_EQ(mbtext::Find(text, "\x97", 0, utf8), npos);
+    EXPECT_EQ(mbtext::ReplaceChars(text, "|\xA9", '_', utf8), "\xE6\x97\xA5\xC3\xA9__");
+}

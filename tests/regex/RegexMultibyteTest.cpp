@@ -1,5 +1,6 @@
 // Double-byte text (code page 932): a lead byte and its trail byte are one
 // character, and the trail byte is never taken for "}" (0x7D) or "\" (0x5C).
+// UTF-8 text: a sequence of two to four bytes is one character.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -69,4 +70,20 @@ TEST(RegexCp932, FortyMebibytesWithAnUnterminatedObject) {
     Regex plain;
     ASSERT_TRUE(plain.Compile(kSwfArgsPattern));
     EXPECT_TRUE(plain.Search(text, &b, &e));
+}
+
+TEST(RegexUtf8, SequencesAreOneCharacterAndBrokenOnesSingleBytes) {
+    const Regex::LeadByteFn utf8 = &mbtext::IsUtf8LeadByte;
+    const std::string title = "<title>YouTube - Caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80</title>";
+    // clang-format off
+    const Finds finds[] = {{kTitlePattern, title + "</title>", title}, {"a.b", "a\xE6\x97\xA5" "b", "a\xE6\x97\xA5" "b"},
+        {"a..b", "a\xE6\x97\xA5" "b", "<none>"}, {"a.b", "a\xF0\x9F\x98\x80" "b", "a\xF0\x9F\x98\x80" "b"},
+        {"[^x]+", "\xC3\xA9\xE6\x97\xA5x", "\xC3\xA9\xE6\x97\xA5"}, {"\\xA9", "\xC3\xA9", "<none>"},
+        {"[\\x80-\\xFF]", "\xC3\xA9", "<none>"}, {"a..b", "a\xE6\x97" "b", "a\xE6\x97" "b"},  // broken: two characters
+        {".$", "\xE6\x97\xA5", "\xE6\x97\xA5"}};
+    const Starts starts[] = {{"\\x97", "\xE6\x97\xA5\x97", 3}, {"\\xA5x", "\xE6\x97\xA5x\xA5x", 4},
+        {"\\x98\\x80", "\xF0\x9F\x98\x80\x98\x80", 4}, {"\\xA9", "\xC3\xA9", -1}};
+    // clang-format on
+    ExpectAll(finds, utf8);
+    ExpectAll(starts, utf8);
 }
