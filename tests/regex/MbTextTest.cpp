@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "regex/HtmlReferences.h"
 #include "regex/MbText.h"
 
 namespace {
@@ -119,4 +120,25 @@ TEST(MbText, Utf8SequencesAreWholeCharacters) {
     EXPECT_EQ(mbtext::Find("a\xC3", "\xC3", 0, utf8), 1u);
     EXPECT_EQ(mbtext::Find(text, "\x97", 0, utf8), npos);
     EXPECT_EQ(mbtext::ReplaceChars(text, "|\xA9", '_', utf8), "\xE6\x97\xA5\xC3\xA9__");
+}
+
+TEST(HtmlReferences, DecodeAsABrowserShowsThem) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Tom &amp; Jerry &#39;Classic&#39;", "Tom & Jerry 'Classic'"},
+        {"&lt;b&gt; &quot;x&quot; &apos;y&apos; a&nbsp;b",
+         "<b> \"x\" 'y' a\xC2\xA0"
+         "b"},
+        {"Caf&eacute; &Uuml;n&iuml;code Stra&szlig;e &yuml;",
+         "Caf\xC3\xA9 \xC3\x9Cn\xC3\xAF"
+         "code Stra\xC3\x9F"
+         "e \xC3\xBF"},
+        {"it&rsquo;s &#x65E5;&#26412; &#X1F600; &#150; &euro;",
+         "it\xE2\x80\x99s \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80 \xE2\x80\x93 \xE2\x82\xAC"},
+        {"&#39 &#x41x &#0; &#xD800; &#1114112; &#99999999999999999999;",
+         "' Ax \xEF\xBF\xBD \xEF\xBF\xBD \xEF\xBF\xBD \xEF\xBF\xBD"},
+        // Not references: they stay as written.
+        {"& &foo; &#; &#x; &; &Amp; AT&T &#x", "& &foo; &#; &#x; &; &Amp; AT&T &#x"},
+        {"&amp;amp; &#38;#38; &&amp;", "&amp; &#38; &&"},
+        {"\xE6\x97\xA5&amp;\xE6\x97\xA5", "\xE6\x97\xA5&\xE6\x97\xA5"}};
+    for (const auto& c : cases) EXPECT_EQ(html::DecodeCharacterReferences(c.first), c.second) << c.first;
 }
