@@ -30,6 +30,10 @@ unsigned long long ContentLength(HINTERNET response) {
     return ReadNumber(text, &at, &length) ? length : 0;
 }
 
+std::string ContentType(HINTERNET response) {
+    return HeaderText(response, HTTP_QUERY_CONTENT_TYPE);
+}
+
 std::string HttpErrorAnswer(HINTERNET response) {
     DWORD status = 0, size = sizeof(status);
     if (!HttpQueryInfoA(response, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) ||

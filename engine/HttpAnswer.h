@@ -7,6 +7,9 @@
 // The Content-Length header as a number; 0 when it is missing or not a number.
 unsigned long long ContentLength(HINTERNET response);
 
+// The Content-Type header ("text/html; charset=utf-8"), or empty.
+std::string ContentType(HINTERNET response);
+
 // "404 Not Found" when the server answered with an error status, else empty.
 std::string HttpErrorAnswer(HINTERNET response);
 

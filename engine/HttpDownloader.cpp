@@ -94,6 +94,9 @@ public:
         return written;
     }
     std::string ErrorText() const override { return output->ErrorText(); }
+    void SetContentType(const std::string& type) override {
+        Forward([&] { output->SetContentType(type); });
+    }
 
     bool Stopped() {
         bool stopped = true;
@@ -313,6 +316,7 @@ void HttpDownloader::RunTransfer(Run& run) {
     transfer.length = ContentLength(response.Get());
     transfer.totalKb = static_cast<unsigned>((transfer.length + 512) / 1024);
     transfer.ranges = OffersByteRanges(response.Get());
+    run.SetContentType(ContentType(response.Get()));
     if (to) {
         to->OnBegin();
         to->OnProgress(TransferObserver::ProgressTotal, transfer.totalKb);

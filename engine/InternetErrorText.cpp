@@ -1,7 +1,7 @@
 #include "engine/InternetErrorText.h"
 #include <wininet.h>
 #include <vector>
-#include "engine/AnsiText.h"
+#include "framework/CodePage.h"
 #include "framework/Strings.h"
 #include "regex/MbText.h"
 #include "resources/resource.h"

@@ -1,8 +1,8 @@
 #include "engine/OutputFile.h"
 #include <shlwapi.h>
 #include <vector>
-#include "engine/AnsiText.h"
 #include "engine/FileExistsDialog.h"
+#include "framework/CodePage.h"
 #include "framework/Strings.h"
 #include "resources/resource.h"
 

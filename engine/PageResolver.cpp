@@ -1,7 +1,8 @@
 #include "engine/PageResolver.h"
 #include <shlwapi.h>
-#include "engine/AnsiText.h"
+#include "engine/PageText.h"
 #include "engine/YouTubePageParser.h"
+#include "framework/CodePage.h"
 #include "framework/Strings.h"
 #include "regex/Regex.h"
 #include "resources/resource.h"
@@ -39,7 +40,8 @@ std::unique_ptr<VideoPageParser> CreatePageParser(const std::string& address) {
     return std::unique_ptr<VideoPageParser>(new YouTubePageParser());
 }
 
-bool FetchPage(HttpDownloader& downloader, const std::string& address, std::string* page, std::string* reason) {
+bool FetchPage(HttpDownloader& downloader, const std::string& address, std::string* page, std::string* contentType,
+               std::string* reason) {
     downloader.SetChunkSize(4096);
     PageBuffer buffer;
     // The page's HTTP status is not looked at: an error page is parsed like
@@ -53,6 +55,7 @@ bool FetchPage(HttpDownloader& downloader, const std::string& address, std::stri
         return false;
     }
     *page = buffer.TakeText();
+    *contentType = buffer.ContentType();
     return true;
 }
 
@@ -62,8 +65,8 @@ bool ResolveVideo(HttpDownloader& downloader, const std::string& address, VideoI
         ShowMessage(owner, IDS_UNSUPPORTED_URL, address);
         return false;
     }
-    std::string page, reason;
-    if (!FetchPage(downloader, address, &page, &reason)) {
+    std::string page, contentType, reason;
+    if (!FetchPage(downloader, address, &page, &contentType, &reason)) {
         // Whoever pressed Stop or closed the window knows why. A refused
         // certificate must not look like a network outage: the network
         // library's reason comes after a blank line.
@@ -72,7 +75,7 @@ bool ResolveVideo(HttpDownloader& downloader, const std::string& address, VideoI
                             FormatResString(IDS_CANNOT_OPEN_PAGE, address) + (reason.empty() ? "" : "\n\n" + reason));
         return false;
     }
-    bool resolved = parser->Resolve(page, info);
+    bool resolved = parser->Resolve(page, PageCodePage(page, contentType), info);
     std::string().swap(page);
     parser.reset();
     if (resolved) return true;

@@ -15,10 +15,12 @@ bool IsSupportedSite(const std::string& address);
 // not of a supported site.
 std::unique_ptr<VideoPageParser> CreatePageParser(const std::string& address);
 
-// The page body, into *page. False when it could not be opened, the stop
-// flag was set, it was empty, or it was larger than the page limit; then
-// *reason says why (empty after a stop).
-bool FetchPage(HttpDownloader& downloader, const std::string& address, std::string* page, std::string* reason);
+// The page body, into *page, and its Content-Type header into *contentType.
+// False when it could not be opened, the stop flag was set, it was empty,
+// or it was larger than the page limit; then *reason says why (empty after
+// a stop).
+bool FetchPage(HttpDownloader& downloader, const std::string& address, std::string* page, std::string* contentType,
+               std::string* reason);
 
 // The job's step: accepts the address, fetches and parses the page. On
 // failure shows 2115, 2116 (with the reason after a blank line; none after

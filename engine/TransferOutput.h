@@ -10,6 +10,9 @@ public:
     // Stores all count bytes, or fails; after a failure ErrorText says why.
     virtual bool Write(const char* data, size_t count) = 0;
     virtual std::string ErrorText() const = 0;
+    // The answer's Content-Type header (empty when it has none), told
+    // before its first bytes.
+    virtual void SetContentType(const std::string&) {}
 
 protected:
     ~TransferOutput() = default;
@@ -28,12 +31,16 @@ public:
     bool Write(const char* data, size_t count) override;
     std::string ErrorText() const override;
 
+    void SetContentType(const std::string& type) override { contentType = type; }
+
     const std::string& Text() const { return text; }
     std::string TakeText() { return std::move(text); }
+    const std::string& ContentType() const { return contentType; }
 
 private:
     size_t limit;
     std::string text;
+    std::string contentType;
 };
 
 // A file, with the path that names it in error texts.

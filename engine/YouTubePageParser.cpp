@@ -1,5 +1,6 @@
 #include "engine/YouTubePageParser.h"
-#include "engine/AnsiText.h"
+#include "engine/PageText.h"
+#include "framework/CodePage.h"
 #include "regex/Regex.h"
 
 const char* const YouTubePageParser::kDomain = "youtube.com";
@@ -7,12 +8,12 @@ const char* const YouTubePageParser::kOrigin = "http://www.youtube.com";
 
 namespace {
 
-// The text of the leftmost match of pattern, read in the ANSI code page's
-// characters; false when there is none.
-bool FindFirst(const std::string& page, const char* pattern, std::string* match) {
+// The text of the leftmost match of pattern, read in the characters of the
+// page's code page; false when there is none.
+bool FindFirst(const std::string& page, const char* pattern, UINT codePage, std::string* match) {
     Regex regex;
     if (!regex.Compile(pattern)) return false;
-    regex.SetLeadByteTest(AnsiLeadByteTest());
+    regex.SetLeadByteTest(LeadByteTestOf(codePage));
     size_t begin = 0, end = 0;
     if (!regex.Search(page, &begin, &end)) return false;
     match->assign(page, begin, end - begin);
@@ -21,10 +22,10 @@ bool FindFirst(const std::string& page, const char* pattern, std::string* match)
 
 }  // namespace
 
-bool YouTubePageParser::ExtractStreamUrl(const std::string& page, std::string& streamUrl) {
+bool YouTubePageParser::ExtractStreamUrl(const std::string& page, UINT codePage, std::string& streamUrl) {
     std::string match;
-    if (!FindFirst(page, "var swfArgs = {(.|\n)*?[}]", &match)) return false;
-    mbtext::LeadByteFn lead = AnsiLeadByteTest();
+    if (!FindFirst(page, "var swfArgs = {(.|\n)*?[}]", codePage, &match)) return false;
+    mbtext::LeadByteFn lead = LeadByteTestOf(codePage);
     size_t open = mbtext::FindChar(match, '{', 0, lead);
     size_t close = open == std::string::npos ? open : mbtext::FindChar(match, '}', open + 1, lead);
     if (close == std::string::npos) return false;
@@ -38,11 +39,12 @@ bool YouTubePageParser::ExtractStreamUrl(const std::string& page, std::string& s
     return true;
 }
 
-bool YouTubePageParser::ExtractTitle(const std::string& page, std::string& title) {
+bool YouTubePageParser::ExtractTitle(const std::string& page, UINT codePage, std::string& title) {
     std::string match;
-    if (!FindFirst(page, "<title>(.|\n)*?</title>", &match)) return false;
+    if (!FindFirst(page, "<title>(.|\n)*?</title>", codePage, &match)) return false;
     const std::string open = "<title>", close = "</title>", prefix = "YouTube - ";
-    std::string text = match.substr(open.size(), match.size() - open.size() - close.size());
+    // The title as a browser shows it; the rules of a name follow later.
+    std::string text = DecodePageText(match.substr(open.size(), match.size() - open.size() - close.size()), codePage);
     if (text.compare(0, prefix.size(), prefix) == 0) text.erase(0, prefix.size());
     title = mbtext::ReplaceChars(text, "\"", '\'', AnsiLeadByteTest());
     return true;

@@ -8,6 +8,6 @@ public:
     static const char* const kDomain;  // "youtube.com"
     static const char* const kOrigin;  // "http://www.youtube.com"
 
-    bool ExtractStreamUrl(const std::string& page, std::string& streamUrl) override;
-    bool ExtractTitle(const std::string& page, std::string& title) override;
+    bool ExtractStreamUrl(const std::string& page, UINT codePage, std::string& streamUrl) override;
+    bool ExtractTitle(const std::string& page, UINT codePage, std::string& title) override;
 };

@@ -1,18 +1,15 @@
 #include "framework/FileDialog.h"
 #include <cstring>
+#include "framework/CodePage.h"
 #include "framework/WinApp.h"
 #include "regex/MbText.h"
 
 namespace {
-bool IsAnsiLeadByte(unsigned char byte) {
-    return IsDBCSLeadByte(byte) != FALSE;
-}
-
 // A trail byte of a double-byte character can look like a backslash.
 std::string WithBackslash(std::string folder) {
     size_t last = folder.empty() ? 0 : folder.size() - 1;
     bool ends = !folder.empty() && folder.back() == '\\' &&
-                mbtext::CharBoundaryAtOrBefore(folder, last, IsAnsiLeadByte) == last;
+                mbtext::CharBoundaryAtOrBefore(folder, last, AnsiLeadByteTest()) == last;
     if (!ends) folder += '\\';
     return folder;
 }
@@ -21,11 +18,11 @@ std::string WithBackslash(std::string folder) {
 FileDialog::FileDialog(bool open, const char* defaultExt, const char* fileName, DWORD flags, const char* filter,
                        HWND parent)
     : ofn(), openForm(open) {
-    if (filter) filterText = mbtext::ReplaceChars(filter, "|", '\0', IsAnsiLeadByte);
+    if (filter) filterText = mbtext::ReplaceChars(filter, "|", '\0', AnsiLeadByteTest());
     if (defaultExt) defaultExtText = defaultExt;
     if (fileName) {
         std::string name = fileName;
-        name.resize(mbtext::CharBoundaryAtOrBefore(name, MAX_PATH - 1, IsAnsiLeadByte));
+        name.resize(mbtext::CharBoundaryAtOrBefore(name, MAX_PATH - 1, AnsiLeadByteTest()));
         lstrcpynA(fileBuffer, name.c_str(), MAX_PATH);
     }
 

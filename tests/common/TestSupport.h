@@ -66,6 +66,8 @@ bool SiteProxyInEffect();
 
 // The whole file as bytes ("" when it cannot be read).
 std::string ReadFileBytes(const std::string& path);
+// The names in the folder as the disk holds them, "." and ".." left out.
+std::vector<std::wstring> NamesOnDisk(const std::string& folder);
 
 // A window's text, asked with a time-out: a hung window cannot stop the caller.
 std::string WindowText(HWND window);

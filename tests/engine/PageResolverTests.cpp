@@ -4,7 +4,9 @@
 #include <cstdio>
 #include "engine/InternetErrorText.h"
 #include "engine/PageResolver.h"
+#include "engine/PageText.h"
 #include "engine/YouTubePageParser.h"
+#include "framework/CodePage.h"
 #include "tests/common/BoxWatcher.h"
 #include "tests/common/TestSupport.h"
 #include "tests/engine/EngineTestSupport.h"
@@ -16,10 +18,11 @@ namespace {
 
 const std::string kStream = "http://www.youtube.com/get_video?";
 
-// Resolves the page text; the record starts with stale values.
-VideoInfo Parse(const std::string& page, bool* resolved) {
+// Resolves the page text as served with the Content-Type; the record starts
+// with stale values.
+VideoInfo Parse(const std::string& page, bool* resolved, const std::string& contentType = "text/html") {
     VideoInfo info{"old", "old"};
-    *resolved = YouTubePageParser().Resolve(page, info);
+    *resolved = YouTubePageParser().Resolve(page, PageCodePage(page, contentType), info);
     return info;
 }
 
@@ -54,6 +57,52 @@ TEST(PageParser, ArgumentsBecomeTheQueryAndTheTitleLosesThePrefix) {
         Parse(page, &ok);
         EXPECT_FALSE(ok) << page;
     }
+}
+
+// The header's charset, else the first meta before the title, else the
+// system's own code page; the title then reads as a browser shows it, and
+// the player's arguments keep the page's bytes.
+TEST(PageParser, TheTitleReadsAsABrowserShowsIt) {
+    const struct {
+        const char* contentType;
+        const char* head;
+        UINT want;
+    } charsets[] = {
+        {"text/html; charset=utf-8", "", CP_UTF8},
+        {"text/html;charset=\"Shift_JIS\"", "<meta charset=utf-8>", 932},
+        {"text/html; charset=nonsense", "<meta charset='UTF-8'>", CP_UTF8},
+        {"text/html", "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=shift_jis\">", 932},
+        {"", "<meta name=x content=\"charset=utf-8\"><meta charset=unknown><meta charset = \"iso-8859-1\">", 1252},
+        {"", "<metadata charset=utf-8>", LegacyCodePage()},
+        {"", "<title>x</title><meta charset=utf-8>", LegacyCodePage()},
+    };
+    for (const auto& c : charsets)
+        EXPECT_EQ(c.want, PageCodePage(std::string(c.head) + "<title>x</title>", c.contentType)) << c.head;
+
+    const std::pair<std::string, std::wstring> titles[] = {
+        {"YouTube - Caf\xC3\xA9 \xC3\x9Cn\xC3\xAF"
+         "code Stra\xC3\x9F"
+         "e",
+         L"Caf\u00E9 \u00DCn\u00EF"
+         L"code Stra\u00DF"
+         L"e"},
+        {"Tom &amp; Jerry &#39;Classic&#39;", L"Tom & Jerry 'Classic'"},
+        {"&quot;Quoted&quot; &lt;b&gt; &#x2019;s", L"'Quoted' <b> \u2019s"},
+        {"YouTube&#32;- x &bogus; &#", L"x &bogus; &#"},
+    };
+    bool ok = false;
+    for (const auto& t : titles) {
+        VideoInfo info =
+            Parse("<meta charset=\"utf-8\"><title>" + t.first + "</title>var swfArgs = {t:'\xC3\xA9 &amp;'}", &ok);
+        ASSERT_TRUE(ok);
+        EXPECT_EQ(t.second, ToWide(info.title, CP_ACP)) << t.first;
+        EXPECT_EQ(kStream + "t=\xC3\xA9 &amp;", info.streamUrl);
+    }
+    // A code page that cannot hold a character puts a look-alike or "_" in its place.
+    const std::string tokyo = "Tokyo \xE6\x9D\xB1\xE4\xBA\xAC \xC5\x91 caf&eacute;";
+    EXPECT_EQ("Tokyo __ o caf\xE9", DecodePageText(tokyo, CP_UTF8, 1252));
+    EXPECT_EQ("Tokyo \x93\x8C\x8B\x9E _ cafe", DecodePageText(tokyo, CP_UTF8, 932));
+    EXPECT_EQ("caf\xC3\xA9 \xE6\x9D\xB1", DecodePageText("caf\xE9 &#x6771;", 1252, CP_UTF8));
 }
 
 TEST(PageParser, UnterminatedArgumentsInAFortyMegabytePageFailCleanly) {
