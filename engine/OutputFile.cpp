@@ -1,5 +1,6 @@
 #include "engine/OutputFile.h"
 #include <shlwapi.h>
+#include <algorithm>
 #include <vector>
 #include "engine/FileExistsDialog.h"
 #include "framework/CodePage.h"
@@ -9,7 +10,32 @@
 namespace {
 
 const char* const kExtension = ".flv";
-const size_t kMaxPathLength = MAX_PATH - 1;  // without the terminating zero
+// Windows counts both in UTF-16 units: a path without its terminating zero,
+// and one name in it.
+const size_t kMaxPathLength = MAX_PATH - 1;
+const size_t kMaxNameLength = 255;
+const size_t kMaxHostNameBytes = 255;
+
+// The size of ANSI text as the limits count it.
+struct TextSize {
+    size_t units;      // UTF-16
+    size_t utf8Bytes;  // on the host of Wine
+    bool Within(const TextSize& room) const { return units <= room.units && utf8Bytes <= room.utf8Bytes; }
+};
+
+TextSize SizeOf(const std::string& text) {
+    std::wstring wide = ToWide(text, CP_ACP);
+    return {wide.size(), FromWide(wide, CP_UTF8).size()};
+}
+
+// Under Wine a name lives on the host's file system, which takes at most
+// 255 bytes of UTF-8 for it (Linux, macOS). Wine reports a limit of 255
+// characters, as Windows does, and does not refuse a longer name: it stores
+// it cut short, which may be the name of another file.
+bool NamesLimitedInBytes() {
+    static const bool wine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+    return wine;
+}
 
 bool IsFolder(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
@@ -85,18 +111,37 @@ std::string MakeFileName(const std::string& text) {
     return AvoidDeviceName(name);
 }
 
+namespace {
+
+// The longest start of stem, in whole characters, that fits the room.
+std::string CutToFit(const std::string& stem, TextSize room) {
+    mbtext::LeadTable lead(AnsiLeadByteTest());
+    TextSize used = {0, 0};
+    size_t keep = 0;
+    while (keep < stem.size()) {
+        size_t length = lead.CharLength(stem.data(), stem.size(), keep);
+        TextSize one = SizeOf(stem.substr(keep, length));
+        TextSize more = {used.units + one.units, used.utf8Bytes + one.utf8Bytes};
+        if (!more.Within(room)) break;
+        used = more;
+        keep += length;
+    }
+    return stem.substr(0, keep);
+}
+
+}  // namespace
+
 std::string OutputPathFor(const std::string& folder, const std::string& stem) {
     std::string prefix = folder + "\\";
-    size_t fixed = prefix.size() + std::string(kExtension).size();
-    if (fixed + stem.size() <= kMaxPathLength || fixed >= kMaxPathLength) return prefix + stem + kExtension;
-    size_t room = kMaxPathLength - fixed;
-    mbtext::LeadByteFn lead = AnsiLeadByteTest();
+    const TextSize extension = SizeOf(kExtension);
+    size_t fixed = SizeOf(prefix).units + extension.units;
+    if (fixed >= kMaxPathLength) return prefix + stem + kExtension;
+    TextSize room = {std::min(kMaxPathLength - fixed, kMaxNameLength - extension.units),
+                     NamesLimitedInBytes() ? kMaxHostNameBytes - extension.utf8Bytes : static_cast<size_t>(-1)};
+    if (SizeOf(stem).Within(room)) return prefix + stem + kExtension;
     // Cutting can leave a device name, whose underscore needs a place too.
-    std::string cut;
-    for (size_t keep = room;; --keep) {
-        cut = AvoidDeviceName(stem.substr(0, mbtext::CharBoundaryAtOrBefore(stem, keep, lead)));
-        if (cut.size() <= room || keep == 0) break;
-    }
+    std::string cut = AvoidDeviceName(CutToFit(stem, room));
+    if (!SizeOf(cut).Within(room)) cut = AvoidDeviceName(CutToFit(stem, {room.units - 1, room.utf8Bytes - 1}));
     return prefix + cut + kExtension;
 }
 

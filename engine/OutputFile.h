@@ -18,7 +18,9 @@ bool EnsureFolder(const std::string& folder);
 std::string MakeFileName(const std::string& text);
 
 // folder + "\" + stem + ".flv", the stem cut on a character boundary so
-// that the path stays within MAX_PATH (when the folder leaves room).
+// that the path stays within MAX_PATH and the name within 255 characters
+// (both counted in UTF-16 units, when the folder leaves room), and under Wine
+// the name within the 255 bytes of UTF-8 the host's file system takes.
 std::string OutputPathFor(const std::string& folder, const std::string& stem);
 
 // The output path for the video: its title (or "untitled<ticks>") made a

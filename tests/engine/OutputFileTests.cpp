@@ -2,10 +2,13 @@
 // the created file.
 #include <gtest/gtest.h>
 #include <shlwapi.h>
+#include <algorithm>
 #include <fstream>
 #include <regex>
 #include <thread>
 #include "engine/OutputFile.h"
+#include "framework/CodePage.h"
+#include "framework/Handles.h"
 #include "resources/resource.h"
 #include "tests/common/BoxWatcher.h"
 #include "tests/common/TestSupport.h"
@@ -104,6 +107,29 @@ TEST_F(OutputTest, LongNamesAreCutToFitAPath) {
     // Room for three characters: "CON" would be a device, "CON_" too long.
     std::string deep = folder + "\\" + std::string(MAX_PATH - 1 - folder.size() - 1 - 1 - 3 - 4, 'd');
     EXPECT_EQ(deep + "\\CO.flv", OutputPathFor(deep, "CONxxx"));
+    // A name is cut in whole characters until the disk takes it: 255 UTF-16
+    // units on Windows, 255 bytes of UTF-8 under Wine, so of 300 "\u00E9" 125
+    // stay before ".flv", of 300 "\u65E5" 83 (in code page 1252 they are "_",
+    // cut to the path's length).
+    const bool utf8 = GetACP() == CP_UTF8;
+    const struct {
+        wchar_t letter, held;
+        size_t kept;
+    } cuts[] = {{L'\u00E9', L'\u00E9', 125},
+                {L'\u65E5', utf8 ? L'\u65E5' : L'_', utf8 ? 83 : MAX_PATH - 1 - folder.size() - 5}};
+    std::vector<std::wstring> made = {ToWide(path.substr(folder.size() + 1), CP_ACP)};
+    for (const auto& cut : cuts) {
+        std::string name =
+            OutputPathFor(folder, FromWide(std::wstring(300, cut.letter), CP_ACP)).substr(folder.size() + 1);
+        made.push_back(ToWide(name, CP_ACP));
+        EXPECT_EQ(std::wstring(cut.kept, cut.held) + L".flv", made.back());
+        FileHandle file(CreateFileA((folder + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        EXPECT_TRUE(file) << GetLastError();
+    }
+    std::vector<std::wstring> names = NamesOnDisk(folder);
+    std::sort(made.begin(), made.end());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(made, names);
 }
 
 TEST_F(OutputTest, ExistingFileIsSettledByTheSettingOrTheDialog) {
