@@ -101,12 +101,17 @@ run_edition() {
   for t in $(find "$FH_BUILD/tests" -type f -name '*_tests.exe' 2>/dev/null | sort); do
     run_gtest "$tag-$(basename "$t" .exe)" 600 "$(dirname "$t")" wine "$(basename "$t")" --gtest_filter="-$cp932"
   done
-  # The tests of double-byte text under the Japanese code page; Wine needs
-  # the Japanese locale to make Shift-JIS file names. A missing program
-  # ends without a summary, which counts as a failure.
-  for t in engine controls; do
-    run_gtest "$tag-${t}_tests-cp932" 300 "$FH_BUILD/tests/$t" \
-        env LOCPATH="$locales" LC_ALL=ja_JP.UTF-8 wine "${t}_tests.exe" --gtest_filter="$cp932"
+  # The engine's tests again in the system's own code page, as the program
+  # runs where Windows ignores its UTF-8 declaration.
+  run_gtest "$tag-engine_tests_system_cp" 600 "$FH_BUILD/tests/engine" \
+      wine engine_tests_system_cp.exe --gtest_filter="-$cp932"
+  # The tests of double-byte text on a Japanese system, with the UTF-8 code
+  # page and in code page 932 (the _system_cp programs); Wine needs the
+  # Japanese locale to make Japanese file names. A missing program ends
+  # without a summary, which counts as a failure.
+  for t in engine_tests engine_tests_system_cp controls_tests_system_cp; do
+    run_gtest "$tag-$t-cp932" 300 "$FH_BUILD/tests/${t%%_*}" \
+        env LOCPATH="$locales" LC_ALL=ja_JP.UTF-8 wine "$t.exe" --gtest_filter="$cp932"
   done
   for s in tests/*/suite-*.sh; do
     run_suite "$edition-$(basename "$s" .sh)" 1200 "$s" "$FH_BUILD" "$FH_OTHER_BUILD"
@@ -135,6 +140,9 @@ else
   tail -20 "$logs/fuzz.log"; fail_one "regex fuzzing (see $logs/fuzz.log)"
 fi
 
+# Wine names files on the host in the host's character set, and only UTF-8
+# holds every name the program makes.
+[ "$(locale charmap 2>/dev/null)" = UTF-8 ] || export LC_ALL=C.UTF-8
 # The tests that need code page 932, run in a pass of their own.
 cp932='Cp932*:*OnDoubleByteSystems*'
 locales="$root/build/locale"

@@ -113,7 +113,9 @@ TEST(PathMatching, DoubleByteCharactersMustMatchExactly) {
 }
 
 TEST_F(HistoryComboTest, OnDoubleByteSystemsFullWidthLettersKeepTheirCaseInPaths) {
-    if (!GetSystemMetrics(SM_DBCSENABLED)) GTEST_SKIP() << "needs a double-byte code page (LC_ALL=ja_JP.UTF-8)";
+    CPINFO info = {};
+    if (!GetCPInfo(CP_ACP, &info) || info.MaxCharSize != 2)
+        GTEST_SKIP() << "needs a double-byte code page as the program's (LC_ALL=ja_JP.UTF-8, controls_tests_system_cp)";
     // Full-width A (82 60) and full-width a (82 81); half-width letters still match.
     host.folderBox.AddPath(0, "C:\\Clips\\\x82\x60");
     EXPECT_EQ(0, host.folderBox.FindExact(0, "c:\\CLIPS\\\x82\x60"));
