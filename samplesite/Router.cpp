@@ -115,7 +115,13 @@ void Router::Route(const HttpRequest& request, Response& response) const {
 
 void Router::Watch(const HttpRequest& request, Response& response) const {
     std::string id = request.Param("v");
-    if (!PageFromFolder(id, response) && !BuildWatchPage(id, response)) SetErrorPage(response, 404);
+    if (!PageFromFolder(id, response) && !BuildWatchPage(id, response)) {
+        SetErrorPage(response, 404);
+    } else if (request.HasParam("charset")) {
+        // The header names the page's character set, as the real site's does.
+        std::string charset = request.Param("charset");
+        response.contentType = charset.empty() ? "text/html" : "text/html; charset=" + charset;
+    }
 }
 
 // A page in the folder wins over a built-in one of the same id, so a test can replace any.

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 #include <commctrl.h>
-#include <vector>
+#include <algorithm>
 #include <fstream>
+#include <iterator>
+#include <vector>
 #include "resources/resource.h"
 #include "samplesite/StreamBytes.h"
 #include "tests/common/TestSupport.h"
@@ -151,6 +153,45 @@ TEST(EndToEnd, AnAddressWaitsWhenAutoStartIsOffOrNoFolderIsKnown) {
         ASSERT_TRUE(ReadDword(key + "\\Settings", "AutoClose", &autoClose));
         EXPECT_EQ(1u, autoClose);
     }
+    SHDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+    RemoveTree(folder);
+}
+
+// Titles beyond ASCII, in UTF-8 as the site sends them or in Shift_JIS, name
+// their files as a browser shows the title; a name too long for the disk
+// is cut until the disk takes it.
+TEST(EndToEnd, FilesAreNamedAsABrowserShowsTheTitle) {
+    ASSERT_NE(0, SitePort()) << "the stand-in site is not running (FH_SITE_PORT)";
+    const std::string key = "Software\\Quorvane\\Framehaul";
+    SHDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+    std::string folder = MakeTempFolder("fh_names");
+    WriteString(key + "\\Settings", "DefaultFolder", folder);
+    WriteDword(key + "\\Settings", "AutoStart", 1);
+    WriteDword(key + "\\Settings", "AutoClose", 1);
+    SiteProxy proxy;
+    const struct {
+        const char* id;
+        std::wstring name;
+        DWORD size;
+    } pages[] = {
+        {"cafe&charset=utf-8", L"Caf\u00E9 \u00DCn\u00EFcode Stra\u00DFe.flv", 40000},
+        {"nihongo", L"\u65E5\u672C\u8A9E\u306E\u30BF\u30A4\u30C8\u30EB.flv", 40000},
+        {"refs", L"Tom & Jerry 'Classic'.flv", 40000},
+        {"long", std::wstring(125, L'\u00E9') + L".flv", 40000},  // 255 bytes of UTF-8 at most under Wine
+        {"sjis", L"\u8868\u679D sample \u30BD\u30D5\u30C8.flv", 65536},
+    };
+    for (const auto& page : pages) {
+        Program program;
+        ASSERT_TRUE(program.Start(std::string("http://www.youtube.com/watch?v=") + page.id));
+        ASSERT_TRUE(program.WaitEnded(60000)) << page.id << ": the window did not close by itself";
+        std::vector<std::wstring> names = NamesOnDisk(folder);
+        EXPECT_NE(names.end(), std::find(names.begin(), names.end(), page.name)) << page.id;
+        WIN32_FILE_ATTRIBUTE_DATA file = {};
+        std::wstring path = std::wstring(folder.begin(), folder.end()) + L"\\" + page.name;
+        EXPECT_TRUE(GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &file)) << page.id;
+        EXPECT_EQ(page.size, file.nFileSizeLow) << page.id;
+    }
+    EXPECT_EQ(std::size(pages), NamesOnDisk(folder).size());
     SHDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
     RemoveTree(folder);
 }

@@ -83,9 +83,7 @@ TEST(PageParser, TheTitleReadsAsABrowserShowsIt) {
         {"YouTube - Caf\xC3\xA9 \xC3\x9Cn\xC3\xAF"
          "code Stra\xC3\x9F"
          "e",
-         L"Caf\u00E9 \u00DCn\u00EF"
-         L"code Stra\u00DF"
-         L"e"},
+         L"Caf\u00E9 \u00DCn\u00EFcode Stra\u00DFe"},
         {"Tom &amp; Jerry &#39;Classic&#39;", L"Tom & Jerry 'Classic'"},
         {"&quot;Quoted&quot; &lt;b&gt; &#x2019;s", L"'Quoted' <b> \u2019s"},
         {"YouTube&#32;- x &bogus; &#", L"x &bogus; &#"},
@@ -200,5 +198,20 @@ TEST_F(ResolveTest, SiteAddressesGoThroughTheProxy) {
     }
     EXPECT_EQ(before, ProxyOfNewSession());
     EXPECT_EQ(0, observer.Count("status Resolving name for www.youtube.com"));
+    EXPECT_TRUE(boxes.Texts().empty());
+}
+
+// The charset of the answer's header reaches the parser; without one, and
+// without a meta declaration, the page is read in the system's code page.
+TEST_F(ResolveTest, TheHeadersCharsetReadsTheTitle) {
+    const std::string cafe =
+        "Caf\xC3\xA9 \xC3\x9Cn\xC3\xAF"
+        "code Stra\xC3\x9F"
+        "e";
+    ASSERT_TRUE(Resolve(Direct("/watch?v=cafe&charset=utf-8")));
+    EXPECT_EQ(ToWide(cafe, CP_UTF8), ToWide(info.title, CP_ACP));
+    EXPECT_EQ(kStream + "video_id=cafe&size=40000", info.streamUrl);
+    ASSERT_TRUE(Resolve(Direct("/watch?v=cafe")));
+    EXPECT_EQ(ToWide(cafe, LegacyCodePage()), ToWide(info.title, CP_ACP));
     EXPECT_TRUE(boxes.Texts().empty());
 }

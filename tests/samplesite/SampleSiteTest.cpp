@@ -256,6 +256,9 @@ TEST_F(SampleSiteTest, BuiltInWatchPages) {
     std::string text = sjis.substr(title, sjis.find("</title>") - title);
     EXPECT_NE(std::string::npos, text.find("\x95\x5C"));
     EXPECT_NE(std::string::npos, text.find("\x8E\x7D"));
+    EXPECT_EQ("text/html; charset=Shift_JIS", Get(Port(), "/watch?v=sjis").Header("Content-Type"));
+    EXPECT_EQ("text/html; charset=utf-8", Get(Port(), "/watch?v=sjis&charset=utf-8").Header("Content-Type"));
+    EXPECT_EQ("text/html", Get(Port(), "/watch?v=sample&charset=").Header("Content-Type"));
 }
 
 TEST_F(SampleSiteTest, OversizedPages) {
