@@ -1,6 +1,7 @@
 // The preference record against the real registry of the test prefix.
 #include <gtest/gtest.h>
 #include "app/FramehaulApp.h"
+#include "framework/CodePage.h"
 #include "tests/common/TestSupport.h"
 
 using namespace testing_support;
@@ -90,6 +91,38 @@ TEST_F(SettingsTest, TextsRoundTripWhateverTheirLength) {
     settings.Load(App().GetProfile());
     EXPECT_EQ(longFolder, settings.DefaultFolder);
     EXPECT_EQ("C:\\Players\\play.exe", settings.Program);
+}
+
+// The registry holds texts in UTF-16, whatever code page wrote them: what
+// the program stored in code page 1252, before it read UTF-8, reads back
+// right, and is stored the same again (so that an older copy reads it too).
+TEST_F(SettingsTest, TextsStoredInAnotherCodePageReadBackRight) {
+    const std::wstring folder = L"C:\\Vid\u00E9os\\Cr\u00E8me br\u00FBl\u00E9e", japanese = folder + L"\\\u65E5\u672C";
+    auto store = [&](const char* key, const wchar_t* name, const std::wstring& text) {
+        std::wstring path = ToWide(Key(key), CP_ACP);
+        DWORD size = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+        RegSetKeyValueW(HKEY_CURRENT_USER, path.c_str(), name, REG_SZ, text.c_str(), size);
+    };
+    auto stored = [&](const char* key, const wchar_t* name) {
+        wchar_t text[512] = L"";
+        DWORD size = sizeof(text);
+        RegGetValueW(HKEY_CURRENT_USER, ToWide(Key(key), CP_ACP).c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size);
+        return std::wstring(text);
+    };
+    // The program's bytes in code page 1252, as RegSetValueExA stored them.
+    store("Settings", L"DefaultFolder",
+          ToWide("C:\\Vid\xE9os\\Cr\xE8me br\xFBl\xE9"
+                 "e",
+                 1252));
+    store("Recent\\Folders", L"1", japanese);
+    AppSettings settings;
+    settings.Load(App().GetProfile());
+    EXPECT_EQ(folder, ToWide(settings.DefaultFolder, CP_ACP));
+    ASSERT_TRUE(settings.RecentFolders);
+    EXPECT_EQ(japanese, ToWide((*settings.RecentFolders)[0], CP_ACP));
+    settings.Save(App().GetProfile());
+    EXPECT_EQ(folder, stored("Settings", L"DefaultFolder"));
+    EXPECT_EQ(japanese, stored("Recent\\Folders", L"1"));
 }
 
 TEST_F(SettingsTest, InstallDirIsFilledInOnceAndThenKept) {
