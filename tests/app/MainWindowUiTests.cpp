@@ -118,38 +118,39 @@ TEST_F(MainWindowTest, BothCheckBoxesAreWrittenBackWhenTheWindowCloses) {
 
 // Open Folder and Play name what is missing, and Play without a file name
 // does nothing; with a program set, Play starts it with the quoted path.
+// The folder and the video have names beyond ASCII, held in UTF-8.
 TEST_F(MainWindowTest, OpenFolderAndPlayReportWhatIsMissingOrStartTheProgram) {
-    // A batch file as the player writes what it was given beside the video.
+    // A batch file as the player copies what it was given beside itself.
     std::string player = folder + "\\player.bat";
-    std::string record = folder + "\\played.txt";
-    std::ofstream(player) << "@echo %1> \"" << record << "\"\r\n";
-    std::string video = folder + "\\clip.flv";
-    std::ofstream{video};
+    std::string played = folder + "\\played.flv";
+    std::ofstream(player) << "@copy /y %1 \"" << played << "\" >nul\r\n";
+    std::string videos = folder + u8"\\Vid\u00E9os \u65E5\u672C";
+    ASSERT_TRUE(CreateDirectoryA(videos.c_str(), nullptr));
+    const std::string name = u8"Caf\u00E9 \u65E5\u672C.flv";
+    std::ofstream(videos + "\\" + name) << "video bytes";
+    ASSERT_EQ(std::vector<std::wstring>{L"Caf\u00E9 \u65E5\u672C.flv"}, NamesOnDisk(videos));
     App().settings.Program = player;
     BoxWatcher boxes;
     RecordingMainDialog window;
-    bool played = false;
+    bool copied = false;
     RunWindow(window, [&](HWND w) {
         SetText(w, IDC_FOLDER, folder + "\\missing");
         Click(w, IDC_OPEN_FOLDER);
         boxes.WaitForCount(1, 5000);
-        SetText(w, IDC_FOLDER, folder);
+        SetText(w, IDC_FOLDER, videos);
         SetText(w, IDC_FILE_NAME, "gone.flv");
         Click(w, IDC_PLAY);
         boxes.WaitForCount(2, 5000);
         SetText(w, IDC_FILE_NAME, "");
         Click(w, IDC_PLAY);  // nothing to play: nothing happens
         Sleep(200);
-        SetText(w, IDC_FILE_NAME, "clip.flv");
+        SetText(w, IDC_FILE_NAME, name);
         Click(w, IDC_PLAY);
-        played = WaitFor([&] { return PathFileExistsA(record.c_str()) != FALSE; }, 15000);
+        copied = WaitFor([&] { return ReadFileBytes(played) == "video bytes"; }, 15000);
         Sleep(300);
     });
     EXPECT_EQ((std::vector<std::string>{"Folder not Exists!", "File not Exists!"}), boxes.Texts());
-    ASSERT_TRUE(played);
-    std::string got = ReadFileBytes(record);
-    got.erase(got.find_last_not_of("\r\n ") + 1);
-    EXPECT_EQ("\"" + video + "\"", got);
+    EXPECT_TRUE(copied) << "the player was not given the video's path";
 }
 
 // The boxes, the status line and the file name must be on the screen, not
@@ -172,10 +173,12 @@ TEST_F(MainWindowTest, EveryStateShowsItsTextsOnScreen) {
             blank.push_back(std::string(state) + " folder icon");
         screen::SaveWindowShot(w, std::string("main-") + state);
     };
-    const std::string tiny = "http://www.youtube.com/watch?v=tiny";
+    // A title with accents, Japanese and references.
+    const std::string mixed = "http://www.youtube.com/watch?v=mixed";
+    const std::string name = u8"Caf\u00E9 & \u65E5\u672C\u8A9E 'clip'.flv";
     bool iconWhenEmpty = true;
     RunWindow(window, [&](HWND w) {
-        SetText(w, IDC_URL, tiny);
+        SetText(w, IDC_URL, mixed);
         SetText(w, IDC_FOLDER, "");
         Sleep(300);
         iconWhenEmpty = screen::ShowsIcon(GetDlgItem(w, IDC_FOLDER));
@@ -201,6 +204,7 @@ TEST_F(MainWindowTest, EveryStateShowsItsTextsOnScreen) {
         PostMessageA(edit, WM_KEYUP, VK_RETURN, 0xC0000001);
         EXPECT_EQ("Downloaded successfully!", WaitForResult(w));
         look(w, "success", {IDC_URL, IDC_FOLDER, IDC_STATUS, IDC_FILE_NAME});
+        EXPECT_EQ(name, Text(w, IDC_FILE_NAME));
 
         // The same file again: the question, then Cancel.
         SetText(w, IDC_STATUS, "");
@@ -208,6 +212,8 @@ TEST_F(MainWindowTest, EveryStateShowsItsTextsOnScreen) {
         HWND question = WaitForFileExistsDialog();
         ASSERT_NE(nullptr, question);
         look(question, "file-exists", {IDC_EXISTS_TEXT, IDC_FILE_NAME});
+        EXPECT_EQ("The file '" + name + "' already exists.", Text(question, IDC_EXISTS_TEXT));
+        EXPECT_EQ(name, Text(question, IDC_FILE_NAME));
         PostMessageA(question, WM_COMMAND, IDCANCEL, 0);
         EXPECT_EQ("Aborted!", WaitForResult(w));
         look(w, "aborted", {IDC_URL, IDC_FOLDER, IDC_STATUS});
