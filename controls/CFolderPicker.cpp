@@ -1,6 +1,16 @@
 #include "controls/CFolderPicker.h"
 #include <shlobj.h>
+#include "framework/CodePage.h"
 #include "framework/Handles.h"
+
+namespace {
+// A folder's path in the ANSI code page. The shell's ANSI form fits MAX_PATH
+// bytes, which a UTF-8 path of fewer characters may not.
+std::string PathOf(LPCITEMIDLIST item) {
+    wchar_t path[MAX_PATH] = L"";
+    return SHGetPathFromIDListW(item, path) ? FromWide(path, CP_ACP) : std::string();
+}
+}  // namespace
 
 CFolderPicker::CFolderPicker(const std::string& title, UINT flags, HWND ownerWindow)
     : promptText(title),
@@ -24,8 +34,7 @@ INT_PTR CFolderPicker::DoModal() {
     info.iImage = 0;
 
     if (LPITEMIDLIST chosen = SHBrowseForFolderA(&info)) {
-        char path[MAX_PATH] = "";
-        if (SHGetPathFromIDListA(chosen, path)) chosenFolder = path;
+        chosenFolder = PathOf(chosen);
         shellMalloc->Free(chosen);
     }
     return chosenFolder.empty() ? IDCANCEL : IDOK;
@@ -37,9 +46,8 @@ int CALLBACK CFolderPicker::BrowseCallback(HWND browser, UINT message, LPARAM pa
         if (picker)
             SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(picker->initialFolder.c_str()));
     } else if (message == BFFM_SELCHANGED) {
-        char path[MAX_PATH] = "";
-        if (SHGetPathFromIDListA(reinterpret_cast<LPCITEMIDLIST>(param), path))
-            SendMessageA(browser, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(path));
+        std::string path = PathOf(reinterpret_cast<LPCITEMIDLIST>(param));
+        if (!path.empty()) SendMessageA(browser, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(path.c_str()));
     }
     return 0;
 }
@@ -47,6 +55,6 @@ int CALLBACK CFolderPicker::BrowseCallback(HWND browser, UINT message, LPARAM pa
 void CFolderPicker::SetSelectionOrVideos(const std::string& path) {
     initialFolder = path;
     if (!initialFolder.empty()) return;
-    char videos[MAX_PATH] = "";
-    if (SHGetSpecialFolderPathA(owner, videos, CSIDL_MYVIDEO, TRUE)) initialFolder = videos;
+    wchar_t videos[MAX_PATH] = L"";
+    if (SHGetSpecialFolderPathW(owner, videos, CSIDL_MYVIDEO, TRUE)) initialFolder = FromWide(videos, CP_ACP);
 }

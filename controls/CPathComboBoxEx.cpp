@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <shlwapi.h>
 #include "controls/ShellFunctions.h"
+#include "framework/CodePage.h"
 
 namespace {
 bool IsAnsiLeadByte(unsigned char byte) {
@@ -124,9 +125,11 @@ bool CPathComboBoxEx::Qualifies(const char* name) const {
 void CPathComboBoxEx::AcceptDrop(HDROP drop) {
     UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
-        char name[MAX_PATH + 1] = "";
-        if (!DragQueryFileA(drop, i, name, sizeof(name))) continue;
-        if (Qualifies(name)) {
+        // The shell's ANSI names fit MAX_PATH bytes, a UTF-8 one may not.
+        wchar_t wide[MAX_PATH + 1] = L"";
+        if (!DragQueryFileW(drop, i, wide, MAX_PATH + 1)) continue;
+        std::string name = FromWide(wide, CP_ACP);
+        if (Qualifies(name.c_str())) {
             SelectPath(name, false);
             break;
         }

@@ -48,6 +48,14 @@ std::wstring ToWide(const std::string& text, UINT codePage) {
     return wide;
 }
 
+std::string CutToUnits(const std::string& text, size_t units) {
+    std::wstring wide = ToWide(text, CP_ACP);
+    if (wide.size() <= units) return text;
+    // A character outside the BMP takes two units, kept together.
+    if (units > 0 && IS_HIGH_SURROGATE(wide[units - 1])) --units;
+    return FromWide(wide.substr(0, units), CP_ACP);
+}
+
 std::string FromWide(const std::wstring& text, UINT codePage) {
     if (text.empty()) return std::string();
     if (codePage == CP_ACP) codePage = GetACP();

@@ -23,3 +23,7 @@ std::wstring ToWide(const std::string& text, UINT codePage);
 // system's closest look-alike stands for it ("e" for "ě" in 1252), or "_"
 // when it knows none; UTF-8 holds every character.
 std::string FromWide(const std::wstring& text, UINT codePage);
+
+// The longest start of ANSI text, in whole characters, of at most `units`
+// UTF-16 units: what fits where Windows counts characters (MAX_PATH).
+std::string CutToUnits(const std::string& text, size_t units);

@@ -21,16 +21,14 @@ FileDialog::FileDialog(bool open, const char* defaultExt, const char* fileName, 
     if (filter) filterText = mbtext::ReplaceChars(filter, "|", '\0', AnsiLeadByteTest());
     if (defaultExt) defaultExtText = defaultExt;
     if (fileName) {
-        std::string name = fileName;
-        name.resize(mbtext::CharBoundaryAtOrBefore(name, MAX_PATH - 1, AnsiLeadByteTest()));
-        lstrcpynA(fileBuffer, name.c_str(), MAX_PATH);
+        lstrcpynA(fileBuffer, CutToUnits(fileName, MAX_PATH - 1).c_str(), sizeof(fileBuffer));
     }
 
     ofn.lStructSize = sizeof(OPENFILENAMEA);
     ofn.hwndOwner = parent;
     ofn.lpstrFilter = filterText.empty() ? nullptr : filterText.c_str();
     ofn.lpstrFile = fileBuffer;
-    ofn.nMaxFile = MAX_PATH;
+    ofn.nMaxFile = sizeof(fileBuffer);
     ofn.lpstrFileTitle = fileTitle;
     ofn.nMaxFileTitle = sizeof(fileTitle);
     ofn.lpstrDefExt = defaultExt ? defaultExtText.c_str() : nullptr;
@@ -40,7 +38,7 @@ FileDialog::FileDialog(bool open, const char* defaultExt, const char* fileName, 
 void FileDialog::UseFileBuffer(char* buffer, DWORD size) {
     // The whole block is cleared: a multiple selection ends in two NULs.
     std::memset(buffer, 0, size);
-    lstrcpynA(buffer, fileBuffer, MAX_PATH);
+    lstrcpynA(buffer, fileBuffer, size < sizeof(fileBuffer) ? size : sizeof(fileBuffer));
     ofn.lpstrFile = buffer;
     ofn.nMaxFile = size;
 }

@@ -38,6 +38,7 @@ private:
     bool chosen = false;
     std::string filterText;
     std::string defaultExtText;
-    char fileBuffer[MAX_PATH] = "";
+    // MAX_PATH characters, three bytes each in UTF-8.
+    char fileBuffer[3 * MAX_PATH] = "";
     char fileTitle[64] = "";
 };

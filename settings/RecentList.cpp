@@ -1,4 +1,5 @@
 #include "settings/RecentList.h"
+#include "framework/CodePage.h"
 #include "framework/Profile.h"
 #include <windows.h>
 #include <shlwapi.h>
@@ -19,10 +20,13 @@ void RecentList::Save(const Profile& profile) const {
 }
 
 std::string RecentList::ToFullFolderPath(const std::string& text) {
-    char full[MAX_PATH];
+    // Room for MAX_PATH characters of the ANSI code page, three bytes each
+    // in UTF-8.
+    char full[3 * MAX_PATH];
     char* filePart = nullptr;
-    DWORD length = GetFullPathNameA(text.c_str(), MAX_PATH, full, &filePart);
-    if (length == 0 || length >= MAX_PATH) return text.substr(0, MAX_PATH - 1);
+    DWORD length = GetFullPathNameA(text.c_str(), sizeof(full), full, &filePart);
+    if (length == 0 || length >= sizeof(full) || ToWide(std::string(full, length), CP_ACP).size() >= MAX_PATH)
+        return CutToUnits(text, MAX_PATH - 1);
     std::string path(full, length);
 
     char root[MAX_PATH];

@@ -22,14 +22,16 @@ std::string Upper(std::string text) {
     return text;
 }
 
+// A folder name beyond ASCII, held in UTF-8 as the program holds it.
+const char* const kBeta = u8"B\u00E9ta \u65E5\u672C";
+
 class HistoryComboTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ClearAppKey();
         base = MakeTempFolder("fh_ctl");
         ASSERT_FALSE(base.empty());
-        for (const char* name : {"\\Alpha", "\\Beta", "\\Gamma", "\\Delta"})
-            CreateDirectoryA((base + name).c_str(), nullptr);
+        for (const char* name : {"Alpha", kBeta, "Gamma", "Delta"}) CreateDirectoryA(Folder(name).c_str(), nullptr);
         file = base + "\\Alpha\\clip.flv";
         CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         ASSERT_TRUE(host.Create());
@@ -52,22 +54,22 @@ protected:
 };
 
 TEST_F(HistoryComboTest, SelectPathMovesListedFoldersToTheTopAndShowsOrAddsOthers) {
-    for (const char* name : {"Gamma", "Beta", "Alpha"}) folders.Add(Folder(name));
+    for (const char* name : {"Gamma", kBeta, "Alpha"}) folders.Add(Folder(name));
     CFolderHistoryCombo& box = host.folderBox;
     box.SetList(&folders);
-    ASSERT_EQ((std::vector<std::string>{Folder("Alpha"), Folder("Beta"), Folder("Gamma")}), Items(box));
+    ASSERT_EQ((std::vector<std::string>{Folder("Alpha"), Folder(kBeta), Folder("Gamma")}), Items(box));
     box.SetCurSel(1);
 
     EXPECT_EQ(-1, box.SelectPath("", true));
     EXPECT_EQ(3, box.GetCount());
     EXPECT_EQ(1, box.GetCurSel());
-    EXPECT_EQ(Folder("Beta"), box.GetText());
+    EXPECT_EQ(Folder(kBeta), box.GetText());
 
     int image = -5, selected = -5;
     ASSERT_TRUE(box.GetItemImage(2, image, selected));
     std::string shouted = Upper(Folder("Gamma"));
     EXPECT_EQ(0, box.SelectPath(shouted, false));
-    EXPECT_EQ((std::vector<std::string>{shouted, Folder("Alpha"), Folder("Beta")}), Items(box));
+    EXPECT_EQ((std::vector<std::string>{shouted, Folder("Alpha"), Folder(kBeta)}), Items(box));
     int movedImage = -5, movedSelected = -5;
     ASSERT_TRUE(box.GetItemImage(0, movedImage, movedSelected));
     EXPECT_EQ(image, movedImage);
@@ -172,7 +174,7 @@ TEST_F(HistoryComboTest, DroppedNamesQualifyByThePathFilter) {
         std::vector<std::string> names;
         std::string shown;
     };
-    const std::string folder = Folder("Beta");
+    const std::string folder = Folder(kBeta);
     const int files = CPathComboBoxEx::kAcceptFiles, folders = CPathComboBoxEx::kAcceptFolders;
     const Case cases[] = {
         {folders, {file, folder}, folder}, {folders, {file}, "before"},   {files | folders, {file, folder}, file},
@@ -195,7 +197,7 @@ TEST_F(HistoryComboTest, AutoCompleteNeedsAWindowAndIconsFollowTheKindOfPath) {
     EXPECT_TRUE(EnableAutoComplete(host.folderBox.edit, SHACF_FILESYSTEM));
 
     int folderIcon = GetPathIconIndex(Folder("Alpha"), SHGFI_SMALLICON);
-    EXPECT_EQ(folderIcon, GetPathIconIndex(Folder("Beta"), SHGFI_SMALLICON));
+    EXPECT_EQ(folderIcon, GetPathIconIndex(Folder(kBeta), SHGFI_SMALLICON));
     EXPECT_NE(folderIcon, GetPathIconIndex(Folder("Alpha") + "\\missing.flv", SHGFI_SMALLICON));
 }
 

@@ -61,11 +61,16 @@ TEST_F(RecentListTest, RelativeFoldersAreStoredAsFullPaths) {
     RemoveTree(base);
 }
 
+// Cut to 259 characters, whole ones: "\u65E5" takes three bytes in UTF-8.
 TEST_F(RecentListTest, OverlongFolderTextIsCutNotOverrun) {
     std::string longText(5000, 'x');
     folders.Add(longText);
     EXPECT_LE(folders[0].size(), 259u);
     EXPECT_FALSE(folders[0].empty());
+    std::string japanese;
+    for (int i = 0; i < 300; ++i) japanese += u8"\u65E5";
+    folders.Add(japanese);
+    EXPECT_EQ(japanese.substr(0, 259 * 3), folders[0]);
 }
 
 TEST_F(RecentListTest, GapsLoadEmptyAndSaveRewritesOnlyNumberedValues) {
