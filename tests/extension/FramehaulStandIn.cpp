@@ -2,7 +2,7 @@
 // appends one line to "calls.txt" beside itself, then exits. Fields, split
 // by tabs: the show command it was given, the number of arguments the C
 // runtime parsed, the raw command line after the program name, the first
-// parsed argument.
+// parsed argument, in the program's code page (UTF-8, see the .rc).
 #include <windows.h>
 
 #include <cstdlib>
