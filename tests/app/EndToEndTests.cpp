@@ -15,14 +15,24 @@ using namespace testing_support;
 
 namespace {
 
-TEST(EndToEnd, AnAddressOnTheCommandLineIsDownloadedAndRemembered) {
-    ASSERT_NE(0, SitePort()) << "the stand-in site is not running (FH_SITE_PORT)";
-    const std::string key = "Software\\Quorvane\\Framehaul";
-    SHDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
-    std::string folder = MakeTempFolder("fh_e2e");
+const char* const kAppKey = "Software\\Quorvane\\Framehaul";
+
+// Fresh settings that start a download at once, into a new folder which this
+// returns, and close the window when it is done.
+std::string SettingsForAutoDownload(const char* folderPrefix) {
+    const std::string key = kAppKey;
+    SHDeleteKeyA(HKEY_CURRENT_USER, kAppKey);
+    std::string folder = MakeTempFolder(folderPrefix);
     WriteString(key + "\\Settings", "DefaultFolder", folder);
     WriteDword(key + "\\Settings", "AutoStart", 1);
     WriteDword(key + "\\Settings", "AutoClose", 1);
+    return folder;
+}
+
+TEST(EndToEnd, AnAddressOnTheCommandLineIsDownloadedAndRemembered) {
+    ASSERT_NE(0, SitePort()) << "the stand-in site is not running (FH_SITE_PORT)";
+    const std::string key = kAppKey;
+    std::string folder = SettingsForAutoDownload("fh_e2e");
     SiteProxy proxy;
 
     const std::string url = "http://www.youtube.com/watch?v=sample";
@@ -162,12 +172,8 @@ TEST(EndToEnd, AnAddressWaitsWhenAutoStartIsOffOrNoFolderIsKnown) {
 // is cut until the disk takes it.
 TEST(EndToEnd, FilesAreNamedAsABrowserShowsTheTitle) {
     ASSERT_NE(0, SitePort()) << "the stand-in site is not running (FH_SITE_PORT)";
-    const std::string key = "Software\\Quorvane\\Framehaul";
-    SHDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
-    std::string folder = MakeTempFolder("fh_names");
-    WriteString(key + "\\Settings", "DefaultFolder", folder);
-    WriteDword(key + "\\Settings", "AutoStart", 1);
-    WriteDword(key + "\\Settings", "AutoClose", 1);
+    const std::string key = kAppKey;
+    std::string folder = SettingsForAutoDownload("fh_names");
     SiteProxy proxy;
     const struct {
         const char* id;
