@@ -41,6 +41,11 @@ DownloadSession::Reporting::Reporting(DownloadSession& session, TransferObserver
     reportingObserver = observer ? observer : session.observer;
 }
 
+DownloadSession::Reporting::Reporting(Silent) : previous(reportingSession), previousObserver(reportingObserver) {
+    reportingSession = nullptr;
+    reportingObserver = nullptr;
+}
+
 DownloadSession::Reporting::~Reporting() {
     reportingSession = previous;
     reportingObserver = previousObserver;

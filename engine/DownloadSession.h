@@ -30,6 +30,9 @@ public:
     class Reporting {
     public:
         explicit Reporting(DownloadSession& session, TransferObserver* observer = nullptr);
+        // While this lives, the callbacks on this thread report nothing.
+        struct Silent {};
+        explicit Reporting(Silent);
         ~Reporting();
         Reporting(const Reporting&) = delete;
         Reporting& operator=(const Reporting&) = delete;

@@ -21,6 +21,13 @@ bool ReadNumber(const std::string& text, size_t* at, unsigned long long* value) 
     return *at > start;
 }
 
+// The answer's status code; 0 when it cannot be read.
+DWORD StatusCode(HINTERNET response) {
+    DWORD status = 0, size = sizeof(status);
+    return HttpQueryInfoA(response, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) ? status
+                                                                                                              : 0;
+}
+
 }  // namespace
 
 unsigned long long ContentLength(HINTERNET response) {
@@ -35,10 +42,8 @@ std::string ContentType(HINTERNET response) {
 }
 
 std::string HttpErrorAnswer(HINTERNET response) {
-    DWORD status = 0, size = sizeof(status);
-    if (!HttpQueryInfoA(response, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) ||
-        status < 400)
-        return std::string();
+    DWORD status = StatusCode(response);
+    if (status < 400) return std::string();
     std::string reason = HeaderText(response, HTTP_QUERY_STATUS_TEXT);
     return std::to_string(status) + (reason.empty() ? "" : " " + reason);
 }
@@ -48,10 +53,7 @@ bool OffersByteRanges(HINTERNET response) {
 }
 
 bool ContinuesAt(HINTERNET response, unsigned long long from, unsigned long long total) {
-    DWORD status = 0, size = sizeof(status);
-    if (!HttpQueryInfoA(response, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) ||
-        status != 206)
-        return false;
+    if (StatusCode(response) != 206) return false;
     // "bytes FIRST-LAST/TOTAL"
     std::string range = HeaderText(response, HTTP_QUERY_CONTENT_RANGE);
     const std::string unit = "bytes ";

@@ -40,17 +40,6 @@ std::string Part(const char* text, DWORD length) {
     return text ? std::string(text, length) : std::string();
 }
 
-// Takes the connection texts of a new try of a cut transfer, so that the
-// status line goes on saying which try runs until its data comes.
-class Silence final : public TransferObserver {
-public:
-    int OnBegin() override { return 0; }
-    int OnEnd() override { return 0; }
-    int OnText(int, const char*) override { return 0; }
-    int OnProgress(int, unsigned) override { return 0; }
-};
-Silence silence;
-
 }  // namespace
 
 // What a Download and the thread running its transfer share. The thread
@@ -356,7 +345,9 @@ HttpDownloader::LoopEnd HttpDownloader::Resume(Run& run, Transfer& transfer, Int
         DWORD wait = run.resumeWaits[attempt - 1];
         Opened opened;
         {
-            DownloadSession::Reporting quiet(*run.session, &silence);
+            // No connection texts for a new try: the status line goes on
+            // saying which try runs until its data comes.
+            DownloadSession::Reporting quiet{DownloadSession::Reporting::Silent()};
             // A cut connection has nothing left to read: it closes at once.
             response.Reset();
             connection.Reset();

@@ -59,7 +59,7 @@ std::string InternetErrorText(DWORD error) {
         if (wininet) text = FromMessageTable(FORMAT_MESSAGE_FROM_HMODULE, wininet, error);
         if (text.empty()) text = FromMessageTable(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, error);
     }
-    if (text.empty()) text = OwnText(error) ? LoadResString(OwnText(error)) : std::string();
+    if (text.empty() && OwnText(error)) text = LoadResString(OwnText(error));
     if (text.empty()) text = FormatResString(IDS_NETWORK_ERROR, std::to_string(error));
     if (text.size() > kMaxErrorText)
         text.resize(mbtext::CharBoundaryAtOrBefore(text, kMaxErrorText, AnsiLeadByteTest()));

@@ -13,7 +13,6 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 logs="$root/build/test-logs"
 passed=0
 failed=0
-skipped=0
 skips="$logs/skipped.txt"
 
 finish() {

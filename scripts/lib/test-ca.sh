@@ -9,8 +9,7 @@
 # `wine`, scripts/lib/edition.sh) with that edition's Windows helper fh_trust_ca.exe.
 # Both return 1 with a message on failure.
 
-FH_TRUST_CA_DEFAULT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build/win/tests/common/fh_trust_ca.exe"
-[ -n "${FH_BUILD:-}" ] && FH_TRUST_CA_DEFAULT=$FH_BUILD/tests/common/fh_trust_ca.exe
+FH_TRUST_CA_DEFAULT="${FH_BUILD:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build/win}/tests/common/fh_trust_ca.exe"
 
 # Signs DIR/leaf.csr with the CA named by $2 (DIR/$2.pem and .key) as a certificate for the
 # host $3 (its name and its one DNS name) into DIR/$4.pem, with the CA and the leaf key; the

@@ -28,14 +28,10 @@ SPACES_WIN='C:\Program Files\My Tools\Frame haul'
 DOWNLOADS_WIN='C:\fh_setup_downloads'
 FILES="Framehaul.exe Snagbar.dll SnagbarPage.html SnagbarLink.html README.txt Uninstall.exe"
 # The x64 edition runs only on 64-bit Windows, where it installs the 32-bit
-# module for the 32-bit browser too; the x86 edition in a 32-bit prefix has
-# no 64-bit side.
+# module for the 32-bit browser too.
 ED=$(fh_edition_of "$W")
-if [ "$ED" = x64 ]; then
-  FILES="$FILES x86/Snagbar.dll" NOT_INSTALLED="" SUFFIX=-x64 NAME='Framehaul (x64)'
-else
-  NOT_INSTALLED=x64 SUFFIX="" NAME=Framehaul
-fi
+if [ "$ED" = x64 ]; then FILES="$FILES x86/Snagbar.dll" SUFFIX=-x64 NAME='Framehaul (x64)'
+else SUFFIX="" NAME=Framehaul; fi
 
 cleanup() {
   [ -n "$RUN_PID" ] && kill "$RUN_PID" 2>/dev/null
@@ -124,8 +120,8 @@ files_differ() {
     [ -f "$dir/$f" ] || { why="$why $f missing;"; continue; }
     [ "$f" = Uninstall.exe ] || cmp -s "$dir/$f" "$dist/$f" || why="$why $f differs;"
   done
-  # No module of a kind that this Windows has no browser of.
-  [ -n "$NOT_INSTALLED" ] && [ -e "$dir/$NOT_INSTALLED" ] && why="$why $NOT_INSTALLED installed;"
+  # No 64-bit module in a 32-bit prefix (and none of that name in the x64 edition).
+  [ -e "$dir/x64" ] && why="$why x64 installed;"
   echo "$why"
 }
 
