@@ -133,9 +133,12 @@ bool Connection::SendBody(const Response& response, std::uint64_t count) {
     for (std::uint64_t sent = 0; sent < count;) {
         if (stopping) return false;
         if (rate > 0 && !WaitForTurn(sent, rate, start)) return false;
+        std::uint64_t upTo = count;
+        if (response.pauseAfter && sent < *response.pauseAfter) upTo = std::min(count, *response.pauseAfter);
+        if (response.pauseAfter && sent == *response.pauseAfter && !Pause(response.pauseMs)) return false;
         const char* data = nullptr;
         std::size_t piece = response.body.View(
-            response.from + sent, static_cast<std::size_t>(std::min<std::uint64_t>(slice, count - sent)), data);
+            response.from + sent, static_cast<std::size_t>(std::min<std::uint64_t>(slice, upTo - sent)), data);
         if (piece == 0 || !channel.SendAll(data, piece)) return false;
         sent += piece;
         if (response.counted) SentBodyBytes() += piece;

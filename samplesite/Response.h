@@ -22,6 +22,8 @@ struct Response {
     std::optional<std::uint64_t> stallAfter;  // send this much, then go silent
     std::optional<std::uint64_t> resetAfter;  // send this much, then reset the connection
     std::optional<std::uint64_t> closeAfter;  // send this much, then end the connection in order
+    std::optional<std::uint64_t> pauseAfter;  // send this much, be silent for pauseMs, then send the rest
+    int pauseMs = 3000;
     bool quitAfter = false;                   // the whole site stops once this is sent
     bool silent = false;                      // no answer at all; the connection is held open
     bool counted = false;                     // its body adds to /stats (not /stats itself)

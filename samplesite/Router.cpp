@@ -172,7 +172,7 @@ void Router::Bytes(const HttpRequest& request, Response& response) const {
 }
 
 // Parameters that only shape how a body is sent are shared by every generated endpoint. A
-// stall, reset or close comes N bytes into each answer, into the first `cuts` answers of a
+// stall, reset, close or pause comes N bytes into each answer, into the first `cuts` answers of a
 // download when that is given.
 void Router::ApplyDelivery(const HttpRequest& request, Response& response) const {
     response.counted = true;
@@ -186,6 +186,10 @@ void Router::ApplyDelivery(const HttpRequest& request, Response& response) const
     if (request.HasParam("stall")) response.stallAfter = request.NumberParam("stall", 0);
     if (request.HasParam("reset")) response.resetAfter = request.NumberParam("reset", 0);
     if (request.HasParam("close")) response.closeAfter = request.NumberParam("close", 0);
+    if (request.HasParam("pause")) {
+        response.pauseAfter = request.NumberParam("pause", 0);
+        response.pauseMs = static_cast<int>(std::min<std::uint64_t>(request.NumberParam("pausems", 3000), 60000));
+    }
 }
 
 }  // namespace samplesite

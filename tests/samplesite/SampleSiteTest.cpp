@@ -219,12 +219,22 @@ TEST_F(SampleSiteTest, StalledConnectionStaysOpenWithoutBlockingOthers) {
     EXPECT_EQ("100000", stalled.Header("Content-Length"));
 }
 
-TEST_F(SampleSiteTest, RateLimitsTheStream) {
+TEST_F(SampleSiteTest, RateAndPauseShapeTheStream) {
     auto start = std::chrono::steady_clock::now();
     Reply reply = Get(Port(), "/get_video?size=30000&rate=100000");
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     ExpectStream(reply.body, 30000);
     EXPECT_GE(seconds, 0.2);  // 0.3 s at that rate; a throttle that does nothing takes ~0
+
+    // A pause: the first bytes at once, a silence a patient client outwaits, then the rest.
+    Reply cut = Get(Port(), "/get_video?size=30000&pause=5000&pausems=1500", 500);
+    EXPECT_EQ(Ending::TimedOut, cut.ending);
+    EXPECT_EQ(5000u, cut.body.size());
+    start = std::chrono::steady_clock::now();
+    Reply whole = Get(Port(), "/get_video?size=30000&pause=5000&pausems=400");
+    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ExpectStream(whole.body, 30000);
+    EXPECT_GE(seconds, 0.35);
 }
 
 TEST_F(SampleSiteTest, BuiltInWatchPages) {
