@@ -4,7 +4,6 @@
 #include "engine/TransferObserver.h"
 
 namespace {
-thread_local DownloadSession* reportingSession = nullptr;
 thread_local TransferObserver* reportingObserver = nullptr;
 
 // Status information that WinINet hands over as text, cut at its length
@@ -35,24 +34,16 @@ bool DownloadSession::Open(const std::string& agent) {
     return true;
 }
 
-DownloadSession::Reporting::Reporting(DownloadSession& session, TransferObserver* observer)
-    : previous(reportingSession), previousObserver(reportingObserver) {
-    reportingSession = &session;
-    reportingObserver = observer ? observer : session.observer;
-}
-
-DownloadSession::Reporting::Reporting(Silent) : previous(reportingSession), previousObserver(reportingObserver) {
-    reportingSession = nullptr;
-    reportingObserver = nullptr;
+DownloadSession::Reporting::Reporting(TransferObserver* observer) : previous(reportingObserver) {
+    reportingObserver = observer;
 }
 
 DownloadSession::Reporting::~Reporting() {
-    reportingSession = previous;
-    reportingObserver = previousObserver;
+    reportingObserver = previous;
 }
 
 void CALLBACK DownloadSession::StatusCallback(HINTERNET, DWORD_PTR, DWORD status, void* info, DWORD infoLength) {
-    if (reportingSession) reportingSession->OnStatus(reportingObserver, status, info, infoLength);
+    OnStatus(reportingObserver, status, info, infoLength);
 }
 
 void DownloadSession::OnStatus(TransferObserver* observer, DWORD status, const void* info, DWORD infoLength) {

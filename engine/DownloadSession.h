@@ -1,5 +1,7 @@
 // A WinINet session with its status callback. The callback turns WinINet's
-// connection events into status texts for the session's observer.
+// connection events into status texts for the observer of the transfer
+// that makes the call. The session knows no observer of its own: a transfer
+// that outlives its job may still hold a share of it.
 #pragma once
 #include <windows.h>
 #include <wininet.h>
@@ -10,7 +12,7 @@ class TransferObserver;
 
 class DownloadSession {
 public:
-    explicit DownloadSession(TransferObserver* observer) : observer(observer) {}
+    DownloadSession() = default;
     // Removes the status callback, then closes the session handle.
     ~DownloadSession();
     DownloadSession(const DownloadSession&) = delete;
@@ -23,30 +25,25 @@ public:
     DWORD OpenError() const { return openError; }
 
     // While an object of this lives, WinINet's callbacks on this thread
-    // report to the session's observer, or to `observer` when one is given.
-    // The request handles share one context value, so the callback cannot
-    // find its session from the handle it is given; in synchronous mode
-    // WinINet calls back on the requesting thread.
+    // report to `observer` (nothing, when it is null). The request handles
+    // share one context value, so the callback cannot find its transfer
+    // from the handle it is given; in synchronous mode WinINet calls back on
+    // the requesting thread.
     class Reporting {
     public:
-        explicit Reporting(DownloadSession& session, TransferObserver* observer = nullptr);
-        // While this lives, the callbacks on this thread report nothing.
-        struct Silent {};
-        explicit Reporting(Silent);
+        explicit Reporting(TransferObserver* observer);
         ~Reporting();
         Reporting(const Reporting&) = delete;
         Reporting& operator=(const Reporting&) = delete;
 
     private:
-        DownloadSession* previous;
-        TransferObserver* previousObserver;
+        TransferObserver* previous;
     };
 
 private:
     static void CALLBACK StatusCallback(HINTERNET, DWORD_PTR context, DWORD status, void* info, DWORD infoLength);
-    void OnStatus(TransferObserver* observer, DWORD status, const void* info, DWORD infoLength);
+    static void OnStatus(TransferObserver* observer, DWORD status, const void* info, DWORD infoLength);
 
-    TransferObserver* observer;
     InternetHandle handle;
     bool callbackInstalled = false;
     DWORD openError = ERROR_SUCCESS;

@@ -42,13 +42,43 @@ std::string Part(const char* text, DWORD length) {
 
 }  // namespace
 
-// What a Download and the thread running its transfer share. The thread
-// reports and writes through it; once the job has let go of it (a stop that
-// a waiting call could not answer, or the transfer's end) nothing reaches
-// the job's observer or output any more, and the thread closes its request
-// on its own. Deleted by the last of its two owners.
-class HttpDownloader::Run final : public TransferObserver, public TransferOutput {
+// The job's observer and output, which live on the job's stack. The
+// transfer's thread reaches them only through With, and only until the job
+// lets go: a thread that outlives the job's wait cannot touch them, whatever
+// it calls.
+class HttpDownloader::JobLink {
 public:
+    JobLink(TransferObserver* observer, TransferOutput& output) : observer(observer), output(&output) {}
+    JobLink(const JobLink&) = delete;
+    JobLink& operator=(const JobLink&) = delete;
+
+    // use(observer or null, output), while the job holds on; false after.
+    template <typename Use>
+    bool With(Use use) {
+        CriticalSectionLock hold(lock);
+        if (attached) use(observer, *output);
+        return attached;
+    }
+    void LetGo() {
+        CriticalSectionLock hold(lock);
+        attached = false;
+    }
+
+private:
+    TransferObserver* const observer;
+    TransferOutput* const output;
+    CriticalSection lock;
+    bool attached = true;
+};
+
+// Owned by the Download and by the thread running its transfer, whichever
+// ends last: it holds copies of everything the transfer reads and its own
+// share of the session, and reports and writes through its JobLink.
+class HttpDownloader::Run final : public TransferObserver {
+public:
+    // What a write came to. Refused: the job let go, and nothing was written.
+    enum class Written { Yes, Failed, Refused };
+
     Run(const HttpDownloader& downloader, const std::string& address, TransferOutput& output, HttpErrors httpErrors,
         Cuts cuts)
         : address(address),
@@ -57,56 +87,58 @@ public:
           chunkSize(downloader.chunkSize),
           receiveTimeout(downloader.receiveTimeout),
           resumeWaits(downloader.resumeWaits),
-          session(downloader.session.get()),
+          session(downloader.session),
           done(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
-          target(downloader.observer),
-          output(&output) {}
+          observed(downloader.observer != nullptr),
+          job(downloader.observer, output) {}
     Run(const Run&) = delete;
     Run& operator=(const Run&) = delete;
 
-    TransferObserver* Observer() { return target ? this : nullptr; }
+    // This run as the transfer's observer, when the job has one.
+    TransferObserver* Observer() { return observed ? this : nullptr; }
     int OnBegin() override {
-        return Forward([&] { target->OnBegin(); });
+        job.With([&](TransferObserver* to, TransferOutput&) { to->OnBegin(); });
+        return 0;
     }
     int OnEnd() override {
-        return Forward([&] { target->OnEnd(); });
+        job.With([&](TransferObserver* to, TransferOutput&) { to->OnEnd(); });
+        return 0;
     }
     int OnText(int kind, const char* text) override {
-        return Forward([&] { target->OnText(kind, text); });
+        job.With([&](TransferObserver* to, TransferOutput&) { to->OnText(kind, text); });
+        return 0;
     }
     int OnProgress(int kind, unsigned value) override {
-        return Forward([&] { target->OnProgress(kind, value); });
+        job.With([&](TransferObserver* to, TransferOutput&) { to->OnProgress(kind, value); });
+        return 0;
     }
-    bool Write(const char* data, size_t count) override {
+    // A failed write's reason becomes `failure`, read while the output is
+    // still there.
+    Written Write(const char* data, size_t count) {
         bool written = false;
-        Forward([&] { written = output->Write(data, count); });
-        return written;
+        if (!job.With([&](TransferObserver*, TransferOutput& output) {
+                written = output.Write(data, count);
+                if (!written) failure = output.ErrorText();
+            }))
+            return Written::Refused;
+        return written ? Written::Yes : Written::Failed;
     }
-    std::string ErrorText() const override { return output->ErrorText(); }
-    void SetContentType(const std::string& type) override {
-        Forward([&] { output->SetContentType(type); });
+    void SetContentType(const std::string& type) {
+        job.With([&](TransferObserver*, TransferOutput& output) { output.SetContentType(type); });
     }
-
+    // The job's stop flag is set, or the job let go.
     bool Stopped() {
         bool stopped = true;
-        Forward([&] { stopped = target && target->abortFlag && target->abortFlag->load(std::memory_order_relaxed); });
+        job.With([&](TransferObserver* to, TransferOutput&) {
+            stopped = to && to->abortFlag && to->abortFlag->load(std::memory_order_relaxed);
+        });
         return stopped;
     }
-    // From here on nothing reaches the job, and the thread still has a
-    // request to close.
-    void LetGo() {
-        {
-            CriticalSectionLock hold(lock);
-            attached = false;
-        }
-        closesLater = true;
-    }
+    // From here on nothing reaches the job.
+    void LetGo() { job.LetGo(); }
     void Finish(LoopEnd how) {
         end = how;
         SetEvent(done.Get());
-    }
-    void Release() {
-        if (InterlockedDecrement(&owners) == 0) delete this;
     }
 
     const std::string address;
@@ -115,28 +147,14 @@ public:
     const DWORD chunkSize;
     const DWORD receiveTimeout;
     const std::vector<DWORD> resumeWaits;
-    DownloadSession* const session;
-    // The session, once the job has handed it over so that it outlives
-    // the closing of this request.
-    std::unique_ptr<DownloadSession> ownedSession;
+    const std::shared_ptr<DownloadSession> session;
     LoopEnd end = LoopEnd::Failed;
-    std::string failure;       // why it failed; read by the job once `done` is set
-    bool closesLater = false;  // read by the job once `done` is set or it let go
+    std::string failure;  // why it failed; read by the job once `done` is set
     const KernelHandle done;
-    LONG owners = 2;
 
 private:
-    template <typename Call>
-    int Forward(Call call) {
-        CriticalSectionLock hold(lock);
-        if (attached) call();
-        return 0;
-    }
-
-    TransferObserver* const target;
-    TransferOutput* const output;
-    CriticalSection lock;
-    bool attached = true;
+    const bool observed;
+    JobLink job;
 };
 
 HttpDownloader::~HttpDownloader() = default;
@@ -145,7 +163,7 @@ bool HttpDownloader::CreateSession(TransferObserver* transferObserver, const cha
     observer = transferObserver;
     agentName = agent ? agent : WinApp::Get() ? WinApp::Get()->AppName() : "Framehaul";
     sessionCreated = true;
-    session.reset(new DownloadSession(observer));
+    session = std::make_shared<DownloadSession>();
     bool opened = session->Open(agentName);
     // Process-wide: more parallel connections per server than WinINet's
     // defaults allow.
@@ -171,7 +189,7 @@ bool HttpDownloader::Download(const std::string& address, TransferOutput& output
     // The session of a transfer that failed or stopped went with it; the
     // next transfer gets a new one.
     if (!session && sessionCreated) {
-        session.reset(new DownloadSession(observer));
+        session = std::make_shared<DownloadSession>();
         session->Open(agentName);
     }
     if (!session || !session->Handle()) {
@@ -180,20 +198,21 @@ bool HttpDownloader::Download(const std::string& address, TransferOutput& output
         ReportText(TransferObserver::TextStatus, "%s", failureText.c_str());
         return false;
     }
-    Run* run = new Run(*this, address, output, httpErrors, cuts);
-    KernelHandle thread(run->done ? CreateThread(nullptr, 0, RunThread, run, 0, nullptr) : nullptr);
+    auto run = std::make_shared<Run>(*this, address, output, httpErrors, cuts);
+    // The thread's own share of the run, handed over with its start.
+    auto* threadShare = new std::shared_ptr<Run>(run);
+    KernelHandle thread(run->done ? CreateThread(nullptr, 0, RunThread, threadShare, 0, nullptr) : nullptr);
     if (!thread) {
-        run->owners = 1;
+        delete threadShare;
         RunTransfer(*run);
     }
     bool answered = WaitFor(*run);
     bool succeeded = answered && run->end == LoopEnd::DataEnded;
     if (answered && run->end == LoopEnd::Failed) failureText = run->failure;
     // A request that did not end with its data is closed by the transfer's
-    // thread after the job has its answer; the session goes with it, so
-    // that it is closed after the request.
-    if (run->closesLater) run->ownedSession = std::move(session);
-    run->Release();
+    // thread after the job has its answer, with the session's share that
+    // thread holds; the next transfer opens a new one.
+    if (!succeeded) session.reset();
     return succeeded;
 }
 
@@ -220,9 +239,10 @@ bool HttpDownloader::WaitFor(Run& run) {
 }
 
 DWORD WINAPI HttpDownloader::RunThread(void* param) {
-    Run* run = static_cast<Run*>(param);
+    std::unique_ptr<std::shared_ptr<Run>> share(static_cast<std::shared_ptr<Run>*>(param));
+    std::shared_ptr<Run> run = std::move(*share);
+    share.reset();
     RunTransfer(*run);
-    run->Release();
     return 0;
 }
 
@@ -288,7 +308,7 @@ HttpDownloader::Opened HttpDownloader::CheckAnswer(Run& run, HINTERNET response,
 
 void HttpDownloader::RunTransfer(Run& run) {
     TransferObserver* to = run.Observer();
-    DownloadSession::Reporting reporting(*run.session, to);
+    DownloadSession::Reporting reporting(to);
     InternetHandle connection, response;
     if (OpenAddress(run, nullptr, connection, response) != Opened::Yes) {
         // Closed before the reason is reported, so that it is the last
@@ -347,7 +367,7 @@ HttpDownloader::LoopEnd HttpDownloader::Resume(Run& run, Transfer& transfer, Int
         {
             // No connection texts for a new try: the status line goes on
             // saying which try runs until its data comes.
-            DownloadSession::Reporting quiet{DownloadSession::Reporting::Silent()};
+            DownloadSession::Reporting quiet(nullptr);
             // A cut connection has nothing left to read: it closes at once.
             response.Reset();
             connection.Reset();
@@ -403,9 +423,10 @@ HttpDownloader::LoopEnd HttpDownloader::ReadLoop(Run& run, HINTERNET response, T
             run.failure = InternetErrorText(ERROR_INTERNET_CONNECTION_ABORTED);
             return LoopEnd::Cut;
         }
-        if (!run.Write(chunk, read)) {
-            run.failure = run.ErrorText();
-            return LoopEnd::Failed;
+        switch (run.Write(chunk, read)) {
+        case Run::Written::Yes: break;
+        case Run::Written::Failed: return LoopEnd::Failed;
+        case Run::Written::Refused: return LoopEnd::Stopped;
         }
         transfer.received += read;
         lastWaitedOut = waitedOut;

@@ -78,6 +78,9 @@ private:
     // A request: answered and usable, not answered at all, or answered in a
     // way the transfer refuses.
     enum class Opened { Yes, NoAnswer, Refused };
+    // The job's observer and output as the transfer's thread sees them.
+    class JobLink;
+    // What a Download and the thread running its transfer share.
     class Run;
     // The state of one transfer; none of it outlives Download.
     struct Transfer {
@@ -90,7 +93,7 @@ private:
     };
 
     // The transfer runs on a thread of its own, which touches only its Run
-    // and alone uses the transfer's handles. A synchronous WinINet call that
+    // (owned with the job) and alone uses the transfer's handles. A synchronous WinINet call that
     // waits on a silent server ends only by itself: with data, the end of
     // the connection, or the request's receive time-out. Closing its handle
     // from another thread does not end it under Wine, and Windows documents
@@ -109,7 +112,9 @@ private:
     static bool Pause(Run& run, DWORD milliseconds);
     static void ReportProgress(TransferObserver* to, const Transfer& transfer);
 
-    std::unique_ptr<DownloadSession> session;
+    // Shared with the transfers that use it: a thread the job let go of
+    // closes its request before the session goes.
+    std::shared_ptr<DownloadSession> session;
     bool sessionCreated = false;
     std::string agentName;
     DWORD chunkSize = 4096;

@@ -221,8 +221,9 @@ TEST_F(MainWindowTest, StopAndCloseEndAJobAndKeepThePartialFile) {
 }
 
 // A server that goes silent, before its page, before its stream or in the
-// middle of it: the progress that came in is shown, and Stop is answered
-// at once with "Aborted!", no message box, and an old file left as it was.
+// middle of it (for good, or for a while): the progress that came in is
+// shown, and Stop is answered at once with "Aborted!", no message box, and
+// an old file left as it was; what comes after the stop is not written.
 TEST_F(MainWindowTest, StopIsAnsweredWhileTheServerIsSilent) {
     App().settings.AlwaysOverwrite = 1;
     std::ofstream(folder + "\\Mute clip.flv") << "old";
@@ -248,15 +249,22 @@ TEST_F(MainWindowTest, StopIsAnsweredWhileTheServerIsSilent) {
         stopWhen(w, [&] { return Text(w, IDC_STATUS).rfind("Downloading: ", 0) == 0; });
         StartJob(w, "http://www.youtube.com/watch?v=stall", folder);
         stopWhen(w, [&] { return window.BarPositions().size() > 5; });
+        // A silence that ends: the rest arrives after the job has ended, and
+        // goes nowhere.
+        StartJob(w, "http://www.youtube.com/watch?v=pause", folder);
+        stopWhen(w, [&] { return window.BarPositions().size() > 5; });
+        Sleep(3000);
+        EXPECT_TRUE(IsWindowVisible(w));
         PostMessageA(w, WM_CLOSE, 0, 0);
     });
-    EXPECT_EQ((std::vector<std::string>{"Aborted!", "Aborted!", "Aborted!"}), results);
+    EXPECT_EQ((std::vector<std::string>{"Aborted!", "Aborted!", "Aborted!", "Aborted!"}), results);
     for (DWORD took : stopTimes) EXPECT_LT(took, 3000u);  // the real figure is in the benchmark
     EXPECT_TRUE(boxes.Texts().empty());
     EXPECT_EQ("old", ReadFileBytes(folder + "\\Mute clip.flv"));
     // Whole 4096-byte reads of the 100,000 bytes sent before the silence.
     EXPECT_EQ(98304u, ReadFileBytes(folder + "\\Stall clip.flv").size());
-    ASSERT_EQ(3u, statusAfterStall.size());
+    EXPECT_EQ(98304u, ReadFileBytes(folder + "\\Pause clip.flv").size());
+    ASSERT_EQ(4u, statusAfterStall.size());
     EXPECT_EQ(0u, statusAfterStall[2].rfind("Downloading: 96 KB / 488 KB", 0)) << statusAfterStall[2];
     EXPECT_EQ(29, barAfterStall) << "96 of 488 KB: a tenth for the page, then 96/488 of the rest";
 }

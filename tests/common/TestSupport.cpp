@@ -2,7 +2,9 @@
 #include <shlwapi.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 #include <wininet.h>
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <cstdlib>
@@ -190,6 +192,53 @@ std::string WindowText(HWND window) {
     SendMessageTimeoutA(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
                         nullptr);
     return text;
+}
+
+int ThreadCount() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    int count = 0;
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        count += entry.th32OwnerProcessID == GetCurrentProcessId();
+    CloseHandle(snapshot);
+    return count;
+}
+
+// GetProcessHandleCount fails under Wine; the system's list of every
+// process's handles (SystemHandleInformation) is there on both.
+DWORD KernelHandleCount() {
+    struct Entry {
+        ULONG ownerPid;
+        BYTE objectType;
+        BYTE flags;
+        USHORT value;
+        void* object;
+        ULONG access;
+    };
+    struct Table {
+        ULONG count;
+        Entry entries[1];
+    };
+    using Query = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
+    auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    if (!query) return 0;
+    const ULONG kSystemHandleInformation = 16;
+    std::vector<char> buffer(1 << 20);
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        ULONG needed = 0;
+        LONG status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (status == 0) {
+            const Table* table = reinterpret_cast<const Table*>(buffer.data());
+            DWORD count = 0;
+            for (ULONG i = 0; i < table->count; ++i) count += table->entries[i].ownerPid == GetCurrentProcessId();
+            return count;
+        }
+        buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 4096));
+    }
+    return 0;
 }
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {

@@ -72,6 +72,10 @@ std::vector<std::wstring> NamesOnDisk(const std::string& folder);
 // A window's text, asked with a time-out: a hung window cannot stop the caller.
 std::string WindowText(HWND window);
 
+// What this process holds now, to see that work that ended left none behind.
+int ThreadCount();
+DWORD KernelHandleCount();
+
 // Polls condition every 10 ms until it holds or timeoutMs passes.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs);
 // The first visible dialog (#32770) of a process (0: this one), on any thread, for

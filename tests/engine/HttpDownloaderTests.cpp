@@ -223,3 +223,77 @@ TEST_F(TransferTest, ACutStreamResumesWhereTheServerContinuesIt) {
         EXPECT_EQ(test.done ? "" : downloader->FailureText(), observer->LastStatus());
     }
 }
+
+namespace {
+// What a job hands a transfer, on the job's stack: once Download has
+// returned it is gone, and anything that still reaches it is counted here
+// instead of running into freed memory.
+class JobOnTheStack : public TransferObserver, public TransferOutput {
+public:
+    JobOnTheStack() { abortFlag = &stop; }
+    int OnBegin() override { return Touch(); }
+    int OnEnd() override { return Touch(); }
+    int OnText(int, const char*) override { return Touch(); }
+    int OnProgress(int, unsigned) override { return Touch(); }
+    bool Write(const char*, size_t count) override {
+        Touch();
+        written += count;
+        return true;
+    }
+    std::string ErrorText() const override {
+        Touch();
+        return "write error";
+    }
+    void SetContentType(const std::string&) override { Touch(); }
+    void Gone() { gone = true; }
+
+    std::atomic<int> stop{0};
+    size_t written = 0;
+    mutable std::atomic<int> touchedAfterwards{0};
+
+private:
+    int Touch() const {
+        if (gone) ++touchedAfterwards;
+        return 0;
+    }
+    std::atomic<bool> gone{false};
+};
+
+DWORD WINAPI StopSoon(void* flag) {
+    Sleep(300);
+    static_cast<std::atomic<int>*>(flag)->store(1);
+    return 0;
+}
+}  // namespace
+
+// A stop while the server pauses lets go of the waiting call; the rest of
+// the body arrives after the job has ended. The thread that reads it reaches
+// nothing of the job, and ends with its handles once the call returned.
+TEST_F(TransferTest, AStopInAPauseLeavesTheRestToTheTransfersOwnThread) {
+    // WinINet makes its own handles on first use, and keeps them.
+    ASSERT_TRUE(Fetch("/bytes?size=1000"));
+    const int threadsBefore = ThreadCount();
+    const DWORD handlesBefore = KernelHandleCount();
+    ASSERT_GT(threadsBefore, 0);
+    ASSERT_GT(handlesBefore, 0u);
+    std::vector<std::unique_ptr<JobOnTheStack>> jobs;
+    for (int round = 0; round < 3; ++round) {
+        jobs.emplace_back(new JobOnTheStack);
+        JobOnTheStack& job = *jobs.back();
+        HttpDownloader downloader;
+        downloader.CreateSession(&job);
+        HANDLE stopper = CreateThread(nullptr, 0, StopSoon, &job.stop, 0, nullptr);
+        EXPECT_FALSE(downloader.Download(SiteUrl("/bytes?size=300000&pause=100000&pausems=1500"), job));
+        WaitForSingleObject(stopper, INFINITE);
+        CloseHandle(stopper);
+        job.Gone();
+        EXPECT_GE(job.written, 4096u);
+        EXPECT_LT(job.written, 300000u);
+    }
+    // Each pause ends 1.5 s after it began; the threads read the rest and end.
+    EXPECT_TRUE(WaitFor([&] { return ThreadCount() <= threadsBefore; }, 15000))
+        << ThreadCount() << " threads, " << threadsBefore << " before";
+    for (const auto& job : jobs) EXPECT_EQ(0, job->touchedAfterwards);
+    EXPECT_TRUE(WaitFor([&] { return KernelHandleCount() <= handlesBefore; }, 5000))
+        << KernelHandleCount() << " handles, " << handlesBefore << " before";
+}
