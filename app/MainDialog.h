@@ -58,6 +58,8 @@ private:
     // The job (window thread unless noted).
     void OnDownload();
     void OnStop();
+    // Sets the stop request; a close stays a close (thread-safe).
+    void RequestStop(StopRequest request);
     static DWORD WINAPI JobThreadProc(void* window);
     int RunJob();  // worker thread
     void OnJobFinished();

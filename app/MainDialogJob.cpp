@@ -50,8 +50,18 @@ HANDLE MainDialog::CreateWorker() {
     return CreateThread(nullptr, 0, JobThreadProc, this, CREATE_SUSPENDED, nullptr);
 }
 
+// A stop never undoes a close asked for earlier.
+void MainDialog::RequestStop(StopRequest request) {
+    if (request == StopAndClose) {
+        stopRequest = StopAndClose;
+        return;
+    }
+    int none = StopNone;
+    stopRequest.compare_exchange_strong(none, request);
+}
+
 void MainDialog::OnStop() {
-    stopRequest = StopAbort;
+    RequestStop(StopAbort);
 }
 
 void MainDialog::OnCancel() {
@@ -59,7 +69,7 @@ void MainDialog::OnCancel() {
         EndDialog(IDCANCEL);
         return;
     }
-    stopRequest = StopAndClose;
+    RequestStop(StopAndClose);
 }
 
 DWORD WINAPI MainDialog::JobThreadProc(void* param) {
@@ -102,7 +112,7 @@ int MainDialog::RunJob() {
     }
     std::string path;
     if (!PrepareOutputPath(folder, video, hwnd, FramehaulApp::Get().settings.AlwaysOverwrite, &path)) {
-        stopRequest = StopAbort;
+        RequestStop(StopAbort);
         return -1;
     }
     phase = PhaseVideo;

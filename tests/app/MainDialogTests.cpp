@@ -129,7 +129,8 @@ TEST_F(MainWindowTest, ASuccessfulJobShowsItsProgressAndItsFile) {
 // The question about an existing file: Cancel aborts, leaves the file and
 // the tick alone, and still remembers the job; OK takes a typed name as it
 // stands; "Overwrite it" with the tick replaces the file and stores the
-// tick, so that the next job onto it is not asked about.
+// tick, so that the next job onto it is not asked about. A close asked for
+// while the question is open stays a close.
 TEST_F(MainWindowTest, AnExistingFileIsAskedAboutUntilOverwritingIsTicked) {
     const std::string existing = folder + "\\Sample clip.flv";
     std::ofstream(existing) << "old";
@@ -171,6 +172,27 @@ TEST_F(MainWindowTest, AnExistingFileIsAskedAboutUntilOverwritingIsTicked) {
     EXPECT_EQ(2000000u, ReadFileBytes(folder + "\\renamed").size());
     EXPECT_EQ(2000000u, ReadFileBytes(existing).size());
     EXPECT_EQ(1, App().settings.AlwaysOverwrite);
+
+    // Closing the window while the question is open, then cancelling it,
+    // closes the window once the job has ended.
+    App().settings.AlwaysOverwrite = 0;
+    RecordingMainDialog closing;
+    bool closed = false;
+    INT_PTR result = RunWindow(closing, [&](HWND w) {
+        StartJob(w, kSample, folder);
+        HWND dialog = WaitForFileExistsDialog();
+        ASSERT_NE(nullptr, dialog);
+        PostMessageA(w, WM_CLOSE, 0, 0);
+        Sleep(300);
+        EXPECT_TRUE(IsWindow(dialog));
+        Click(dialog, IDCANCEL);
+        closed = WaitFor([&] { return !IsWindow(w); }, 10000);
+        if (!closed) PostMessageA(w, WM_CLOSE, 0, 0);
+    });
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(IDCANCEL, result);
+    EXPECT_EQ("Aborted!", closing.StatusTexts().back());
+    EXPECT_EQ(2000000u, ReadFileBytes(existing).size());
 }
 
 // Stop, on a slow stream and on one at full speed, and closing the window
