@@ -112,7 +112,18 @@ int InEveryView(const char* value) {
     return 1;
 }
 
+// From the system folder, never looked up: a program started from the
+// browser inherits the browser's current folder, where any "regsvr32.exe"
+// may lie. A 32-bit program on 64-bit Windows is given the 32-bit one.
+std::string OwnRegsvr32() {
+    char folder[MAX_PATH] = "";
+    UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return "";
+    return std::string(folder) + "\\regsvr32.exe";
+}
+
 bool StartRegsvr32(const std::string& program, const std::string& module) {
+    if (program.empty()) return false;
     std::string arguments = "/s /c \"" + module + "\"";
     HINSTANCE started = ShellExecuteA(nullptr, nullptr, program.c_str(), arguments.c_str(), nullptr, SW_HIDE);
     return reinterpret_cast<INT_PTR>(started) > 32;
@@ -261,7 +272,7 @@ bool BrowserIntegration::WriteKeyLevel(bool set, REGSAM view) {
 // Windows without its 32-bit subsystem has neither a 32-bit browser nor a
 // 32-bit regsvr32.
 bool BrowserIntegration::RegisterModules() {
-    bool ok = StartRegsvr32("regsvr32.exe", InstallFile(moduleName.c_str()));
+    bool ok = StartRegsvr32(OwnRegsvr32(), InstallFile(moduleName.c_str()));
     if (!OnWindows64()) return ok;
     std::string other = InstallFile((kOtherModuleFolder + moduleName).c_str());
     std::string regsvr32 = OtherRegsvr32();
