@@ -110,14 +110,15 @@ int MainDialog::RunJob() {
         failed = true;
         return -1;
     }
-    std::string path;
-    if (!PrepareOutputPath(folder, video, hwnd, FramehaulApp::Get().settings.AlwaysOverwrite, &path)) {
+    OutputTarget target;
+    if (!PrepareOutputPath(folder, video, hwnd, FramehaulApp::Get().settings.AlwaysOverwrite, &target)) {
         RequestStop(StopAbort);
         return -1;
     }
+    const std::string path = target.path;
     phase = PhaseVideo;
     SetStatus(IDS_BEGIN_DOWNLOADING);
-    if (!DownloadToFile(downloader, video.streamUrl, path, hwnd)) {
+    if (!DownloadToFile(downloader, video.streamUrl, std::move(target), hwnd)) {
         failed = true;
         return -1;
     }

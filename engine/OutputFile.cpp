@@ -145,12 +145,34 @@ std::string OutputPathFor(const std::string& folder, const std::string& stem) {
     return prefix + cut + kExtension;
 }
 
+namespace {
+
+// The file made new for this job; invalid when it cannot be (exists: set
+// when that is because the name is taken). A device is never opened.
+FileHandle ClaimNewFile(const std::string& path, bool* exists) {
+    *exists = false;
+    if (NamesDevice(PathFindFileNameA(path.c_str()))) return FileHandle();
+    // Inheritable, as the file has always been made; DELETE so that a claim
+    // that got nothing can be given up through its own handle.
+    SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
+    FileHandle file(
+        CreateFileA(path.c_str(), GENERIC_WRITE | DELETE, 0, &inheritable, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD error = GetLastError();
+    *exists = !file && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS);
+    return file;
+}
+
+}  // namespace
+
 bool PrepareOutputPath(const std::string& folder, const VideoInfo& info, HWND owner, std::atomic<int>& alwaysOverwrite,
-                       std::string* path) {
+                       OutputTarget* target) {
     std::string stem = MakeFileName(info.title.empty() ? UntitledStem() : info.title);
     std::string candidate = OutputPathFor(folder, stem);
-    if (!PathFileExistsA(candidate.c_str()) || alwaysOverwrite) {
-        *path = candidate;
+    bool exists = PathFileExistsA(candidate.c_str()) != FALSE;
+    // Another window may make the same name between the test and the claim.
+    if (!exists) target->claimed = ClaimNewFile(candidate, &exists);
+    if (!exists || alwaysOverwrite) {
+        target->path = candidate;
         return true;
     }
     FileExistsDialog dialog(owner);
@@ -159,12 +181,19 @@ bool PrepareOutputPath(const std::string& folder, const VideoInfo& info, HWND ow
     INT_PTR result = dialog.DoModal();
     if (result != FileExistsDialog::ResultOverwrite && result != IDOK) return false;
     alwaysOverwrite = dialog.alwaysOverwrite == 1 ? 1 : 0;
-    // A typed name is taken as typed: no extension added, no second question.
-    *path = result == IDOK ? folder + "\\" + dialog.fileName : candidate;
+    if (result == FileExistsDialog::ResultOverwrite) {
+        target->path = candidate;
+        return true;
+    }
+    // A typed name is taken as typed: no extension added, and a file of that
+    // name is replaced without a second question.
+    target->path = folder + "\\" + dialog.fileName;
+    target->claimed = ClaimNewFile(target->path, &exists);
     return true;
 }
 
-bool DownloadToFile(HttpDownloader& downloader, const std::string& streamUrl, const std::string& path, HWND owner) {
+bool DownloadToFile(HttpDownloader& downloader, const std::string& streamUrl, OutputTarget target, HWND owner) {
+    const std::string& path = target.path;
     // A typed name such as "nul" or "com1.flv" names a device: nothing would
     // be saved, and opening some devices can block.
     if (NamesDevice(PathFindFileNameA(path.c_str()))) {
@@ -172,12 +201,13 @@ bool DownloadToFile(HttpDownloader& downloader, const std::string& streamUrl, co
         return false;
     }
     downloader.SetChunkSize(4096);
-    // The file is made when the stream's first bytes arrive: an error
-    // answer, a failed connection or a stop before that leaves an existing
-    // file as it was.
-    FileOutput output(path);
+    // An existing file is opened when the stream's first bytes arrive: an
+    // error answer, a failed connection or a stop before that leaves it as
+    // it was.
+    FileOutput output(path, std::move(target.claimed));
     bool done = downloader.Download(streamUrl, output, HttpDownloader::HttpErrors::Fail, HttpDownloader::Cuts::Resume);
     if (done) done = output.Create();  // an empty stream still makes its file
+    if (!done) output.GiveUpClaim();
     if (output.CreateFailed()) ShowMessage(owner, IDS_CANNOT_CREATE_FILE, path);
     return done;
 }

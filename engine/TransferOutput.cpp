@@ -15,6 +15,11 @@ std::string PageBuffer::ErrorText() const {
     return FormatResString(IDS_PAGE_TOO_LARGE, std::to_string(limit / (1024 * 1024)));
 }
 
+FileOutput::FileOutput(const std::string& path, FileHandle claimedFile)
+    : createdFile(std::move(claimedFile)), path(path), owned(true), claimed(static_cast<bool>(createdFile)) {
+    file = createdFile.Get();
+}
+
 bool FileOutput::Create() {
     if (file != INVALID_HANDLE_VALUE) return true;
     if (!owned || createFailed) return false;
@@ -50,6 +55,7 @@ bool FileOutput::Write(const char* data, size_t count) {
         }
         data += written;
         count -= written;
+        wroteAny = true;
         DropOldContent();
     }
     return true;
@@ -57,6 +63,17 @@ bool FileOutput::Write(const char* data, size_t count) {
 
 void FileOutput::DropOldContent() {
     if (oldContent && SetEndOfFile(file)) oldContent = false;
+}
+
+void FileOutput::GiveUpClaim() {
+    if (!claimed || wroteAny) return;
+    claimed = false;
+    // Through its own handle: once closed, the name could be another
+    // window's file.
+    FILE_DISPOSITION_INFO dispose = {TRUE};
+    if (!SetFileInformationByHandle(file, FileDispositionInfo, &dispose, sizeof(dispose))) return;
+    createdFile.Reset();
+    file = INVALID_HANDLE_VALUE;
 }
 
 FileOutput::~FileOutput() {

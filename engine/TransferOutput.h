@@ -50,9 +50,9 @@ public:
     FileOutput(HANDLE file, const std::string& path) : file(file), path(path) {}
     // The file at path, created (an existing one emptied) only when the
     // first bytes arrive or Create is called, so that a transfer which
-    // brings nothing leaves an existing file as it was. Closed with this
-    // object.
-    explicit FileOutput(const std::string& path) : path(path), owned(true) {}
+    // brings nothing leaves an existing file as it was; or, when given, the
+    // file the job made new for itself at path. Closed with this object.
+    explicit FileOutput(const std::string& path, FileHandle claimed = FileHandle());
     ~FileOutput();
     FileOutput(const FileOutput&) = delete;
     FileOutput& operator=(const FileOutput&) = delete;
@@ -62,6 +62,8 @@ public:
     // Creates the file unless it is open already; false when it cannot be.
     bool Create();
     bool CreateFailed() const { return createFailed; }
+    // Removes the file the job made for itself when nothing was written to it.
+    void GiveUpClaim();
 
 private:
     // Cuts an existing file that this object opened to what it wrote.
@@ -73,5 +75,7 @@ private:
     bool owned = false;
     bool createFailed = false;
     bool oldContent = false;  // the opened file holds bytes past those written
+    bool claimed = false;     // made new by the job, which may give it up
+    bool wroteAny = false;
     DWORD lastError = ERROR_SUCCESS;
 };

@@ -95,11 +95,12 @@ TEST_F(Cp932Test, ShiftJisFoldersAndTitlesOnDisk) {
         VideoInfo info;
         ASSERT_TRUE(ResolveVideo(downloader, "http://www.youtube.com/watch?v=sjis", info, nullptr));
         EXPECT_EQ(Held(kSjisTitle), info.title);
-        std::string path;
+        OutputTarget target;
         std::atomic<int> overwrite{0};
-        ASSERT_TRUE(PrepareOutputPath(folder, info, nullptr, overwrite, &path));
+        ASSERT_TRUE(PrepareOutputPath(folder, info, nullptr, overwrite, &target));
+        const std::string path = target.path;
         EXPECT_EQ(folder + "\\" + Held(kSjisTitle) + ".flv", path);
-        ASSERT_TRUE(DownloadToFile(downloader, info.streamUrl, path, nullptr));
+        ASSERT_TRUE(DownloadToFile(downloader, info.streamUrl, std::move(target), nullptr));
         EXPECT_EQ(65536u, Mismatch(ReadFileBytes(path), true));
     }
     EXPECT_EQ(std::vector<std::wstring>{ToWide(kSjisTitle, 932) + L".flv"}, NamesOnDisk(folder));

@@ -143,7 +143,7 @@ TEST_F(TransferTest, OpenFailureAndFullDiskReportTheirTexts) {
     char fullPath[MAX_PATH] = "";
     GetFullPathNameA(full, MAX_PATH, fullPath, nullptr);
     BoxWatcher boxes;
-    EXPECT_FALSE(DownloadToFile(downloader, SiteUrl("/get_video?size=20000"), full, nullptr));
+    EXPECT_FALSE(DownloadToFile(downloader, SiteUrl("/get_video?size=20000"), std::string(full), nullptr));
     EXPECT_EQ(std::string("Disk full while accessing ") + fullPath + ".", observer->LastStatus());
     EXPECT_EQ(1, observer->Count("begin"));
     EXPECT_EQ(0, observer->Count("end"));

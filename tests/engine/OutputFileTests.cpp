@@ -50,12 +50,13 @@ void Click(HWND dialog, int id) {
 // and hands the dialog to drive() (null: no dialog may appear); a dialog
 // still open after that is closed, so that nothing waits for ever. Returns
 // the path, or "" when PrepareOutputPath returned false.
-std::string PrepareWithDialog(const std::string& folder, const std::string& title, void (*drive)(HWND)) {
+std::string PrepareWithDialog(const std::string& folder, const std::string& title, void (*drive)(HWND),
+                              OutputTarget* kept = nullptr) {
     std::atomic<bool> done{false};
-    std::string path;
+    OutputTarget target;
     bool result = false;
     std::thread worker([&] {
-        result = PrepareOutputPath(folder, VideoInfo{title, ""}, nullptr, alwaysOverwrite, &path);
+        result = PrepareOutputPath(folder, VideoInfo{title, ""}, nullptr, alwaysOverwrite, &target);
         done = true;
     });
     HWND dialog = nullptr;
@@ -66,6 +67,8 @@ std::string PrepareWithDialog(const std::string& folder, const std::string& titl
     WaitFor([&] { return done.load(); }, 5000);
     if (!done) PostMessageA(dialog, WM_CLOSE, 0, 0);
     worker.join();
+    std::string path = target.path;
+    if (kept) *kept = std::move(target);
     return result ? path : "";
 }
 
@@ -133,9 +136,10 @@ TEST_F(OutputTest, LongNamesAreCutToFitAPath) {
 }
 
 TEST_F(OutputTest, ExistingFileIsSettledByTheSettingOrTheDialog) {
-    std::string path;
-    ASSERT_TRUE(PrepareOutputPath(folder, VideoInfo{"", ""}, nullptr, alwaysOverwrite, &path));
-    EXPECT_TRUE(std::regex_match(path.substr(folder.size()), std::regex(R"(\\untitled-?[0-9]+\.flv)"))) << path;
+    OutputTarget untitled;
+    ASSERT_TRUE(PrepareOutputPath(folder, VideoInfo{"", ""}, nullptr, alwaysOverwrite, &untitled));
+    EXPECT_TRUE(std::regex_match(untitled.path.substr(folder.size()), std::regex(R"(\\untitled-?[0-9]+\.flv)")))
+        << untitled.path;
     std::ofstream(folder + "\\Taken.flv") << "old";
     EXPECT_EQ(folder + "\\other", PrepareWithDialog(folder, "Taken", [](HWND dialog) {
                   EXPECT_EQ("The file 'Taken.flv' already exists.", WindowText(GetDlgItem(dialog, IDC_EXISTS_TEXT)));
@@ -191,4 +195,44 @@ TEST_F(OutputTest, DownloadToFileWritesTheStreamOrSaysWhyNot) {
         ASSERT_TRUE(boxes.WaitForCount(before + 1, 5000)) << bad;
         EXPECT_EQ("Cannot create the file:\n" + bad, boxes.Texts().back());
     }
+}
+
+// A name is claimed when it is settled: the file is made there at once, so
+// that a second job given the same title asks instead of replacing it; the
+// claim keeps what its stream brings, and a stream that brings nothing
+// gives the name up again. A typed name that is free is claimed too.
+TEST_F(OutputTest, ASettledNameIsClaimedAtOnce) {
+    ASSERT_NE(0, SitePort()) << "FH_SITE_PORT is not set: the site must run";
+    OutputTarget first;
+    EXPECT_EQ(folder + "\\Same.flv", PrepareWithDialog(folder, "Same", nullptr, &first));
+    EXPECT_TRUE(first.claimed);
+    EXPECT_TRUE(PathFileExistsA(first.path.c_str()));
+    OutputTarget second;
+    EXPECT_EQ(folder + "\\Else", PrepareWithDialog(
+                                     folder, "Same",
+                                     [](HWND dialog) {
+                                         SendMessageTimeoutA(GetDlgItem(dialog, IDC_FILE_NAME), WM_SETTEXT, 0,
+                                                             reinterpret_cast<LPARAM>("Else"), SMTO_ABORTIFHUNG, 5000,
+                                                             nullptr);
+                                         Click(dialog, IDOK);
+                                     },
+                                     &second));
+    EXPECT_TRUE(second.claimed);
+
+    Recorder observer;
+    HttpDownloader downloader;
+    downloader.CreateSession(&observer);
+    BoxWatcher boxes;
+    ASSERT_TRUE(DownloadToFile(downloader, SiteUrl("/get_video?size=70000"), std::move(first), nullptr));
+    EXPECT_EQ(70000u, Mismatch(ReadFileBytes(folder + "\\Same.flv"), true));
+    EXPECT_FALSE(DownloadToFile(downloader, SiteUrl("/get_video?status=404"), std::move(second), nullptr));
+    EXPECT_FALSE(PathFileExistsA((folder + "\\Else").c_str()));
+    EXPECT_TRUE(boxes.Texts().empty());
+    // A replace that was agreed to claims nothing: the old file stays as it
+    // is until the stream answers.
+    alwaysOverwrite = 1;
+    OutputTarget replace;
+    EXPECT_EQ(folder + "\\Same.flv", PrepareWithDialog(folder, "Same", nullptr, &replace));
+    EXPECT_FALSE(replace.claimed);
+    EXPECT_EQ(70000u, ReadFileBytes(folder + "\\Same.flv").size());
 }
