@@ -23,14 +23,18 @@ std::string ModulePath() {
 }  // namespace
 
 FramehaulApp::~FramehaulApp() {
-    if (settingsLoaded) settings.Save(GetProfile());
+    SaveSettings();
+}
+
+void FramehaulApp::SaveSettings() {
+    // Settings never loaded (start-up ended before) have no changes to save.
+    settings.Save(GetProfile());
 }
 
 bool FramehaulApp::LoadState() {
     SetRegistryKey(kCompanyKey);
     if (!fonts.Create()) return false;
-    settingsLoaded = settings.Load(GetProfile());
-    return settingsLoaded;
+    return settings.Load(GetProfile());
 }
 
 int FramehaulApp::Run() {
@@ -47,6 +51,7 @@ int FramehaulApp::Run() {
             ShowMessage(nullptr, IDS_USAGE);
         else
             exitCode = RunMainWindow(args);
+        SaveSettings();
     }
     OleUninitialize();
     return exitCode;

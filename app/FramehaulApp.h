@@ -9,7 +9,7 @@
 class FramehaulApp : public WinApp {
 public:
     FramehaulApp() = default;
-    // Saves the settings, unless they were never loaded.
+    // Saves what is left of the settings' changes.
     ~FramehaulApp() override;
 
     static FramehaulApp& Get() { return *static_cast<FramehaulApp*>(WinApp::Get()); }
@@ -22,6 +22,10 @@ public:
     // (start-up's steps 3 and 4).
     bool LoadState();
 
+    // Merges what this process changed of the settings into what is stored
+    // (AppSettings::Save).
+    void SaveSettings();
+
     // The install folder stored as "InstallDir", filled in from the
     // program's own folder when missing.
     std::string GetInstallDir();
@@ -33,6 +37,4 @@ public:
 private:
     // Start-up's steps 7 and 8: the main window, run modally.
     int RunMainWindow(const class CommandLineArgs& args);
-
-    bool settingsLoaded = false;
 };

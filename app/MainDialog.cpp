@@ -15,9 +15,9 @@
 
 MainDialog::MainDialog(HWND parent) : CBannerDialog(IDD_MAIN, parent, FramehaulApp::Get().fonts) {
     const AppSettings& settings = FramehaulApp::Get().settings;
-    autoClose = settings.AutoClose;
+    autoClose = savedAutoClose = settings.AutoClose;
     folder = settings.DefaultFolder;
-    keepOnTop = settings.AlwaysOnTop;
+    keepOnTop = savedKeepOnTop = settings.AlwaysOnTop;
     abortFlag = &stopRequest;
     HINSTANCE instance = AppInstance();
     bigIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME));
@@ -195,6 +195,14 @@ bool MainDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
         return true;
     case WM_QUERYDRAGICON: *result = reinterpret_cast<LRESULT>(bigIcon); return true;
     case WM_DESTROY: OnDestroy(); return false;
+    case WM_QUERYENDSESSION:
+        OnEndSession();
+        *result = TRUE;
+        return true;
+    case WM_ENDSESSION:
+        if (wParam) OnEndSession();
+        *result = 0;
+        return true;
     }
     return CBannerDialog::HandleMessage(message, wParam, lParam, result);
 }
@@ -226,7 +234,9 @@ void MainDialog::ShowContextMenu(LPARAM position) {
 void MainDialog::OnOptions() {
     FramehaulApp& app = FramehaulApp::Get();
     OptionsDialog options(hwnd, app.settings, [&app] { return app.GetInstallDir(); });
-    if (options.DoModal() == IDOK) folderBox.SelectPath(options.DefaultFolder(), false);
+    if (options.DoModal() != IDOK) return;
+    folderBox.SelectPath(options.DefaultFolder(), false);
+    app.SaveSettings();
 }
 
 void MainDialog::OnAbout() {
@@ -300,10 +310,19 @@ DWORD MainDialog::OnDropEx(OleDataObject& data, DWORD dropDefault, DWORD, POINT)
     return dropDefault;
 }
 
+void MainDialog::RememberCheckBoxes() {
+    AppSettings& settings = FramehaulApp::Get().settings;
+    if (keepOnTop != savedKeepOnTop) settings.SetAlwaysOnTop(savedKeepOnTop = keepOnTop);
+    if (autoClose != savedAutoClose) settings.SetAutoClose(savedAutoClose = autoClose);
+}
+
+void MainDialog::OnEndSession() {
+    RememberCheckBoxes();
+    FramehaulApp::Get().SaveSettings();
+}
+
 void MainDialog::OnDestroy() {
     dropTarget.reset();
-    AppSettings& settings = FramehaulApp::Get().settings;
-    settings.AlwaysOnTop = keepOnTop;
-    settings.AutoClose = autoClose;
+    RememberCheckBoxes();
     if (FramehaulApp::Get().MainWindow() == hwnd) FramehaulApp::Get().SetMainWindow(nullptr);
 }

@@ -84,6 +84,12 @@ private:
     void OnPlay();
     void PaintIcon();
     void OnDestroy();
+    // The two check boxes go to the settings when they differ from what
+    // the settings last had of this window.
+    void RememberCheckBoxes();
+    // Windows is ending the session: a process ended at logoff runs no
+    // static destructor, so what this window changed is saved now.
+    void OnEndSession();
     void SetStatus(UINT stringId);
     // A text of the transfer on the status line, as "Downloading: %s".
     void ShowJobText(const char* text);
@@ -106,6 +112,9 @@ private:
     int autoClose;
     std::string folder;
     int keepOnTop;
+    // What the settings have of the two check boxes from this window.
+    int savedAutoClose;
+    int savedKeepOnTop;
 
     // Job state shared with the worker.
     VideoInfo video;

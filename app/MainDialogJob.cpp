@@ -111,7 +111,11 @@ int MainDialog::RunJob() {
         return -1;
     }
     OutputTarget target;
-    if (!PrepareOutputPath(folder, video, hwnd, FramehaulApp::Get().settings.AlwaysOverwrite, &target)) {
+    AppSettings& settings = FramehaulApp::Get().settings;
+    int ticked = -1;
+    bool settled = PrepareOutputPath(folder, video, hwnd, settings.AlwaysOverwrite, &target, &ticked);
+    if (ticked >= 0) settings.SetAlwaysOverwrite(ticked);
+    if (!settled) {
         RequestStop(StopAbort);
         return -1;
     }
@@ -143,6 +147,9 @@ void MainDialog::OnJobFinished() {
         if (!url.empty() && settings.RecentUrls) settings.RecentUrls->Add(url);
         if (!folder.empty() && settings.RecentFolders) settings.RecentFolders->Add(folder);
     }
+    // Saved now: another window may exit first, and this one may never
+    // exit normally.
+    FramehaulApp::Get().SaveSettings();
     if (stop == StopNone && !failed && autoClose) PostMessageA(hwnd, WM_CLOSE, 0, 0);
     if (stop == StopAndClose) EndDialog(IDCANCEL);
 }

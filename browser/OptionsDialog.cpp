@@ -7,11 +7,17 @@
 #include "resources/resource.h"
 
 OptionsDialog::OptionsDialog(HWND parent, AppSettings& settings, std::function<std::string()> installDir)
-    : Dialog(IDD_OPTIONS, parent), settings(settings), installDir(std::move(installDir)) {
-    alwaysOverwrite = settings.AlwaysOverwrite;
-    defaultFolder = settings.DefaultFolder;
-    autoStart = settings.AutoStart;
-    program = settings.Program;
+    : Dialog(IDD_OPTIONS, parent),
+      settings(settings),
+      installDir(std::move(installDir)),
+      openedAlwaysOverwrite(settings.AlwaysOverwrite != 0),
+      openedDefaultFolder(settings.DefaultFolder),
+      openedAutoStart(settings.AutoStart != 0),
+      openedProgram(settings.Program) {
+    alwaysOverwrite = openedAlwaysOverwrite;
+    defaultFolder = openedDefaultFolder;
+    autoStart = openedAutoStart;
+    program = openedProgram;
 }
 
 void OptionsDialog::DoDataExchange(DataExchange& dx) {
@@ -78,10 +84,10 @@ void OptionsDialog::OnBrowseProgram() {
 
 void OptionsDialog::OnOK() {
     UpdateData(true);
-    settings.AlwaysOverwrite = alwaysOverwrite != 0;
-    settings.DefaultFolder = defaultFolder;
-    settings.AutoStart = autoStart != 0;
-    settings.Program = program;
+    if ((alwaysOverwrite != 0) != (openedAlwaysOverwrite != 0)) settings.SetAlwaysOverwrite(alwaysOverwrite);
+    if (defaultFolder != openedDefaultFolder) settings.SetDefaultFolder(defaultFolder);
+    if ((autoStart != 0) != (openedAutoStart != 0)) settings.SetAutoStart(autoStart);
+    if (program != openedProgram) settings.SetProgram(program);
     if (enable != initialEnable || contextMenu != initialContextMenu || toolbarButton != initialToolbarButton ||
         toolsMenu != initialToolsMenu) {
         BrowserIntegration integration(installDir);

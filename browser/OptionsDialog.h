@@ -41,6 +41,12 @@ private:
     int toolsMenu = 0;
     std::string program;
     int alwaysOverwrite;
+    // The preferences as they were when the dialog opened: only what the
+    // user changed is given to the settings.
+    const int openedAlwaysOverwrite;
+    const std::string openedDefaultFolder;
+    const int openedAutoStart;
+    const std::string openedProgram;
     // The integration as found when the dialog opened.
     int initialEnable = 0;
     int initialContextMenu = 0;

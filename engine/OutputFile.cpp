@@ -164,8 +164,8 @@ FileHandle ClaimNewFile(const std::string& path, bool* exists) {
 
 }  // namespace
 
-bool PrepareOutputPath(const std::string& folder, const VideoInfo& info, HWND owner, std::atomic<int>& alwaysOverwrite,
-                       OutputTarget* target) {
+bool PrepareOutputPath(const std::string& folder, const VideoInfo& info, HWND owner, int alwaysOverwrite,
+                       OutputTarget* target, int* ticked) {
     std::string stem = MakeFileName(info.title.empty() ? UntitledStem() : info.title);
     std::string candidate = OutputPathFor(folder, stem);
     bool exists = PathFileExistsA(candidate.c_str()) != FALSE;
@@ -180,7 +180,7 @@ bool PrepareOutputPath(const std::string& folder, const VideoInfo& info, HWND ow
     dialog.alwaysOverwrite = alwaysOverwrite;
     INT_PTR result = dialog.DoModal();
     if (result != FileExistsDialog::ResultOverwrite && result != IDOK) return false;
-    alwaysOverwrite = dialog.alwaysOverwrite == 1 ? 1 : 0;
+    if (ticked) *ticked = dialog.alwaysOverwrite == 1 ? 1 : 0;
     if (result == FileExistsDialog::ResultOverwrite) {
         target->path = candidate;
         return true;

@@ -2,7 +2,6 @@
 // existing file, and the transfer into the created file.
 #pragma once
 #include <windows.h>
-#include <atomic>
 #include <string>
 #include "engine/HttpDownloader.h"
 #include "engine/VideoInfo.h"
@@ -39,11 +38,11 @@ struct OutputTarget {
 // The output for the video: its title (or "untitled<ticks>") made a file
 // name in folder. A file of that name is made new there at once; an existing
 // one is replaced when alwaysOverwrite is set; otherwise FileExistsDialog
-// (owned by owner) decides, and may change alwaysOverwrite, the setting that
-// the Options dialog shares from the window thread. False when the user
+// (owned by owner) decides, and its "always overwrite" tick goes to
+// *ticked when it was left with OK or "Overwrite It". False when the user
 // cancelled the dialog.
-bool PrepareOutputPath(const std::string& folder, const VideoInfo& info, HWND owner, std::atomic<int>& alwaysOverwrite,
-                       OutputTarget* target);
+bool PrepareOutputPath(const std::string& folder, const VideoInfo& info, HWND owner, int alwaysOverwrite,
+                       OutputTarget* target, int* ticked = nullptr);
 
 // Transfers the stream into the target's file, which is created (or emptied)
 // when the first bytes arrive unless the job made it already; an HTTP error

@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
+#include <vector>
 
 class Profile {
 public:
@@ -14,6 +15,9 @@ public:
     std::string ReadString(const char* key, const char* name, const std::string& defaultValue = std::string()) const;
     bool WriteInt(const char* key, const char* name, DWORD value) const;
     bool WriteString(const char* key, const char* name, const std::string& value) const;
+    // The names of the key's values (none when it cannot be opened).
+    std::vector<std::string> ValueNames(const char* key) const;
+    bool DeleteValue(const char* key, const char* name) const;
     // Deletes the key and everything below it.
     bool DeleteKey(const char* key) const;
 

@@ -13,10 +13,29 @@ void RecentList::Load(const Profile& profile) {
 }
 
 void RecentList::Save(const Profile& profile) const {
-    // Rewritten whole, so values other than "1".."N" do not survive.
-    profile.DeleteKey(key.c_str());
-    for (int k = 1; k <= Capacity(); ++k)
-        if (!entries[k - 1].empty()) profile.WriteString(key.c_str(), std::to_string(k).c_str(), entries[k - 1]);
+    std::vector<std::string> written;
+    for (int k = 1; k <= Capacity(); ++k) {
+        if (entries[k - 1].empty()) continue;
+        written.push_back(std::to_string(k));
+        profile.WriteString(key.c_str(), written.back().c_str(), entries[k - 1]);
+    }
+    // Values other than the list's own do not survive either.
+    for (const std::string& name : profile.ValueNames(key.c_str()))
+        if (std::find(written.begin(), written.end(), name) == written.end())
+            profile.DeleteValue(key.c_str(), name.c_str());
+}
+
+void RecentList::Merge(const Profile& profile) {
+    if (added.empty()) {
+        Load(profile);
+        return;
+    }
+    RecentList stored(key.c_str(), Capacity(), match);
+    stored.Load(profile);
+    for (const std::string& text : added) stored.Put(text);
+    stored.Save(profile);
+    entries = stored.entries;
+    added.clear();
 }
 
 std::string RecentList::ToFullFolderPath(const std::string& text) {
@@ -51,6 +70,11 @@ std::string RecentList::ToFullFolderPath(const std::string& text) {
 
 void RecentList::Add(const std::string& input) {
     std::string text = match == Match::FolderPath ? ToFullFolderPath(input) : input;
+    Put(text);
+    added.push_back(text);
+}
+
+void RecentList::Put(const std::string& text) {
     int last = Capacity() - 1;
     int found = last;
     for (int i = 0; i < last; ++i) {

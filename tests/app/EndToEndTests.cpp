@@ -167,6 +167,92 @@ TEST(EndToEnd, AnAddressWaitsWhenAutoStartIsOffOrNoFolderIsKnown) {
     RemoveTree(folder);
 }
 
+HWND WaitForDialogOf(const Program& program, const char* caption, DWORD timeoutMs) {
+    HWND found = nullptr;
+    PumpUntil(
+        [&] {
+            for (HWND w : program.Dialogs())
+                if (TextOf(w) == caption) found = w;
+            return found != nullptr;
+        },
+        timeoutMs);
+    return found;
+}
+
+void ClickIn(HWND dialog, int id) {
+    SendMessageTimeoutA(GetDlgItem(dialog, id), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+}
+
+// Every link sent from the browser is a window of its own. Three downloads
+// started together, each into its own folder, a preference saved by another
+// window meanwhile, a help request, and an idle window closed last: every
+// address and folder stays remembered, and so does the preference.
+TEST(EndToEnd, WindowsAtOnceLoseNoneOfEachOthersSettings) {
+    ASSERT_NE(0, SitePort()) << "the stand-in site is not running (FH_SITE_PORT)";
+    const std::string key = kAppKey;
+    RemoveTree(SettingsForAutoDownload("fh_many_unused"));
+    SiteProxy proxy;
+    Program idle;
+    ASSERT_TRUE(idle.Start(""));
+    HWND idleWindow = idle.MainWindow(20000);
+    ASSERT_NE(nullptr, idleWindow);
+
+    std::vector<std::string> urls, folders;
+    Program downloads[3];
+    for (int i = 0; i < 3; ++i) {
+        // Silent for three seconds halfway: the three jobs overlap.
+        urls.push_back("http://www.youtube.com/watch?v=pause&window=" + std::to_string(i));
+        folders.push_back(MakeTempFolder("fh_many"));
+        WriteString(key + "\\Settings", "DefaultFolder", folders.back());
+        ASSERT_TRUE(downloads[i].Start(urls.back()));
+        ASSERT_NE(nullptr, downloads[i].MainWindow(20000));  // it has read the settings
+    }
+
+    const std::string player = "C:\\Players\\player.exe";
+    Program options;
+    ASSERT_TRUE(options.Start(""));
+    HWND optionsOwner = options.MainWindow(20000);
+    ASSERT_NE(nullptr, optionsOwner);
+    PostMessageA(optionsOwner, WM_COMMAND, ID_OPTIONS, 0);
+    HWND dialog = WaitForDialogOf(options, "Options", 20000);
+    ASSERT_NE(nullptr, dialog);
+    SendMessageTimeoutA(GetDlgItem(dialog, IDC_PROGRAM), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(player.c_str()),
+                        SMTO_ABORTIFHUNG, 5000, nullptr);
+    ClickIn(dialog, IDOK);
+    PostMessageA(optionsOwner, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(options.WaitEnded(20000));
+
+    Program help;
+    ASSERT_TRUE(help.Start("/?"));
+    HWND usage = WaitForDialogOf(help, "Framehaul", 20000);
+    ASSERT_NE(nullptr, usage);
+    ClickIn(usage, IDOK);
+    EXPECT_TRUE(help.WaitEnded(20000));
+
+    for (Program& download : downloads) EXPECT_TRUE(download.WaitEnded(60000)) << "a download did not close by itself";
+    PostMessageA(idleWindow, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(idle.WaitEnded(20000));
+
+    std::vector<std::string> storedUrls, storedFolders;
+    for (int k = 1; k <= 20; ++k) {
+        std::string text;
+        if (ReadString(key + "\\Recent\\URLs", std::to_string(k).c_str(), &text)) storedUrls.push_back(text);
+        if (ReadString(key + "\\Recent\\Folders", std::to_string(k).c_str(), &text)) storedFolders.push_back(text);
+    }
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(std::find(storedUrls.begin(), storedUrls.end(), urls[i]) != storedUrls.end()) << urls[i];
+        EXPECT_TRUE(std::any_of(storedFolders.begin(), storedFolders.end(), [&](const std::string& f) {
+            return lstrcmpiA(f.c_str(), folders[i].c_str()) == 0;
+        })) << folders[i];
+        EXPECT_EQ(500000u, ReadFileBytes(folders[i] + "\\Pause clip.flv").size());
+        RemoveTree(folders[i]);
+    }
+    std::string program;
+    EXPECT_TRUE(ReadString(key + "\\Settings", "Program", &program));
+    EXPECT_EQ(player, program);
+    SHDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+}
+
 // Titles beyond ASCII, in UTF-8 as the site sends them or in Shift_JIS, name
 // their files as a browser shows the title; a name too long for the disk
 // is cut until the disk takes it.

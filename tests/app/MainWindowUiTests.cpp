@@ -98,11 +98,16 @@ TEST_F(MainWindowTest, TheAboutBoxIsModalAndTheSystemMenuEndsWithIt) {
 }
 
 // (Wine without a window manager does not reflect HWND_TOPMOST in the
-// window's style, so only the remembered state can be checked here.)
+// window's style, so only the remembered state can be checked here.) When
+// Windows ends the session they are stored at once, with nothing else: a
+// process ended at logoff runs no destructor.
 TEST_F(MainWindowTest, BothCheckBoxesAreWrittenBackWhenTheWindowCloses) {
     App().settings.AutoClose = 1;
+    const std::string settingsKey = App().GetProfile().AppKey() + "\\Settings";
     RecordingMainDialog window;
     bool initiallyTicked = false;
+    DWORD storedOnTop = 9, storedClose = 9;
+    int storedValues = -1;
     RunWindow(window, [&](HWND w) {
         initiallyTicked = IsDlgButtonChecked(w, IDC_AUTO_CLOSE) == BST_CHECKED;
         SendDlgItemMessageA(w, IDC_KEEP_ON_TOP, BM_SETCHECK, BST_CHECKED, 0);
@@ -110,10 +115,19 @@ TEST_F(MainWindowTest, BothCheckBoxesAreWrittenBackWhenTheWindowCloses) {
         SendDlgItemMessageA(w, IDC_AUTO_CLOSE, BM_SETCHECK, BST_UNCHECKED, 0);
         Click(w, IDC_AUTO_CLOSE);
         Sleep(100);
+        EXPECT_EQ(TRUE, SendMessageA(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+        SendMessageA(w, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        ReadDword(settingsKey, "AlwaysOnTop", &storedOnTop);
+        ReadDword(settingsKey, "AutoClose", &storedClose);
+        storedValues = ValueCount(settingsKey);
+        PostMessageA(w, WM_CLOSE, 0, 0);
     });
     EXPECT_TRUE(initiallyTicked);
     EXPECT_EQ(1, App().settings.AlwaysOnTop);
     EXPECT_EQ(0, App().settings.AutoClose);
+    EXPECT_EQ(1u, storedOnTop);
+    EXPECT_EQ(0u, storedClose);
+    EXPECT_EQ(2, storedValues);
 }
 
 // Open Folder and Play name what is missing, and Play without a file name

@@ -124,8 +124,8 @@ TEST(Startup, HelpSwitchShowsUsageAndKeepsStoredSettings) {
     EXPECT_EQ("C:\\Kept", text);
     ASSERT_TRUE(ReadString(key + "\\Recent\\URLs", "1", &text));
     EXPECT_EQ("http://www.youtube.com/watch?v=kept", text);
-    // The values are all written back at exit.
-    EXPECT_EQ(6, ValueCount(key + "\\Settings"));
+    // A help request changes nothing, so it writes nothing.
+    EXPECT_EQ(2, ValueCount(key + "\\Settings"));
     SHDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
 }
 
@@ -143,9 +143,11 @@ TEST(Startup, ACopyUnderAnotherNameKeepsItsOwnKey) {
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(program.WaitEnded(20000));
 
+    // Its own key, read with defaults: made, and nothing written to it.
+    EXPECT_EQ(0, ValueCount(KeyOf("Fhcopy") + "\\Settings"));
     DWORD onTop = 7;
-    ASSERT_TRUE(ReadDword(KeyOf("Fhcopy") + "\\Settings", "AlwaysOnTop", &onTop));
-    EXPECT_EQ(0u, onTop);  // defaults, not the other program's value
+    EXPECT_TRUE(ReadDword(KeyOf("Framehaul") + "\\Settings", "AlwaysOnTop", &onTop));
+    EXPECT_EQ(1u, onTop);
     SHDeleteKeyA(HKEY_CURRENT_USER, KeyOf("Fhcopy").c_str());
     SHDeleteKeyA(HKEY_CURRENT_USER, KeyOf("Framehaul").c_str());
     RemoveTree(folder);

@@ -113,7 +113,8 @@ TEST_F(OptionsDialogTest, UntickingEnableAndOkRemovesEveryEntry) {
 }
 
 // OK saves the boxes and, the integration untouched, starts no Apply, not
-// even one that removes the stray page item; Cancel keeps everything.
+// even one that removes the stray page item; Cancel keeps everything. What
+// OK hands on is only what changed.
 TEST_F(OptionsDialogTest, OkSavesTheBoxesAndCancelKeepsEverything) {
     AppSettings& settings = App().settings;
     for (int button : {IDCANCEL, IDOK}) {
@@ -144,6 +145,24 @@ TEST_F(OptionsDialogTest, OkSavesTheBoxesAndCancelKeepsEverything) {
         EXPECT_FALSE(KeyExists(kLinkKey));
         EXPECT_FALSE(ExtensionKeyExists());
     }
+
+    // Only what was changed in the dialog is the window's to save: another
+    // window's player program, stored meanwhile, stays.
+    const std::string settingsKey = App().GetProfile().AppKey() + "\\Settings";
+    settings.Load(App().GetProfile());
+    OptionsDialog options(nullptr, settings, AppInstallDir);
+    RunWindow(options, [&](HWND w) {
+        Tick(w, IDC_AUTO_START, settings.AutoStart == 0);
+        Click(w, IDOK);
+    });
+    WriteString(settingsKey, "Program", "C:\\another window's.exe");
+    settings.Save(App().GetProfile());
+    std::string program;
+    EXPECT_TRUE(ReadString(settingsKey, "Program", &program));
+    EXPECT_EQ("C:\\another window's.exe", program);
+    DWORD autoStart = 9;
+    EXPECT_TRUE(ReadDword(settingsKey, "AutoStart", &autoStart));
+    EXPECT_EQ(static_cast<DWORD>(settings.AutoStart), autoStart);
 }
 
 TEST_F(OptionsDialogTest, TheMainWindowShowsTheNewDefaultFolderAfterOk) {

@@ -56,7 +56,9 @@ std::string PrepareWithDialog(const std::string& folder, const std::string& titl
     OutputTarget target;
     bool result = false;
     std::thread worker([&] {
-        result = PrepareOutputPath(folder, VideoInfo{title, ""}, nullptr, alwaysOverwrite, &target);
+        int ticked = -1;
+        result = PrepareOutputPath(folder, VideoInfo{title, ""}, nullptr, alwaysOverwrite, &target, &ticked);
+        if (ticked >= 0) alwaysOverwrite = ticked;  // kept by the caller, as the window keeps it
         done = true;
     });
     HWND dialog = nullptr;
