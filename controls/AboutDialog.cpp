@@ -18,15 +18,17 @@ BOOL AboutDialog::OnInitDialog() {
 
     SendMessageA(Item(IDC_VERSION_TEXT), WM_SETFONT, reinterpret_cast<WPARAM>(fonts.boldFont), TRUE);
     SendMessageA(Item(IDC_DESCRIPTION), WM_SETFONT, reinterpret_cast<WPARAM>(fonts.boldFont), TRUE);
-    websiteLink.backColor = GetSysColor(COLOR_BTNFACE);
-    emailLink.backColor = GetSysColor(COLOR_BTNFACE);
+    websiteLink.SetBackColorIndex(COLOR_BTNFACE);
+    emailLink.SetBackColorIndex(COLOR_BTNFACE);
     SendMessageA(websiteLink, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.boldUnderlineFont), TRUE);
     SendMessageA(emailLink, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.boldUnderlineFont), TRUE);
 
     websiteLink.SetLink(FH_WEBSITE_URL, FH_WEBSITE_URL, nullptr);
     emailLink.SetLink(FormatResString(IDS_MAILTO_FORMAT, FH_SUPPORT_EMAIL), FH_SUPPORT_EMAIL, nullptr);
     SizeIcon();
-    return TRUE;
+    // The links come first in the tab order; Enter still closes the box.
+    SetFocus(Item(IDOK));
+    return FALSE;
 }
 
 void AboutDialog::SizeIcon() {

@@ -68,14 +68,23 @@ void CBannerDialog::OnPaint(HDC dc) {
     int dpi = DialogDpi(hwnd);
     auto scaled = [dpi](int value) { return ScaleToDpi(value, dpi); };
     int height = scaled(kBannerHeight);
-    DrawTiles(dc, client.right, dpi);
+    // In high contrast the theme's window colours replace the picture, whose
+    // light background would hold the theme's text colours badly.
+    bool contrast = HighContrastOn();
+    if (contrast) {
+        RECT band = {0, 0, client.right, height};
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &band, nullptr, 0, nullptr);
+    } else {
+        DrawTiles(dc, client.right, dpi);
+    }
 
     RECT line = {0, height - scaled(1), client.right, height};
-    SetBkColor(dc, kLineColor);
+    SetBkColor(dc, contrast ? GetSysColor(COLOR_WINDOWTEXT) : kLineColor);
     ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &line, nullptr, 0, nullptr);
 
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(0, 0, 0));
+    SetTextColor(dc, contrast ? GetSysColor(COLOR_WINDOWTEXT) : RGB(0, 0, 0));
     if (HFONT bold = fonts.boldFont) SelectObject(dc, bold);
     RECT text = {scaled(16), scaled(12), client.right - scaled(16 + kLogoWidth), scaled(52)};
     std::string pitch = LoadResString(IDS_BANNER_TEXT);

@@ -1,7 +1,9 @@
-// A static control drawn as a link: blue, red while the pointer is over it,
-// the hand cursor, a tooltip. A click opens its target with the shell (when
-// it has one) and reaches the parent as STN_CLICKED either way, so a link
-// without a target is a text button.
+// A static control drawn as a link: in the system's link colour, red while
+// the pointer is over it (outside high contrast), the hand cursor, a
+// tooltip. A click (on the button's release), Enter, Space or a screen
+// reader's default action opens its target with the shell (when it has one)
+// and reaches the parent as STN_CLICKED either way, so a link without a
+// target is a text button. It is a tab stop and draws its focus.
 #pragma once
 #include <windows.h>
 #include <string>
@@ -22,9 +24,14 @@ public:
     bool Attach(HWND window) override;
     bool PreTranslateMessage(MSG* msg) override;
 
-    COLORREF normalColor = RGB(0, 0, 255);
-    COLORREF hoverColor = RGB(255, 0, 0);
-    COLORREF backColor;
+    // The system colour behind the link (COLOR_WINDOW by default).
+    void SetBackColorIndex(int index);
+    COLORREF NormalColor() const { return normalColor; }
+    COLORREF HoverColor() const { return hoverColor; }
+    COLORREF BackColor() const { return backColor; }
+
+    // Posted to the link to follow it.
+    static const UINT kActivate = WM_USER + 100;
 
 protected:
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
@@ -33,6 +40,12 @@ protected:
 private:
     void OnMouseMove(POINT point);
     void OnLButtonDown();
+    void OnLButtonUp(POINT point);
+    // What a click does: the target, then the parent's notification.
+    void Activate();
+    // The colours of the system's current scheme.
+    void ReadColors();
+    LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
     void FitWidthToText();
     void Redraw();
     void UpdateTipText();
@@ -41,4 +54,10 @@ private:
     std::string tipText;
     HWND toolTip = nullptr;
     HCURSOR handCursor = nullptr;
+    bool ownCursor = false;  // the program's own hand, destroyed with the link
+    bool pressed = false;    // the left button went down on the link
+    int backColorIndex = COLOR_WINDOW;
+    COLORREF normalColor = 0;
+    COLORREF hoverColor = 0;
+    COLORREF backColor = 0;
 };

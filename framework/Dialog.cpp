@@ -121,6 +121,14 @@ void Dialog::OnCancel() {
 bool Dialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* out) {
     switch (message) {
     case WM_COMMAND: *out = 0; return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+    // Only top-level windows hear of a new colour scheme or high contrast;
+    // controls that draw themselves must too.
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+        for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            SendMessageA(child, message, wParam, lParam);
+        InvalidateRect(hwnd, nullptr, TRUE);
+        return false;
     default: return false;
     }
 }

@@ -50,3 +50,9 @@ int DialogFontDpi(const char* face, int points) {
                     GetTextExtentPoint32A(screen.Get(), alphabet, 52, &letters) && letters.cx > 0;
     return measured ? DpiOfBaseUnits((letters.cx / 26 + 1) / 2, metrics.tmHeight) : dpi;
 }
+
+bool HighContrastOn() {
+    HIGHCONTRASTA contrast = {sizeof(contrast)};
+    return SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}

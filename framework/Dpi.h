@@ -21,3 +21,7 @@ int DialogFontDpi(const char* face, int points);
 inline int ScaleToDpi(int value, int dpi) {
     return MulDiv(value, dpi, 96);
 }
+
+// The user's high-contrast scheme is on: what the program draws itself
+// takes the scheme's system colours, and no picture or fixed colour.
+bool HighContrastOn();
