@@ -67,6 +67,7 @@ std::string FramehaulApp::GetInstallDir() {
 
 int FramehaulApp::RunMainWindow(const CommandLineArgs& args) {
     MainDialog window;
+    if (!args.folder.empty()) window.PresetFolder(args.folder);
     if (args.request == CommandLineArgs::RequestDownload) {
         window.url = args.url;
         window.startAtOnce = settings.AutoStart != 0;

@@ -5,6 +5,7 @@
 #include <windowsx.h>
 #include <cstring>
 #include <ctime>
+#include "app/Announce.h"
 #include "app/FramehaulApp.h"
 #include "browser/OptionsDialog.h"
 #include "controls/AboutDialog.h"
@@ -13,7 +14,9 @@
 #include "framework/Strings.h"
 #include "resources/resource.h"
 
-MainDialog::MainDialog(HWND parent) : CBannerDialog(IDD_MAIN, parent, FramehaulApp::Get().fonts) {
+MainDialog::MainDialog(HWND parent)
+    : CBannerDialog(IDD_MAIN, parent, FramehaulApp::Get().fonts),
+      taskbarButtonCreated(RegisterWindowMessageA("TaskbarButtonCreated")) {
     const AppSettings& settings = FramehaulApp::Get().settings;
     autoClose = savedAutoClose = settings.AutoClose;
     folder = settings.DefaultFolder;
@@ -80,11 +83,17 @@ BOOL MainDialog::OnInitDialog() {
         folder = folderBox.GetItemText(0);
     }
 
+    if (!taskbar) taskbar = TaskbarButton::System();
+    MarkPoliteLiveRegion(Item(IDC_STATUS));
+
     UpdateSupportLink();
     SetRunning(false);
     ApplyKeepOnTop();
     if (startAtOnce && !url.empty() && !folder.empty()) OnDownload();
-    return TRUE;
+    // The links come first in the tab order, but the address is what the
+    // window is for.
+    if (!running) SendMessageA(hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(urlBox.Handle()), TRUE);
+    return FALSE;
 }
 
 void MainDialog::InitSystemMenu() {
@@ -120,8 +129,29 @@ void MainDialog::SetRunning(bool isRunning) {
     ShowWindow(Item(IDC_FILE_NAME), showFile ? SW_SHOW : SW_HIDE);
     ShowWindow(Item(IDC_PLAY), showFile ? SW_SHOW : SW_HIDE);
     if (!isRunning) UpdateSupportLink();
-    SendMessageA(hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(isRunning ? IDC_STOP : IDC_DOWNLOAD)), TRUE);
     running = isRunning;
+    if (isRunning)
+        SendMessageA(hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_STOP)), TRUE);
+    else
+        FocusIdleControl();
+}
+
+void MainDialog::FocusIdleControl() {
+    OnIdle();  // Download's rule, for the boxes as they are now
+    for (int id : {IDC_FILE_NAME, IDC_DOWNLOAD, IDC_URL}) {
+        HWND control = Item(id);
+        if (IsWindowVisible(control) && IsWindowEnabled(control)) {
+            SendMessageA(hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+            return;
+        }
+    }
+}
+
+void MainDialog::ShowOnTaskbar(TaskbarButton::State state, int value) {
+    if (state == taskbarState && (value == taskbarValue || state == TaskbarButton::State::None)) return;
+    taskbarState = state;
+    taskbarValue = value;
+    taskbar->Show(hwnd, state, value, 110);
 }
 
 void MainDialog::OnIdle() {
@@ -172,6 +202,10 @@ bool MainDialog::OnCommand(WORD id, WORD code, HWND control) {
 }
 
 bool MainDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    if (message == taskbarButtonCreated && message != 0) {
+        taskbar->Recreate(hwnd);
+        return true;
+    }
     switch (message) {
     case WM_DOWNLOAD_FINISHED: OnJobFinished(); return true;
     case WM_TIMER:
@@ -186,6 +220,11 @@ bool MainDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
         default: return false;
         }
     case WM_CONTEXTMENU: ShowContextMenu(lParam); return true;
+    // A failed job's mark on the taskbar button stays until the user
+    // comes back to the window.
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE && !running) ShowOnTaskbar(TaskbarButton::State::None, 0);
+        return false;
     // Files dropped anywhere on the window: the first folder goes to the
     // folder box. The default handling follows.
     case WM_DROPFILES: folderBox.AcceptDrop(reinterpret_cast<HDROP>(wParam)); return false;
@@ -222,7 +261,14 @@ void MainDialog::PaintIcon() {
 void MainDialog::ShowContextMenu(LPARAM position) {
     POINT point = {GET_X_LPARAM(position), GET_Y_LPARAM(position)};
     if (point.x == -1 && point.y == -1) {
-        point = {5, 5};
+        // From the keyboard (Shift+F10, the Menu key): at the focused control.
+        HWND focus = GetFocus();
+        RECT frame = {0, 0, 0, 0};
+        if (focus && IsChild(hwnd, focus)) {
+            GetWindowRect(focus, &frame);
+            MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&frame), 2);
+        }
+        point = {frame.left + 5, frame.top + 5};
         ClientToScreen(hwnd, &point);
     }
     HMENU menu = LoadMenuA(AppInstance(), MAKEINTRESOURCEA(IDR_MAINFRAME));

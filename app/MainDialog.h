@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include "app/HeldBackValue.h"
+#include "app/TaskbarButton.h"
 #include "controls/CBannerDialog.h"
 #include "controls/CDropDialogTarget.h"
 #include "controls/CFolderHistoryCombo.h"
@@ -31,6 +32,9 @@ public:
     // download starts as soon as the window opens.
     std::string url;
     bool startAtOnce = false;
+    // A folder given on the command line: shown instead of the default
+    // folder, for this window only.
+    void PresetFolder(const std::string& path) { folder = path; }
 
 protected:
     // What tests/common/MainWindowHarness's RecordingMainDialog builds on:
@@ -39,6 +43,9 @@ protected:
     BOOL OnInitDialog() override;
     // The job's thread, created suspended; null when none can be made.
     virtual HANDLE CreateWorker();
+    // The taskbar button the window shows its jobs on (the system's unless
+    // one is given before the window opens).
+    void UseTaskbarButton(std::unique_ptr<TaskbarButton> button) { taskbar = std::move(button); }
 
 private:
     enum StopRequest { StopNone = 0, StopAbort = 1, StopAndClose = 2 };
@@ -71,6 +78,12 @@ private:
     int OnProgress(int kind, unsigned value) override;
 
     void SetRunning(bool isRunning);
+    // The keyboard focus in the idle layout: the saved name where it shows,
+    // else Download where it can be used, else the URL box; never a hidden
+    // or disabled control.
+    void FocusIdleControl();
+    // The job's state on the taskbar button, when it changed.
+    void ShowOnTaskbar(TaskbarButton::State state, int value);
     void UpdateSupportLink();
     void ApplyKeepOnTop();
 
@@ -90,6 +103,8 @@ private:
     // Windows is ending the session: a process ended at logoff runs no
     // static destructor, so what this window changed is saved now.
     void OnEndSession();
+    // One of the job's fixed texts on the status line, told to assistive
+    // technology: the job's milestones.
     void SetStatus(UINT stringId);
     // A text of the transfer on the status line, as "Downloading: %s".
     void ShowJobText(const char* text);
@@ -98,6 +113,13 @@ private:
     // once (the transfer's end).
     void ShowHeldBackProgress(bool now);
     static DWORD TextDropEffect(OleDataObject& data, DWORD keyState);
+
+    std::unique_ptr<TaskbarButton> taskbar;
+    const UINT taskbarButtonCreated;
+    TaskbarButton::State taskbarState = TaskbarButton::State::None;
+    int taskbarValue = 0;
+    // Set by the worker while it waits before a new try.
+    std::atomic<bool> waitingToRetry{false};
 
     HICON bigIcon;
     HICON smallIcon;

@@ -2,6 +2,7 @@
 // thread, run on a worker thread that drives the download engine.
 #include <shlwapi.h>
 #include <commctrl.h>
+#include "app/Announce.h"
 #include "app/FramehaulApp.h"
 #include "app/MainDialog.h"
 #include "engine/HttpDownloader.h"
@@ -42,6 +43,8 @@ void MainDialog::OnDownload() {
         return;
     }
     worker = thread;
+    waitingToRetry = false;
+    ShowOnTaskbar(TaskbarButton::State::Normal, 0);
     SetTimer(hwnd, kProgressTimer, kFlushInterval, nullptr);
     ResumeThread(worker);
 }
@@ -81,6 +84,7 @@ DWORD WINAPI MainDialog::JobThreadProc(void* param) {
 
 void MainDialog::SetStatus(UINT stringId) {
     SetDlgItemTextA(hwnd, IDC_STATUS, LoadResString(stringId).c_str());
+    AnnounceTextChange(Item(IDC_STATUS));
 }
 
 int MainDialog::RunJob() {
@@ -141,7 +145,12 @@ void MainDialog::OnJobFinished() {
     SetRunning(false);
     int stop = stopRequest;
     SetStatus(stop != StopNone ? IDS_ABORTED : failed ? IDS_ERROR : IDS_DOWNLOADED);
-    SendMessageA(hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_FILE_NAME)), TRUE);
+    FocusIdleControl();
+    if (stop == StopNone && failed)
+        ShowOnTaskbar(TaskbarButton::State::Error, taskbarValue);
+    else
+        ShowOnTaskbar(TaskbarButton::State::None, 0);
+    if (GetForegroundWindow() != hwnd) taskbar->Flash(hwnd);
     if (!failed) {
         AppSettings& settings = FramehaulApp::Get().settings;
         if (!url.empty() && settings.RecentUrls) settings.RecentUrls->Add(url);
@@ -179,6 +188,12 @@ void MainDialog::ShowHeldBackProgress(bool now) {
     }
     if (showText) ShowJobText(text.c_str());
     if (showPosition) SendDlgItemMessageA(hwnd, IDC_PROGRESS, PBM_SETPOS, position, 0);
+    // The taskbar button follows the bar, from the window's thread, which
+    // owns it.
+    if (!now && running) {
+        int shown = static_cast<int>(SendDlgItemMessageA(hwnd, IDC_PROGRESS, PBM_GETPOS, 0, 0));
+        ShowOnTaskbar(waitingToRetry ? TaskbarButton::State::Paused : TaskbarButton::State::Normal, shown);
+    }
 }
 
 int MainDialog::OnText(int kind, const char* text) {
@@ -202,6 +217,11 @@ int MainDialog::OnText(int kind, const char* text) {
         progressText.Drop();
     }
     ShowJobText(text);
+    // A lost connection and each new try are milestones of the job.
+    if (kind == TextWaiting || kind == TextRetrying) {
+        waitingToRetry = kind == TextWaiting;
+        AnnounceTextChange(Item(IDC_STATUS));
+    }
     return 0;
 }
 

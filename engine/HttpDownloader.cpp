@@ -371,10 +371,10 @@ HttpDownloader::LoopEnd HttpDownloader::Resume(Run& run, Transfer& transfer, Int
             // A cut connection has nothing left to read: it closes at once.
             response.Reset();
             connection.Reset();
-            ReportTextTo(to, TransferObserver::TextStatus, LoadResString(IDS_CONNECTION_LOST).c_str(),
+            ReportTextTo(to, TransferObserver::TextWaiting, LoadResString(IDS_CONNECTION_LOST).c_str(),
                          static_cast<int>((wait + 999) / 1000), attempt, tries);
             if (!Pause(run, wait)) return LoopEnd::Stopped;
-            ReportTextTo(to, TransferObserver::TextStatus, LoadResString(IDS_TRYING_AGAIN).c_str(), attempt, tries);
+            ReportTextTo(to, TransferObserver::TextRetrying, LoadResString(IDS_TRYING_AGAIN).c_str(), attempt, tries);
             opened = OpenAddress(run, &transfer, connection, response);
         }
         if (opened == Opened::Refused) return LoopEnd::Failed;

@@ -6,7 +6,9 @@
 
 class TransferObserver {
 public:
-    enum TextKind { TextStatus = 0, TextProgress = 2 };
+    // TextWaiting and TextRetrying are status texts too: a connection was
+    // lost and the transfer waits before asking again, and a new try begins.
+    enum TextKind { TextStatus = 0, TextProgress = 2, TextWaiting = 3, TextRetrying = 4 };
     enum ProgressKind { ProgressTotal = 0, ProgressPosition = 1 };
 
     // The response is open and its length known; once per transfer.

@@ -22,7 +22,7 @@ public:
     int OnBegin() override { return Add("begin"); }
     int OnEnd() override { return Add("end"); }
     int OnText(int kind, const char* text) override {
-        return Add((kind == TextStatus ? "status " : "text ") + std::string(text));
+        return Add((kind == TextProgress ? "text " : "status ") + std::string(text));
     }
     int OnProgress(int kind, unsigned value) override {
         return Add((kind == ProgressTotal ? "total " : "position ") + std::to_string(value));
