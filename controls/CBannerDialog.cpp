@@ -62,6 +62,10 @@ void DrawTiles(HDC dc, int width, int dpi) {
 }
 }  // namespace
 
+bool CBannerDialog::InHighContrast() const {
+    return HighContrastOn();
+}
+
 void CBannerDialog::OnPaint(HDC dc) {
     RECT client;
     GetClientRect(hwnd, &client);
@@ -70,7 +74,7 @@ void CBannerDialog::OnPaint(HDC dc) {
     int height = scaled(kBannerHeight);
     // In high contrast the theme's window colours replace the picture, whose
     // light background would hold the theme's text colours badly.
-    bool contrast = HighContrastOn();
+    bool contrast = InHighContrast();
     if (contrast) {
         RECT band = {0, 0, client.right, height};
         SetBkColor(dc, GetSysColor(COLOR_WINDOW));

@@ -15,6 +15,8 @@ public:
     static constexpr int kBannerHeight = 60;
 
 protected:
+    // Whether the user's high-contrast scheme is on (the system's answer).
+    virtual bool InHighContrast() const;
     // Derived dialogs call this first; the banner itself exchanges nothing.
     void DoDataExchange(DataExchange&) override {}
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;

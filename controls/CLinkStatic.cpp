@@ -62,7 +62,11 @@ void CLinkStatic::ReadColors() {
     if (!Readable(normalColor, backColor))
         normalColor = Readable(kWindowsLinkColor, backColor) ? kWindowsLinkColor : GetSysColor(COLOR_WINDOWTEXT);
     // A fixed red could vanish on a high-contrast background.
-    hoverColor = HighContrastOn() ? normalColor : RGB(255, 0, 0);
+    hoverColor = InHighContrast() ? normalColor : RGB(255, 0, 0);
+}
+
+bool CLinkStatic::InHighContrast() const {
+    return HighContrastOn();
 }
 
 void CLinkStatic::SetBackColorIndex(int index) {

@@ -34,6 +34,8 @@ public:
     static const UINT kActivate = WM_USER + 100;
 
 protected:
+    // Whether the user's high-contrast scheme is on (the system's answer).
+    virtual bool InHighContrast() const;
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     void OnPaint(HDC dc) override;
 

@@ -23,6 +23,11 @@ bool HostDialog::OnCommand(WORD id, WORD code, HWND control) {
     return CBannerDialog::OnCommand(id, code, control);
 }
 
+void HostDialog::SimulateHighContrast(bool on) {
+    highContrast = optionsLink.highContrast = supportLink.highContrast = on;
+    SendMessageA(hwnd, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+}
+
 void HostDialog::SetClientWidth(int width) {
     RECT client, frame;
     GetClientRect(hwnd, &client);

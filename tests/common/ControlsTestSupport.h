@@ -28,6 +28,15 @@ public:
     }
 };
 
+// A link that can be told high contrast is on, which Wine never reports.
+class ContrastLink : public CLinkStatic {
+public:
+    bool highContrast = false;
+
+protected:
+    bool InHighContrast() const override { return highContrast || CLinkStatic::InHighContrast(); }
+};
+
 // Template 202 with its links and boxes bound, created modeless; records
 // the WM_COMMAND notifications it receives.
 class HostDialog : public Modeless<CBannerDialog> {
@@ -35,9 +44,12 @@ public:
     HostDialog();
     // Resizes the window so that its client area is this wide.
     void SetClientWidth(int width);
+    // The dialog and its links act as in a high-contrast scheme, and are
+    // told that the setting changed.
+    void SimulateHighContrast(bool on);
 
-    CLinkStatic optionsLink;
-    CLinkStatic supportLink;
+    ContrastLink optionsLink;
+    ContrastLink supportLink;
     CUrlHistoryCombo urlBox;
     CFolderHistoryCombo folderBox{CPathComboBoxEx::kAcceptFiles};
     std::vector<std::pair<int, int>> commands;  // id, notification code
@@ -45,6 +57,10 @@ public:
 protected:
     BOOL OnInitDialog() override;
     bool OnCommand(WORD id, WORD code, HWND control) override;
+    bool InHighContrast() const override { return highContrast || CBannerDialog::InHighContrast(); }
+
+private:
+    bool highContrast = false;
 };
 
 // A window's client drawing (WM_PRINTCLIENT) as 0x00RRGGBB pixels.

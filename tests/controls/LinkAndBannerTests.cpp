@@ -2,6 +2,7 @@
 // and by what their parents receive.
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cstdlib>
@@ -118,6 +119,126 @@ TEST_F(LinkTest, TextTooWideForTheLinkEndsInAnEllipsisOnOneLine) {
         for (int x = right - 4; x <= right; ++x)
             if (Near(host.supportLink.NormalColor())(image.At(x, y))) dotTop = std::min(dotTop, y);
     EXPECT_GT(dotTop, top + (bottom - top) / 2);
+}
+
+// Pumps the thread's messages for a while: posted activations arrive.
+void PumpFor(DWORD ms) {
+    testing_support::PumpUntil([] { return false; }, ms);
+}
+
+// The keyboard reaches the links through the dialog manager: Tab stops on
+// them, and Enter and Space follow them as a click does; the focused link
+// draws its focus rectangle.
+TEST_F(LinkTest, TabEnterAndSpaceReachAndFollowALink) {
+    HWND link = host.optionsLink;
+    EXPECT_EQ(link, GetNextDlgTabItem(host.Handle(), nullptr, FALSE)) << "the first tab stop";
+    EXPECT_EQ(host.supportLink.Handle(), GetNextDlgTabItem(host.Handle(), link, FALSE));
+    SetFocus(host.urlBox.Handle());
+    SIZE size = WindowSize(link);
+    auto edgePixels = [&] {
+        Image image = PrintClient(link, size.cx, size.cy);
+        int dark = 0;
+        for (int x = 0; x < image.width; ++x) dark += image.At(x, 0) != host.optionsLink.BackColor();
+        return dark;
+    };
+    EXPECT_EQ(0, edgePixels()) << "no focus, no rectangle";
+    SetFocus(link);
+    EXPECT_GT(edgePixels(), size.cx / 4) << "the focus rectangle's dots";
+
+    host.commands.clear();
+    for (UINT key : {VK_RETURN, VK_SPACE}) {
+        MSG down = {link, WM_KEYDOWN, key, 0};
+        MSG up = {link, WM_KEYUP, key, 0};
+        for (MSG* msg : {&down, &up})
+            if (!IsDialogMessageA(host.Handle(), msg)) DispatchMessageA(msg);
+    }
+    ASSERT_EQ(2u, host.commands.size()) << "one click each, and not the default button's";
+    for (const auto& command : host.commands) EXPECT_EQ(std::make_pair(IDC_OPTIONS_LINK, STN_CLICKED), command);
+}
+
+// A screen reader is told it is a link, named by its text, focusable, and
+// its default action follows it; the object outlives the link harmlessly.
+TEST_F(LinkTest, AScreenReaderSeesALinkWhoseDefaultActionFollowsIt) {
+    IAccessible* accessible = nullptr;
+    ASSERT_EQ(S_OK, AccessibleObjectFromWindow(host.optionsLink, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                               reinterpret_cast<void**>(&accessible)));
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    VARIANT role, state;
+    ASSERT_EQ(S_OK, accessible->get_accRole(self, &role));
+    EXPECT_EQ(VT_I4, role.vt);
+    EXPECT_EQ(ROLE_SYSTEM_LINK, role.lVal);
+    BSTR name = nullptr, action = nullptr;
+    ASSERT_EQ(S_OK, accessible->get_accName(self, &name));
+    EXPECT_STREQ(L"Options", name);
+    SysFreeString(name);
+    ASSERT_EQ(S_OK, accessible->get_accDefaultAction(self, &action));
+    EXPECT_STREQ(L"Jump", action);
+    SysFreeString(action);
+    SetFocus(host.optionsLink);
+    ASSERT_EQ(S_OK, accessible->get_accState(self, &state));
+    EXPECT_EQ(STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED | STATE_SYSTEM_FOCUSED,
+              state.lVal & (STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED | STATE_SYSTEM_FOCUSED));
+
+    host.commands.clear();
+    EXPECT_EQ(S_OK, accessible->accDoDefaultAction(self));
+    PumpFor(200);
+    ASSERT_EQ(1u, host.commands.size());
+    EXPECT_EQ(std::make_pair(IDC_OPTIONS_LINK, STN_CLICKED), host.commands[0]);
+
+    DestroyWindow(host.Handle());
+    EXPECT_EQ(CO_E_OBJNOTCONNECTED, accessible->get_accRole(self, &role));
+    EXPECT_EQ(CO_E_OBJNOTCONNECTED, accessible->accDoDefaultAction(self));
+    accessible->Release();
+}
+
+// The links follow the user's colours: the system's link colour, read
+// again when it changes, and in high contrast the banner gives up its
+// picture for the theme's window colours.
+TEST_F(LinkTest, LinksAndTheBannerFollowTheSystemsColours) {
+    const COLORREF green = RGB(0, 160, 0);
+    const COLORREF before = GetSysColor(COLOR_HOTLIGHT);
+    const int element = COLOR_HOTLIGHT;
+    ASSERT_TRUE(SetSysColors(1, &element, &green));
+    SendMessageA(host.Handle(), WM_SYSCOLORCHANGE, 0, 0);  // what the system sends top-level windows
+    COLORREF taken = host.optionsLink.NormalColor();
+    int greenPixels = Count(host.optionsLink, Near(green));
+    SetFocus(host.optionsLink);
+    RedrawWindow(host.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    screen::SaveWindowShot(host.Handle(), "links-green-focused");
+    SetSysColors(1, &element, &before);
+    SendMessageA(host.Handle(), WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_EQ(green, taken);
+    EXPECT_GT(greenPixels, 20);
+
+    // High Contrast Black's colours. Wine keeps high contrast off whatever
+    // is asked (SPI_SETHIGHCONTRAST fails), so the dialog and its links are
+    // told it is on.
+    const int elements[] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_HOTLIGHT, COLOR_BTNFACE, COLOR_BTNTEXT};
+    const COLORREF black[] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(255, 255, 0), RGB(0, 0, 0), RGB(255, 255, 255)};
+    COLORREF saved[5];
+    for (int i = 0; i < 5; ++i) saved[i] = GetSysColor(elements[i]);
+    ASSERT_TRUE(SetSysColors(5, elements, black));
+    host.SimulateHighContrast(true);
+    RECT client;
+    GetClientRect(host.Handle(), &client);
+    Image banner = PrintClient(host.Handle(), client.right, 60);
+    RedrawWindow(host.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    screen::SaveWindowShot(host.Handle(), "links-high-contrast");
+    COLORREF hover = host.optionsLink.HoverColor(), normal = host.optionsLink.NormalColor();
+    int yellow = Count(host.optionsLink, Near(RGB(255, 255, 0)));
+    SetSysColors(5, elements, saved);
+    host.SimulateHighContrast(false);
+    int notBlack = 0;
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < client.right; ++x) notBlack += banner.At(x, y) != RGB(0, 0, 0);
+    EXPECT_EQ(0, notBlack) << "the band above the text is the theme's window colour, not the picture";
+    EXPECT_EQ(RGB(255, 255, 0), normal);
+    EXPECT_EQ(normal, hover) << "no fixed red in high contrast";
+    EXPECT_GT(yellow, 20);
+    EXPECT_EQ(RGB(255, 0, 0), host.optionsLink.HoverColor()) << "back to normal";
 }
 
 TEST(BannerTest, BitmapRepeatsEvery480PixelsUnderAGreyLineAndTheTextKeepsClearOfTheLogo) {
