@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 #include <commctrl.h>
+#include <oleacc.h>
 #include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <vector>
+#include "framework/CodePage.h"
 #include "resources/resource.h"
 #include "samplesite/StreamBytes.h"
 #include "tests/common/TestSupport.h"
@@ -250,6 +252,79 @@ TEST(EndToEnd, WindowsAtOnceLoseNoneOfEachOthersSettings) {
     std::string program;
     EXPECT_TRUE(ReadString(key + "\\Settings", "Program", &program));
     EXPECT_EQ(player, program);
+    SHDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+}
+
+// A folder after the address, as the usage text names it, is where that
+// window saves; the default folder stays as it was.
+TEST(EndToEnd, AFolderOnTheCommandLineTakesThePlaceOfTheDefault) {
+    ASSERT_NE(0, SitePort()) << "the stand-in site is not running (FH_SITE_PORT)";
+    const std::string key = kAppKey;
+    std::string byDefault = SettingsForAutoDownload("fh_default");
+    std::string given = MakeTempFolder("fh_given");
+    SiteProxy proxy;
+    Program program;
+    ASSERT_TRUE(program.Start("http://www.youtube.com/watch?v=tiny\" \"" + given));
+    ASSERT_TRUE(program.WaitEnded(60000)) << "the window did not close by itself after the download";
+    EXPECT_FALSE(NamesOnDisk(given).empty());
+    EXPECT_TRUE(NamesOnDisk(byDefault).empty());
+    std::string text;
+    EXPECT_TRUE(ReadString(key + "\\Recent\\Folders", "1", &text));
+    EXPECT_EQ(0, lstrcmpiA(given.c_str(), text.c_str())) << text;
+    EXPECT_TRUE(ReadString(key + "\\Settings", "DefaultFolder", &text));
+    EXPECT_EQ(byDefault, text);
+    SHDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+    RemoveTree(byDefault);
+    RemoveTree(given);
+}
+
+// A screen reader in another process finds the real window's links in its
+// tab order, is told each is a link, and its default action follows it.
+TEST(EndToEnd, AScreenReaderInAnotherProcessFollowsTheLinks) {
+    const std::string key = kAppKey;
+    SHDeleteKeyA(HKEY_CURRENT_USER, kAppKey);
+    Program program;
+    ASSERT_TRUE(program.Start(""));
+    HWND w = program.MainWindow(20000);
+    ASSERT_NE(nullptr, w);
+    std::vector<int> tabOrder;
+    HWND first = GetNextDlgTabItem(w, nullptr, FALSE);
+    for (HWND at = first; at && tabOrder.size() < 30; at = GetNextDlgTabItem(w, at, FALSE)) {
+        tabOrder.push_back(GetDlgCtrlID(at));
+        if (GetNextDlgTabItem(w, at, FALSE) == first) break;
+    }
+    for (int link : {IDC_OPTIONS_LINK, IDC_SUPPORT_LINK})
+        EXPECT_NE(tabOrder.end(), std::find(tabOrder.begin(), tabOrder.end(), link)) << link;
+
+    for (int link : {IDC_SUPPORT_LINK, IDC_OPTIONS_LINK}) {
+        IAccessible* accessible = nullptr;
+        ASSERT_EQ(S_OK, AccessibleObjectFromWindow(GetDlgItem(w, link), static_cast<DWORD>(OBJID_CLIENT),
+                                                   IID_IAccessible, reinterpret_cast<void**>(&accessible)));
+        VARIANT self;
+        VariantInit(&self);
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        VARIANT role;
+        VariantInit(&role);
+        EXPECT_EQ(S_OK, accessible->get_accRole(self, &role));
+        EXPECT_EQ(ROLE_SYSTEM_LINK, role.lVal);
+        BSTR name = nullptr, action = nullptr;
+        EXPECT_EQ(S_OK, accessible->get_accName(self, &name));
+        EXPECT_EQ(TextOf(GetDlgItem(w, link)), name ? FromWide(name, CP_UTF8) : "");
+        SysFreeString(name);
+        EXPECT_EQ(S_OK, accessible->get_accDefaultAction(self, &action));
+        EXPECT_STREQ(L"Jump", action);
+        SysFreeString(action);
+        if (link == IDC_OPTIONS_LINK) {
+            EXPECT_EQ(S_OK, accessible->accDoDefaultAction(self));
+            HWND options = WaitForDialogOf(program, "Options", 20000);
+            EXPECT_NE(nullptr, options) << "the link's action opens Options";
+            if (options) ClickIn(options, IDCANCEL);
+        }
+        accessible->Release();
+    }
+    PostMessageA(w, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program.WaitEnded(20000));
     SHDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
 }
 

@@ -495,3 +495,94 @@ TEST_F(MainWindowTest, StopAndCloseAreAnsweredDuringTheWaitBeforeATry) {
 }
 
 }  // namespace
+
+namespace {
+// The "live" events a job raised, and its taskbar calls, from the record
+// of a window since the given counts.
+std::vector<std::string> Since(const std::vector<std::string>& all, size_t from) {
+    return std::vector<std::string>(all.begin() + std::min(from, all.size()), all.end());
+}
+int CountPrefix(const std::vector<std::string>& lines, const std::string& prefix) {
+    return static_cast<int>(
+        std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; }));
+}
+}  // namespace
+
+// A screen reader hears each job's milestones from the status line, not its
+// every progress text; the taskbar button shows the job's progress, paused
+// while a lost connection waits for its new try, and an error that stays
+// until the window is next activated. A new taskbar button gets it again.
+TEST_F(MainWindowTest, EachJobTellsItsMilestonesAndItsTaskbarButton) {
+    App().settings.AlwaysOverwrite = 1;
+    BoxWatcher boxes;
+    RecordingMainDialog window;
+    struct Job {
+        std::string page, result;
+        std::vector<std::string> live, taskbar;
+        int focused;  // the control with the keyboard focus afterwards
+    };
+    Job jobs[] = {{"sample", "", {}, {}, 0}, {"gone", "", {}, {}, 0}, {"cut", "", {}, {}, 0}};
+    std::vector<std::string> afterActivation;
+    RunWindow(window, [&](HWND w) {
+        for (Job& job : jobs) {
+            size_t events = window.StatusEvents().size(), calls = window.TaskbarCalls().size();
+            // Another window in front while this job ends.
+            HWND other = nullptr;
+            if (job.page == "gone") {
+                other = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
+                                        nullptr, nullptr);
+                SetForegroundWindow(other);
+            }
+            job.result = JobResult(w, "http://www.youtube.com/watch?v=" + job.page, folder);
+            if (other) DestroyWindow(other);
+            PumpUntil([] { return false; }, 300);  // events are delivered through the window's queue
+            for (const std::string& e : Since(window.StatusEvents(), events))
+                if (e.rfind("live ", 0) == 0) job.live.push_back(e);
+            job.taskbar = Since(window.TaskbarCalls(), calls);
+            GUITHREADINFO gui = {sizeof(gui)};
+            GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &gui);
+            HWND focus = gui.hwndFocus;
+            if (focus && IsWindowVisible(focus) && IsWindowEnabled(focus))
+                job.focused = GetDlgCtrlID(GetParent(focus) == w ? focus : GetAncestor(GetParent(focus), GA_PARENT));
+            if (job.page != "gone") continue;
+            SendMessageA(w, WM_ACTIVATE, WA_ACTIVE, 0);
+            afterActivation = Since(window.TaskbarCalls(), calls + job.taskbar.size());
+        }
+        size_t calls = window.TaskbarCalls().size();
+        SendMessageA(w, RegisterWindowMessageA("TaskbarButtonCreated"), 0, 0);
+        afterActivation.push_back(Since(window.TaskbarCalls(), calls).at(0));
+    });
+    const int milestones[] = {3, 3, 5};  // preparing, downloading, (lost, trying again,) the result
+    // The saved name where it shows; after an error (the name box hidden) Download.
+    const int focused[] = {IDC_FILE_NAME, IDC_DOWNLOAD, IDC_FILE_NAME};
+    const char* results[] = {"Downloaded successfully!", "Error!", "Downloaded successfully!"};
+    for (int i = 0; i < 3; ++i) {
+        const Job& job = jobs[i];
+        SCOPED_TRACE(job.page);
+        EXPECT_EQ(results[i], job.result);
+        EXPECT_EQ(focused[i], job.focused) << "a hidden or disabled control, or another";
+        EXPECT_EQ(milestones[i], static_cast<int>(job.live.size())) << ::testing::PrintToString(job.live);
+        ASSERT_FALSE(job.taskbar.empty());
+        EXPECT_EQ("normal 0", job.taskbar.front());
+        if (i != 1) EXPECT_EQ(0, CountPrefix(job.taskbar, "error"));
+        if (i != 2) EXPECT_EQ(0, CountPrefix(job.taskbar, "paused"));
+    }
+    // The bar's positions as the window's timer finds them, rising, then
+    // nothing once the job is done.
+    std::vector<std::string> success = jobs[0].taskbar;
+    success.erase(std::remove(success.begin(), success.end(), "flash"), success.end());
+    ASSERT_GE(success.size(), 2u);
+    EXPECT_EQ("none", success.back());
+    for (size_t i = 1; i + 1 < success.size(); ++i)
+        EXPECT_LE(std::stoi(success[i - 1].substr(7)), std::stoi(success[i].substr(7))) << success[i];
+    std::vector<std::string> failure = jobs[1].taskbar;
+    failure.erase(std::remove(failure.begin(), failure.end(), "flash"), failure.end());
+    EXPECT_EQ(0u, failure.back().rfind("error ", 0)) << ::testing::PrintToString(jobs[1].taskbar);
+    EXPECT_GE(CountPrefix(jobs[2].taskbar, "paused "), 1) << ::testing::PrintToString(jobs[2].taskbar);
+    // A job that ends behind another window asks for attention; one that
+    // ends in front of the user does not.
+    EXPECT_EQ(0, CountPrefix(jobs[0].taskbar, "flash"));
+    EXPECT_EQ(1, CountPrefix(jobs[1].taskbar, "flash")) << ::testing::PrintToString(jobs[1].taskbar);
+    EXPECT_EQ((std::vector<std::string>{"none", "recreate"}), afterActivation);
+    EXPECT_TRUE(boxes.Texts().empty());
+}

@@ -5,7 +5,12 @@
 #include <commctrl.h>
 #include <algorithm>
 #include <fstream>
+#include <cctype>
+#include <map>
 #include "app/FramehaulApp.h"
+#include "browser/OptionsDialog.h"
+#include "controls/AboutDialog.h"
+#include "engine/FileExistsDialog.h"
 #include "resources/resource.h"
 #include "tests/common/MainWindowHarness.h"
 #include "tests/common/BoxWatcher.h"
@@ -17,6 +22,101 @@ using namespace testing_support;
 using namespace harness;
 
 namespace {
+
+std::string ClassOf(HWND window) {
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof(name));
+    return name;
+}
+
+// The access key a control's text gives it ('&' before a letter), or 0.
+char AccessKey(const std::string& text) {
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '&') continue;
+        if (text[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        return static_cast<char>(std::toupper(static_cast<unsigned char>(text[i + 1])));
+    }
+    return 0;
+}
+
+// What a person using the keyboard or a screen reader meets amiss in a
+// dialog, a line each: an input control without an access key of its own
+// (OK and Cancel answer Enter and Esc), a box without a label with one just
+// before it, two controls with one key, a default button that is hidden or
+// disabled, a tab stop that goes back up the dialog.
+std::vector<std::string> KeyboardProblems(HWND dialog) {
+    std::vector<std::string> problems;
+    std::map<char, std::string> keys;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        std::string cls = ClassOf(child), text = WindowText(child);
+        LONG style = GetWindowLongA(child, GWL_STYLE);
+        int id = GetDlgCtrlID(child);
+        bool label = cls == "Static" && !(style & SS_NOPREFIX);
+        bool button = cls == "Button" && (style & BS_TYPEMASK) != BS_GROUPBOX;
+        char key = (label || cls == "Button") ? AccessKey(text) : 0;
+        if (key && !keys.emplace(key, text).second) problems.push_back("&" + std::string(1, key) + " twice: " + text);
+        if (button && !key && id != IDOK && id != IDCANCEL) problems.push_back("no access key: " + text);
+        bool box = (cls == "Edit" && !(style & ES_READONLY)) || cls == "ComboBoxEx32";
+        if (box) {
+            HWND before = GetWindow(child, GW_HWNDPREV);
+            if (!before || ClassOf(before) != "Static" || !AccessKey(WindowText(before)))
+                problems.push_back("no label with a key before box " + std::to_string(id));
+        }
+    }
+    HWND byDefault = GetDlgItem(dialog, LOWORD(SendMessageA(dialog, DM_GETDEFID, 0, 0)));
+    if (!byDefault || !IsWindowVisible(byDefault) || !IsWindowEnabled(byDefault))
+        problems.push_back("the default button cannot be pressed");
+    HWND first = GetNextDlgTabItem(dialog, nullptr, FALSE);
+    HWND at = first;
+    for (int step = 0; at && step < 50; ++step) {
+        HWND next = GetNextDlgTabItem(dialog, at, FALSE);
+        if (!next || next == first) break;
+        RECT a, b;
+        GetWindowRect(at, &a);
+        GetWindowRect(next, &b);
+        if (b.bottom <= a.top) problems.push_back("tab goes back up: " + WindowText(at) + " -> " + WindowText(next));
+        at = next;
+    }
+    return problems;
+}
+
+// The windows' and dialogs' keyboard rules, each as it opens (the main
+// window with both boxes filled, so that Download can be pressed). The main
+// window's first focus is the address, whatever comes first in tab order.
+TEST_F(MainWindowTest, EveryDialogCanBeUsedFromTheKeyboard) {
+    RecordingMainDialog window;
+    bool urlFocused = false;
+    std::vector<std::string> mainProblems;
+    RunWindow(window, [&](HWND w) {
+        GUITHREADINFO gui = {sizeof(gui)};
+        GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &gui);
+        HWND url = GetDlgItem(w, IDC_URL);
+        urlFocused = gui.hwndFocus && (gui.hwndFocus == url || IsChild(url, gui.hwndFocus));
+        SetText(w, IDC_URL, "http://www.youtube.com/watch?v=sample");
+        SetText(w, IDC_FOLDER, folder);
+        WaitFor([&] { return Enabled(w, IDC_DOWNLOAD); }, 5000);
+        mainProblems = KeyboardProblems(w);
+        PostMessageA(w, WM_CLOSE, 0, 0);
+    });
+    EXPECT_TRUE(urlFocused);
+    EXPECT_EQ(std::vector<std::string>{}, mainProblems);
+
+    OptionsDialog options(nullptr, App().settings, [] { return AppInstallDir(); });
+    FileExistsDialog exists(nullptr);
+    exists.fileName = "Sample clip.flv";
+    AboutDialog about(FramehaulApp::Get().fonts);
+    for (Dialog* dialog : std::vector<Dialog*>{&options, &exists, &about}) {
+        std::vector<std::string> problems;
+        RunWindow(*dialog, [&](HWND d) {
+            problems = KeyboardProblems(d);
+            PostMessageA(d, WM_COMMAND, IDCANCEL, 0);
+        });
+        EXPECT_EQ(std::vector<std::string>{}, problems) << WindowText(dialog->Handle());
+    }
+}
 
 // Dragged text replaces the address without starting a job (with Ctrl it
 // is copied, else moved); empty text is refused. Of shell items dropped,

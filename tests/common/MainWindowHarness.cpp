@@ -6,10 +6,70 @@
 #include "resources/resource.h"
 #include "tests/common/TestSupport.h"
 
+// Stands in for the system's taskbar, which shows a test nothing.
+class RecordingMainDialog::RecordingTaskbar final : public TaskbarButton {
+public:
+    explicit RecordingTaskbar(RecordingMainDialog& window) : window(window) {}
+    void Show(HWND, State state, int value, int total) override {
+        static const char* const names[] = {"none", "normal", "paused", "error"};
+        std::string call = names[static_cast<int>(state)];
+        if (state != State::None) call += " " + std::to_string(value * 110 / total);
+        window.AddTaskbarCall(call);
+    }
+    void Flash(HWND) override { window.AddTaskbarCall("flash"); }
+    void Recreate(HWND) override { window.AddTaskbarCall("recreate"); }
+
+private:
+    RecordingMainDialog& window;
+};
+
+namespace {
+// The window whose status line events are recorded (one at a time).
+RecordingMainDialog* eventWindow = nullptr;
+}  // namespace
+
+RecordingMainDialog::~RecordingMainDialog() {
+    if (eventHook) UnhookWinEvent(eventHook);
+    if (eventWindow == this) eventWindow = nullptr;
+}
+
 BOOL RecordingMainDialog::OnInitDialog() {
     SetWindowSubclass(Item(IDC_STATUS), Record, 1, reinterpret_cast<DWORD_PTR>(this));
     SetWindowSubclass(Item(IDC_PROGRESS), Record, 2, reinterpret_cast<DWORD_PTR>(this));
+    UseTaskbarButton(std::make_unique<RecordingTaskbar>(*this));
+    // Out of context: delivered through this thread's messages, as a
+    // screen reader in another process would get them.
+    eventWindow = this;
+    eventHook = SetWinEventHook(EVENT_OBJECT_NAMECHANGE, 0x8019 /* EVENT_OBJECT_LIVEREGIONCHANGED */, nullptr,
+                                OnWinEvent, GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
     return MainDialog::OnInitDialog();
+}
+
+void CALLBACK RecordingMainDialog::OnWinEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD,
+                                              DWORD) {
+    RecordingMainDialog* self = eventWindow;
+    if (!self || !self->Handle() || window != self->Item(IDC_STATUS) || object != OBJID_CLIENT || child != CHILDID_SELF)
+        return;
+    const char* kind = event == EVENT_OBJECT_NAMECHANGE ? "name" : event == 0x8019 ? "live" : nullptr;
+    if (!kind) return;
+    std::string line = std::string(kind) + " " + GetControlText(window);
+    std::lock_guard<std::mutex> guard(self->lock);
+    self->statusEvents.push_back(line);
+}
+
+void RecordingMainDialog::AddTaskbarCall(const std::string& call) {
+    std::lock_guard<std::mutex> guard(lock);
+    taskbarCalls.push_back(call);
+}
+
+std::vector<std::string> RecordingMainDialog::TaskbarCalls() {
+    std::lock_guard<std::mutex> guard(lock);
+    return taskbarCalls;
+}
+
+std::vector<std::string> RecordingMainDialog::StatusEvents() {
+    std::lock_guard<std::mutex> guard(lock);
+    return statusEvents;
 }
 
 HANDLE RecordingMainDialog::CreateWorker() {

@@ -16,9 +16,17 @@
 class RecordingMainDialog : public MainDialog {
 public:
     using MainDialog::MainDialog;
+    ~RecordingMainDialog() override;
 
     std::vector<std::string> StatusTexts();
     std::vector<int> BarPositions();
+    // What the window asked of its taskbar button, a line each: "normal 35",
+    // "paused 40", "error 60", "none", "flash", "recreate".
+    std::vector<std::string> TaskbarCalls();
+    // The accessible events the window raised on its status line, in order:
+    // "name" (EVENT_OBJECT_NAMECHANGE) and "live" (a live region changed),
+    // each with the status text at that moment.
+    std::vector<std::string> StatusEvents();
     // How many jobs the window tried to start a worker for.
     int JobsStarted() const { return jobsStarted; }
     // Makes the next job's worker fail to start.
@@ -33,10 +41,16 @@ protected:
     HANDLE CreateWorker() override;
 
 private:
+    class RecordingTaskbar;
     static LRESULT CALLBACK Record(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    static void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD);
+    void AddTaskbarCall(const std::string& call);
     std::mutex lock;
     std::vector<std::string> statusTexts;
     std::vector<int> barPositions;
+    std::vector<std::string> taskbarCalls;
+    std::vector<std::string> statusEvents;
+    HWINEVENTHOOK eventHook = nullptr;
     std::atomic<int> jobsStarted{0};
 };
 
