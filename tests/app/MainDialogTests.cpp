@@ -564,8 +564,10 @@ TEST_F(MainWindowTest, EachJobTellsItsMilestonesAndItsTaskbarButton) {
         EXPECT_EQ(milestones[i], static_cast<int>(job.live.size())) << ::testing::PrintToString(job.live);
         ASSERT_FALSE(job.taskbar.empty());
         EXPECT_EQ("normal 0", job.taskbar.front());
-        if (i != 1) EXPECT_EQ(0, CountPrefix(job.taskbar, "error"));
-        if (i != 2) EXPECT_EQ(0, CountPrefix(job.taskbar, "paused"));
+        EXPECT_EQ(i == 1 ? 1 : 0, CountPrefix(job.taskbar, "error"));
+        if (i != 2) {
+            EXPECT_EQ(0, CountPrefix(job.taskbar, "paused"));
+        }
     }
     // The bar's positions as the window's timer finds them, rising, then
     // nothing once the job is done.
